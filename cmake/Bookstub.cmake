@@ -1,0 +1,24 @@
+# Helpers shared by the folder CMakeLists files.
+
+# bookstub_library(NAME DIR [DEPS ...]): a static library of every .cpp in DIR (not recursive).
+function(bookstub_library name dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(NOT sources)
+    set(sources ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+endfunction()
+
+# bookstub_test(NAME DIR [DEPS ...]): one GoogleTest executable of every .cpp in DIR.
+function(bookstub_test name dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "BOOKSTUB_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+endfunction()

@@ -1,0 +1,62 @@
+#include "log/ZanLog.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "platform/Os.h"
+
+std::unique_ptr<TZanLog> AppLog;
+
+namespace {
+
+std::filesystem::path NumberedLog(const std::filesystem::path& folder, int n) {
+  return folder / ("log" + std::to_string(n) + ".txt");
+}
+
+}  // namespace
+
+TZanLog::TZanLog(std::filesystem::path fileName) : FFileName(std::move(fileName)) {
+  try {
+    std::error_code ec;
+    if (!std::filesystem::exists(FFileName, ec)) std::ofstream(FFileName, std::ios::binary);
+  } catch (...) {
+  }
+}
+
+std::string FormatLogLine(const std::tm& time, std::string_view text) {
+  char stamp[80];
+  std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d", time.tm_year + 1900,
+                time.tm_mon + 1, time.tm_mday, time.tm_hour, time.tm_min, time.tm_sec);
+  std::string line(stamp);
+  line += "  ";
+  line += "  ";
+  line += text;
+  return line;
+}
+
+void TZanLog::AddLine(std::string_view text) const {
+  if (!FActive) return;
+  try {
+    std::string line = FormatLogLine(platform::LocalTimeNow(), text) + "\r\n";
+    std::ofstream out(FFileName, std::ios::binary | std::ios::app);
+    if (out) out.write(line.data(), static_cast<std::streamsize>(line.size()));
+  } catch (...) {
+  }
+}
+
+void LogMessage(std::string_view text) {
+  if (AppLog) AppLog->AddLine(text);
+}
+
+void RotateLogFiles(const std::filesystem::path& logFolder) {
+  for (int n = 10; n >= 1; --n) {
+    std::error_code ec;
+    const auto file = NumberedLog(logFolder, n);
+    if (!std::filesystem::exists(file, ec)) continue;
+    if (n == 10)
+      std::filesystem::remove(file, ec);
+    else
+      std::filesystem::rename(file, NumberedLog(logFolder, n + 1), ec);
+  }
+}

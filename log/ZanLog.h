@@ -1,0 +1,36 @@
+#pragma once
+// The application log: one file of time-stamped lines, opened and closed for every line.
+// No error of the log ever reaches a caller.
+
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <memory>
+#include <string_view>
+
+class TZanLog {
+ public:
+  // Stores the path and creates the file empty when it does not exist yet.
+  explicit TZanLog(std::filesystem::path fileName);
+
+  // Appends "YYYY-MM-DD HH:NN:SS" + four spaces + text + CR LF; errors lose the line.
+  void AddLine(std::string_view text) const;
+
+  const std::filesystem::path& FileName() const { return FFileName; }
+
+ private:
+  std::filesystem::path FFileName;
+  bool FActive = true;
+};
+
+// The process-wide log; absent until the main window (or the command-line tool) starts it.
+extern std::unique_ptr<TZanLog> AppLog;
+
+// AddLine on AppLog when it exists, nothing otherwise.
+void LogMessage(std::string_view text);
+
+// In `logFolder`: deletes log10.txt, then renames logN.txt to log(N+1).txt for N = 9 .. 1.
+void RotateLogFiles(const std::filesystem::path& logFolder);
+
+// The line as written, without CR LF (exposed for tests).
+std::string FormatLogLine(const std::tm& time, std::string_view text);

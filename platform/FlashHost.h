@@ -1,0 +1,35 @@
+#pragma once
+// The control that plays the book's viewer movie inside the main window. The player sets only
+// the movie and listens only to the movie's external calls.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace platform {
+
+class FlashHost {
+ public:
+  virtual ~FlashHost() = default;
+
+  // Loads and plays the movie at this absolute path; the movie's relative loads resolve
+  // against its folder. A missing or unreadable movie leaves the control empty, without error.
+  virtual void SetMovie(const std::filesystem::path& movie) = 0;
+
+  // Raised on the window's thread for each external call of the movie, with the request XML
+  // (<invoke name="..." returntype="xml"><arguments>...</arguments></invoke>). The player
+  // returns nothing to the movie.
+  void SetFlashCallHandler(std::function<void(const std::string& request)> handler) {
+    FOnFlashCall = std::move(handler);
+  }
+
+ protected:
+  void RaiseFlashCall(const std::string& request) {
+    if (FOnFlashCall) FOnFlashCall(request);
+  }
+
+ private:
+  std::function<void(const std::string&)> FOnFlashCall;
+};
+
+}  // namespace platform
