@@ -1,0 +1,91 @@
+#include "util/StrUtils_zan.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "util/Error.h"
+
+namespace {
+
+struct IntCase {
+  const char* text;
+  bool ok;
+  std::int32_t value;
+};
+
+class TryStrToIntTest : public ::testing::TestWithParam<IntCase> {};
+
+TEST_P(TryStrToIntTest, FollowsTheClassLibraryRules) {
+  const IntCase& c = GetParam();
+  std::int32_t value = 12345;
+  EXPECT_EQ(TryStrToInt(c.text, value), c.ok) << c.text;
+  EXPECT_EQ(value, c.ok ? c.value : 12345) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, TryStrToIntTest,
+    ::testing::Values(IntCase{"0", true, 0}, IntCase{"42", true, 42}, IntCase{"  42", true, 42},
+                      IntCase{"\t7", true, 7}, IntCase{"+5", true, 5}, IntCase{"-17", true, -17},
+                      IntCase{"$ff", true, 255}, IntCase{"xFF", true, 255},
+                      IntCase{"X10", true, 16}, IntCase{"0x1f", true, 31},
+                      IntCase{"0X1F", true, 31}, IntCase{"-$10", true, -16},
+                      IntCase{"$FFFFFFFF", true, -1}, IntCase{"$80000000", true, INT32_MIN},
+                      IntCase{"2147483647", true, INT32_MAX},
+                      IntCase{"-2147483648", true, INT32_MIN}, IntCase{"2147483648", false, 0},
+                      IntCase{"-2147483649", false, 0}, IntCase{"$100000000", false, 0},
+                      IntCase{"99999999999", false, 0}, IntCase{"", false, 0},
+                      IntCase{"   ", false, 0}, IntCase{"-", false, 0}, IntCase{"$", false, 0},
+                      IntCase{"0x", false, 0}, IntCase{"12a", false, 0}, IntCase{"12 ", false, 0},
+                      IntCase{"1.5", false, 0}, IntCase{"- 1", false, 0}, IntCase{"ff", false, 0}));
+
+TEST(StrToIntPrefixTest, ReadsUpToTheFirstInvalidCharacter) {
+  EXPECT_EQ(StrToIntPrefix("12abc"), 12);
+  EXPECT_EQ(StrToIntPrefix("-7px"), -7);
+  EXPECT_EQ(StrToIntPrefix("abc"), 0);
+  EXPECT_EQ(StrToIntPrefix("$1g"), 1);
+  EXPECT_EQ(StrToIntPrefix(""), 0);
+}
+
+TEST(CompareNumericFirstTest, NumbersSortByValue) {
+  const std::vector<std::string> list{"2", "10", "10", "-3", "abc", "5x"};
+  EXPECT_LT(CompareNumericFirst(list, 0, 1), 0);
+  EXPECT_GT(CompareNumericFirst(list, 1, 0), 0);
+  EXPECT_EQ(CompareNumericFirst(list, 1, 2), 0);
+  EXPECT_LT(CompareNumericFirst(list, 3, 0), 0);
+  // A text that does not read counts as the number before its first invalid character.
+  EXPECT_LT(CompareNumericFirst(list, 4, 0), 0);  // "abc" -> 0
+  EXPECT_GT(CompareNumericFirst(list, 5, 0), 0);  // "5x" -> 5
+}
+
+TEST(CompareNumericFirstTest, TextsSortInReverse) {
+  const std::vector<std::string> list{"apple", "banana", "apple"};
+  EXPECT_GT(CompareNumericFirst(list, 0, 1), 0);
+  EXPECT_LT(CompareNumericFirst(list, 1, 0), 0);
+  EXPECT_EQ(CompareNumericFirst(list, 0, 2), 0);
+}
+
+TEST(CompareNumericFirstTest, BadIndexRaises) {
+  const std::vector<std::string> list{"1"};
+  EXPECT_THROW(CompareNumericFirst(list, 0, 1), Error);
+}
+
+TEST(DecimalSeparatorTest, CLocaleUsesPoint) {
+  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(LocalDecimalSeparator(), ".");
+  EXPECT_EQ(PointToLocalSeparator("1.5"), "1.5");
+  EXPECT_EQ(LocalSeparatorToPoint("1.5"), "1.5");
+  EXPECT_DOUBLE_EQ(NormaliseFloat(0.2), 0.2);
+  EXPECT_EQ(NormaliseFloat(0.1), 0.1);
+}
+
+TEST(DecimalSeparatorTest, CommaLocaleRoundTrips) {
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE locale";
+  EXPECT_EQ(LocalDecimalSeparator(), ",");
+  EXPECT_EQ(PointToLocalSeparator("1.5"), "1,5");
+  EXPECT_EQ(LocalSeparatorToPoint("1,5"), "1.5");
+  EXPECT_EQ(NormaliseFloat(0.2), 0.2);
+  std::setlocale(LC_NUMERIC, "C");
+}
+
+}  // namespace
