@@ -1,0 +1,62 @@
+#pragma once
+// Picture loading, a transparent 32-bit canvas, stretched drawing and saving, as the page
+// splitting uses them. Implemented over libvips in platform/vips/.
+//
+// A page's mobile image is decoded once and drawn several times:
+//   auto picture = platform::LoadPictureForBox(file, 800, 800);   // largest draw size
+//   auto canvas = platform::CreateCanvas(w, h);
+//   canvas->DrawStretched(*picture, 0, 0, w, h);
+//   canvas->SaveToFile(destination);
+// Every failure raises Error with a message naming the file.
+
+#include <filesystem>
+#include <memory>
+
+namespace platform {
+
+struct ImageSize {
+  int width = 0;
+  int height = 0;
+};
+
+// A decoded picture (JPEG, PNG, GIF, BMP or TIFF; the first frame of a multi-frame file).
+class Picture {
+ public:
+  virtual ~Picture() = default;
+  // The size of the stored image in pixels, whatever resolution was decoded.
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+};
+
+// Decodes the whole picture at full resolution.
+std::unique_ptr<Picture> LoadPicture(const std::filesystem::path& file);
+
+// Decodes a picture that will never be drawn wider than `maxDrawWidth` nor higher than
+// `maxDrawHeight` pixels: the decoder may shrink on load (JPEG) as long as the decoded pixels
+// stay at least that large in both directions. Width()/Height() still give the stored size.
+std::unique_ptr<Picture> LoadPictureForBox(const std::filesystem::path& file, int maxDrawWidth,
+                                           int maxDrawHeight);
+
+// The stored size of an image file, read from its header without decoding the pixels.
+ImageSize ReadImageSize(const std::filesystem::path& file);
+
+// A 32-bit RGBA drawing surface of a fixed size, fully transparent when created.
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // Draws the whole picture stretched (not proportionally) into the rectangle at (x, y) of
+  // width x height pixels, blended over what is there; parts outside the canvas are clipped.
+  // A rectangle with no positive width or height draws nothing.
+  virtual void DrawStretched(const Picture& picture, int x, int y, int width, int height) = 0;
+  // Saves in the format chosen by the lower-case extension of `file`: ".png", ".jpg"/".jpeg",
+  // ".gif", ".bmp", ".tif"/".tiff". Formats without transparency get a black background.
+  // Any other extension raises Error.
+  virtual void SaveToFile(const std::filesystem::path& file) const = 0;
+};
+
+// Width and height must be at least 1.
+std::unique_ptr<Canvas> CreateCanvas(int width, int height);
+
+}  // namespace platform
