@@ -1,0 +1,194 @@
+// POSIX back-end of platform/Os.h.
+// Implements: temporary folder, random v4 GUID text, the read-only flag as "no write permission
+// for anyone", INI value reading with the profile-reading rules (ASCII case folding, blanks
+// trimmed, one pair of matching quotes around a value removed, CRLF and a UTF-8 byte-order mark
+// accepted, first matching section and key win), a named lock held with flock(2) on a file in
+// $XDG_RUNTIME_DIR or the temporary folder, a headless message box (one line on stderr),
+// the running executable from /proc/self/exe and the local time from localtime_r.
+// Does not implement: a graphical message box, system-wide named objects other than files, the
+// system code page (every text is UTF-8), or INI writing.
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
+
+#include "platform/Os.h"
+
+namespace fs = std::filesystem;
+
+namespace platform {
+
+fs::path TempPath() {
+  return fs::temp_directory_path();
+}
+
+std::string NewGuid() {
+  std::random_device device;
+  std::array<unsigned char, 16> bytes{};
+  for (std::size_t i = 0; i < bytes.size(); i += 4) {
+    const std::uint32_t word = device();
+    for (std::size_t j = 0; j < 4; ++j) bytes[i + j] = static_cast<unsigned char>(word >> (8 * j));
+  }
+  bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);  // version 4
+  bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);  // RFC 4122 variant
+  char text[39];
+  std::snprintf(text, sizeof text,
+                "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", bytes[0],
+                bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7], bytes[8],
+                bytes[9], bytes[10], bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
+  return text;
+}
+
+namespace {
+
+constexpr fs::perms kAnyWrite =
+    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+
+}  // namespace
+
+bool IsReadOnly(const fs::path& file) {
+  return (fs::status(file).permissions() & kAnyWrite) == fs::perms::none;
+}
+
+void SetReadOnly(const fs::path& file, bool readOnly) {
+  if (readOnly)
+    fs::permissions(file, kAnyWrite, fs::perm_options::remove);
+  else
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
+}
+
+namespace {
+
+std::string_view Trim(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string_view Unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front())
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+}  // namespace
+
+std::string ReadIniValue(const fs::path& file, std::string_view section, std::string_view key,
+                         std::string_view fallback) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::string(fallback);
+  std::ostringstream content;
+  content << in.rdbuf();
+  std::string_view text = content.view();
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+
+  const std::string_view wantedSection = Trim(section);
+  const std::string_view wantedKey = Trim(key);
+  bool inSection = false;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    const std::string_view line = Trim(text.substr(0, end));
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (!line.empty() && line.front() == '[') {
+      const std::size_t close = line.find(']');
+      if (close == std::string_view::npos) continue;
+      if (inSection) break;  // only the first matching section is searched
+      inSection = EqualsIgnoringCase(Trim(line.substr(1, close - 1)), wantedSection);
+      continue;
+    }
+    if (!inSection) continue;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) continue;
+    if (EqualsIgnoringCase(Trim(line.substr(0, equals)), wantedKey))
+      return std::string(Unquote(Trim(line.substr(equals + 1))));
+  }
+  return std::string(fallback);
+}
+
+namespace {
+
+class FlockNamedLock : public NamedLock {
+ public:
+  FlockNamedLock(int fd, bool alreadyExists) : fd_(fd), alreadyExists_(alreadyExists) {}
+  ~FlockNamedLock() override {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  }
+  FlockNamedLock(const FlockNamedLock&) = delete;
+  FlockNamedLock& operator=(const FlockNamedLock&) = delete;
+  bool AlreadyExists() const override { return alreadyExists_; }
+
+ private:
+  int fd_;
+  bool alreadyExists_;
+};
+
+fs::path LockFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  std::error_code ec;
+  if (runtime != nullptr && *runtime != '\0' && fs::is_directory(runtime, ec)) return runtime;
+  return TempPath();
+}
+
+std::string LockFileName(std::string_view name) {
+  std::string safe;
+  for (const char c : name) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '-' || c == '_' || c == '.';
+    safe += plain ? c : '_';
+  }
+  return "bookstub-" + safe + ".lock";
+}
+
+}  // namespace
+
+std::unique_ptr<NamedLock> CreateNamedLock(std::string_view name) {
+  const fs::path file = LockFolder() / LockFileName(name);
+  const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return std::make_unique<FlockNamedLock>(-1, false);
+  int rc;
+  do {
+    rc = ::flock(fd, LOCK_EX | LOCK_NB);
+  } while (rc != 0 && errno == EINTR);
+  if (rc != 0 && errno == EWOULDBLOCK) {
+    ::close(fd);
+    return std::make_unique<FlockNamedLock>(-1, true);
+  }
+  return std::make_unique<FlockNamedLock>(fd, false);
+}
+
+void ShowMessageBox(std::string_view text, std::string_view title) {
+  std::cerr << title << ": " << text << std::endl;
+}
+
+std::tm LocalTimeNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return local;
+}
+
+fs::path RunningExecutablePath() {
+  return fs::read_symlink("/proc/self/exe");
+}
+
+}  // namespace platform

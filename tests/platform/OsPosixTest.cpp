@@ -1,0 +1,161 @@
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <regex>
+#include <set>
+#include <string>
+
+#include "platform/Os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class ScratchFolder {
+ public:
+  ScratchFolder() : path_(fs::temp_directory_path() / ("bookstub-os-" + platform::NewGuid())) {
+    fs::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+  }
+  const fs::path& path() const { return path_; }
+  fs::path Write(const std::string& name, const std::string& bytes) const {
+    const fs::path file = path_ / name;
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file;
+  }
+
+ private:
+  fs::path path_;
+};
+
+TEST(NewGuidTest, HasRegistryFormAndIsVersion4) {
+  const std::regex form(
+      "^\\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\\}$");
+  std::set<std::string> seen;
+  for (int i = 0; i < 100; ++i) {
+    const std::string guid = platform::NewGuid();
+    EXPECT_EQ(guid.size(), 38u);
+    EXPECT_TRUE(std::regex_match(guid, form)) << guid;
+    seen.insert(guid);
+  }
+  EXPECT_EQ(seen.size(), 100u);
+}
+
+TEST(ReadOnlyTest, FlagRoundTrips) {
+  ScratchFolder folder;
+  const fs::path file = folder.Write("a.txt", "x");
+  EXPECT_FALSE(platform::IsReadOnly(file));
+  platform::SetReadOnly(file, true);
+  EXPECT_TRUE(platform::IsReadOnly(file));
+  platform::SetReadOnly(file, false);
+  EXPECT_FALSE(platform::IsReadOnly(file));
+}
+
+struct IniCase {
+  const char* name;
+  const char* content;
+  const char* section;
+  const char* key;
+  const char* expected;
+};
+
+class ReadIniValueTest : public ::testing::TestWithParam<IniCase> {};
+
+TEST_P(ReadIniValueTest, FollowsProfileRules) {
+  const IniCase& c = GetParam();
+  ScratchFolder folder;
+  const fs::path file = folder.Write("info.ini", c.content);
+  EXPECT_EQ(platform::ReadIniValue(file, c.section, c.key, "DEFAULT"), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ReadIniValueTest,
+    ::testing::Values(
+        IniCase{"Plain", "[info]\nfile=a.png\n", "info", "file", "a.png"},
+        IniCase{"CaseInsensitiveNames", "[INFO]\nFile=a.png\n", "info", "FILE", "a.png"},
+        IniCase{"BlanksTrimmed", "  [ info ]  \n  file  =   a b.png  \n", "info", "file",
+                "a b.png"},
+        IniCase{"CrLf", "[info]\r\nfile=a.png\r\nnext=b\r\n", "info", "file", "a.png"},
+        IniCase{"ByteOrderMark", "\xEF\xBB\xBF[info]\nfile=a.png\n", "info", "file", "a.png"},
+        IniCase{"MissingKey", "[info]\nother=1\n", "info", "file", "DEFAULT"},
+        IniCase{"MissingSection", "[misc]\nfile=a.png\n", "info", "file", "DEFAULT"},
+        IniCase{"KeyInOtherSection", "[misc]\nfile=x\n[info]\nfile=y\n", "info", "file", "y"},
+        IniCase{"EmptyValue", "[info]\nfile=\n", "info", "file", ""},
+        IniCase{"QuotesRemoved", "[info]\nfile=\"a.png\"\n", "info", "file", "a.png"},
+        IniCase{"FirstKeyWins", "[info]\nfile=1\nfile=2\n", "info", "file", "1"},
+        IniCase{"ValueWithEquals", "[info]\nfile=a=b\n", "info", "file", "a=b"},
+        IniCase{"NoNewlineAtEnd", "[info]\nfile=a.png", "info", "file", "a.png"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadIniValueTest, MissingFileGivesFallback) {
+  EXPECT_EQ(platform::ReadIniValue("/nonexistent/bookstub/info.ini", "info", "file", "dflt"),
+            "dflt");
+}
+
+std::string UniqueLockName() {
+  return "test-lock-" + platform::NewGuid();
+}
+
+TEST(NamedLockTest, SecondHolderSeesAlreadyExists) {
+  const std::string name = UniqueLockName();
+  auto first = platform::CreateNamedLock(name);
+  EXPECT_FALSE(first->AlreadyExists());
+  EXPECT_TRUE(platform::CreateNamedLock(name)->AlreadyExists());
+  first.reset();
+  EXPECT_FALSE(platform::CreateNamedLock(name)->AlreadyExists());
+}
+
+TEST(NamedLockTest, ReleasedWhenHoldingProcessDies) {
+  const std::string name = UniqueLockName();
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    auto lock = platform::CreateNamedLock(name);
+    const char state = lock->AlreadyExists() ? 'x' : 'k';
+    (void)!::write(ready[1], &state, 1);
+    for (;;) ::pause();  // held until killed
+  }
+  ::close(ready[1]);
+  char state = 0;
+  ASSERT_EQ(::read(ready[0], &state, 1), 1);
+  ::close(ready[0]);
+  EXPECT_EQ(state, 'k');
+  EXPECT_TRUE(platform::CreateNamedLock(name)->AlreadyExists());
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_FALSE(platform::CreateNamedLock(name)->AlreadyExists());
+}
+
+TEST(RunningExecutablePathTest, PointsToThisTest) {
+  const fs::path exe = platform::RunningExecutablePath();
+  EXPECT_TRUE(exe.is_absolute());
+  EXPECT_TRUE(fs::exists(exe));
+  EXPECT_EQ(exe.filename(), "test_platform");
+}
+
+TEST(LocalTimeNowTest, FieldsAreInRange) {
+  const std::tm now = platform::LocalTimeNow();
+  EXPECT_GE(now.tm_year, 100);
+  EXPECT_GE(now.tm_mon, 0);
+  EXPECT_LE(now.tm_mon, 11);
+  EXPECT_GE(now.tm_mday, 1);
+}
+
+TEST(ShowMessageBoxTest, WritesTitleAndTextToStderr) {
+  ::testing::internal::CaptureStderr();
+  platform::ShowMessageBox("Something failed", "Application Error");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Application Error: Something failed\n");
+}
+
+}  // namespace
