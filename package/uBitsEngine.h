@@ -1,0 +1,38 @@
+#pragma once
+// Bit-level reading of a SWF header: unsigned and signed bit fields, most significant bit
+// first, refilled one byte at a time from the stream, and the bit-packed stage rectangle.
+
+#include <cstdint>
+#include <istream>
+
+struct TSwfRect {
+  std::int32_t Xmin = 0;
+  std::int32_t Xmax = 0;
+  std::int32_t Ymin = 0;
+  std::int32_t Ymax = 0;
+};
+
+class TBitsEngine {
+ public:
+  // Borrows `stream`; reading past its end raises Error(kStreamReadError).
+  explicit TBitsEngine(std::istream& stream) : FStream(stream) {}
+
+  // `count` (0 .. 32) bits as an unsigned number.
+  std::uint32_t GetBits(int count);
+  // `count` (0 .. 32) bits whose top bit is the sign.
+  std::int32_t GetSBits(int count);
+  // A RECT record: 5-bit field size n, Xmin, Xmax, Ymin, Ymax as signed n-bit fields, then
+  // aligned to the next whole byte.
+  TSwfRect ReadRect();
+  // Whole bytes from the stream (little-endian for the 16-bit value); not bit-aligned reads,
+  // so call FlushBits first when bits were read.
+  std::uint8_t ReadByte();
+  std::uint16_t ReadWord();
+  // Drops the unread bits of the current byte.
+  void FlushBits() { FBitsLeft = 0; }
+
+ private:
+  std::istream& FStream;
+  std::uint8_t FCurrentByte = 0;
+  int FBitsLeft = 0;
+};

@@ -1,0 +1,74 @@
+#pragma once
+// The header of a SWF movie: signature, version, file length, stage rectangle, frame rate and
+// frame count, for plain ("FWS") and zlib-compressed ("CWS") files.
+//
+// Memory: a compressed file is inflated as a stream through a fixed buffer. The body (the bytes
+// after the frame count) is kept only when asked for (`TSwfBody::Keep`) and only up to
+// kMaxSwfBodySize bytes; a longer body raises Error instead of allocating what the header claims.
+// Without it, the rest of a compressed stream is still inflated (and thrown away) so that a
+// damaged or short stream fails the load as the decompressor's error.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <istream>
+#include <memory>
+#include <sstream>
+#include <string>
+
+inline constexpr std::uint64_t kMaxSwfBodySize = 64u * 1024 * 1024;
+
+enum class TSwfBody { Skip, Keep };
+
+class TSWFStreamReader {
+ public:
+  // Loads `fileName` when it is not empty.
+  explicit TSWFStreamReader(const std::filesystem::path& fileName = {},
+                            TSwfBody body = TSwfBody::Skip);
+
+  void LoadFile(const std::filesystem::path& fileName);
+  void LoadFromStream(std::istream& stream);
+
+  // The signature was "FWS" or "CWS".
+  bool Valid() const { return FValid; }
+  bool Compressed() const { return FCompressed; }
+  const std::string& Signature() const { return FSignature; }
+  std::uint8_t Version() const { return FHeader[3]; }
+  // The uncompressed length stated in the header.
+  std::uint32_t FileLength() const;
+  // Stage rectangle in twips.
+  std::int32_t Xmin() const { return FRect.Xmin; }
+  std::int32_t Ymin() const { return FRect.Ymin; }
+  std::int32_t Xmax() const { return FRect.Xmax; }
+  std::int32_t Ymax() const { return FRect.Ymax; }
+  // Stage size in pixels (twips div 20).
+  int Width() const;
+  int Height() const;
+  // 8.8 fixed point, as stored.
+  std::uint16_t FrameRate() const { return FFrameRate; }
+  std::uint16_t FrameCount() const { return FFrameCount; }
+  // The bytes after the frame count (uncompressed); empty unless loaded with TSwfBody::Keep.
+  std::string Body() const { return FBody ? FBody->str() : std::string(); }
+
+ private:
+  void ReadHeaderFields(std::istream& headerStream);
+  void LoadUncompressed(std::istream& stream);
+  void LoadCompressed(std::istream& stream);
+  std::ostringstream& BodyStream();
+
+  bool FValid = false;
+  bool FCompressed = false;
+  std::unique_ptr<std::ostringstream> FBody;
+  std::string FSignature;
+  std::array<std::uint8_t, 8> FHeader{0, 0, 0, 8, 0, 0, 0, 0};
+  TSwfRect FRect;
+  std::uint16_t FFrameRate = 0;
+  std::uint16_t FFrameCount = 0;
+  TSwfBody FBodyMode;
+};
+
+// The stage size in pixels of the SWF movie at `path`. A missing file or a name not ending in
+// ".swf" shows a message box (path + " do not exist." / path + " is not a SWF File.") and leaves
+// `width` and `height` unchanged; a file with another signature gives 0 x 0. A damaged or short
+// compressed file raises Error.
+void SwfStageSize(const std::filesystem::path& path, int& width, int& height);
