@@ -1,0 +1,33 @@
+#pragma once
+// File, folder and number helpers shared by the player: deleting the working folder, the
+// temporary folder, GUID text, colour byte order, INI values and rounding.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Deletes `folder` with everything in it. Symbolic links are never followed: a link is removed
+// as a link and its target survives. Read-only files (and folders that would block the removal
+// of their entries) are made writable first. A missing folder counts as success. The walk stops
+// at the first entry it cannot delete and leaves the rest; that still returns true. Returns false
+// only when an unexpected failure interrupted the walk. Never throws.
+bool DeleteFolderTree(const std::filesystem::path& folder);
+
+// The system's temporary folder, ending in a separator.
+std::filesystem::path TempFolder();
+
+// A new GUID in registry form: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper case.
+std::string NewGuidText();
+
+// Converts between RRGGBB (documents) and BBGGRR (platform colours); the highest byte is cleared.
+std::uint32_t SwapRedBlue(std::uint32_t colour);
+
+// The value of `key` in `section` of an INI file, or `fallback` when the file, the section or the
+// key is missing or the file cannot be read.
+std::string ReadIniText(const std::filesystem::path& file, std::string_view section,
+                        std::string_view key, std::string_view fallback);
+
+// Rounds to the nearest integer, halves to the even neighbour; values beyond the 32-bit range
+// are clamped.
+int RoundHalfEven(double value);
