@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "bridge/FlashCallUtils.h"
+
+namespace {
+
+std::string Invoke(const std::string& name, const std::string& arguments = "<arguments/>") {
+  return R"(<invoke name=")" + name + R"(" returntype="xml">)" + arguments + "</invoke>";
+}
+
+TEST(FlashParamParser, ReadsTheFunctionNameOfAnInvokeWithEmptyArguments) {
+  const TFlashParamParser parser(Invoke("fullscreen_error", "<arguments></arguments>"));
+  EXPECT_EQ(parser.GetFunctionName(), "fullscreen_error");
+  EXPECT_TRUE(parser.HasArguments());
+}
+
+TEST(FlashParamParser, KeepsNonAsciiNamesAsUtf8) {
+  const TFlashParamParser parser(Invoke("gr\xC3\xBC\xC3\x9F"));
+  EXPECT_EQ(parser.GetFunctionName(), "gr\xC3\xBC\xC3\x9F");
+}
+
+struct EmptyNameCase {
+  const char* label;
+  std::string request;
+};
+
+class FlashParamParserEmptyName : public testing::TestWithParam<EmptyNameCase> {};
+
+TEST_P(FlashParamParserEmptyName, GivesAnEmptyNameWithoutError) {
+  std::string name = "unset";
+  EXPECT_NO_THROW(name = TFlashParamParser(GetParam().request).GetFunctionName());
+  EXPECT_EQ(name, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, FlashParamParserEmptyName,
+    testing::Values(EmptyNameCase{"NotXml", "this is not xml at all"}, EmptyNameCase{"Empty", ""},
+                    EmptyNameCase{"Unclosed", R"(<invoke name="fullscreen_error">)"},
+                    EmptyNameCase{"NoNameAttribute", "<invoke><arguments/></invoke>"},
+                    EmptyNameCase{"OtherRoot", R"(<call name="fullscreen_error"/>)"},
+                    EmptyNameCase{"InvokeNotTopLevel",
+                                  R"(<outer><invoke name="fullscreen_error"/></outer>)"}),
+    [](const testing::TestParamInfo<EmptyNameCase>& info) { return info.param.label; });
+
+struct DecisionCase {
+  const char* label;
+  std::string request;
+  FlashCallAction expected;
+};
+
+class FlashCallDecision : public testing::TestWithParam<DecisionCase> {};
+
+TEST_P(FlashCallDecision, TogglesOnlyForTheExactCommand) {
+  EXPECT_EQ(DecideFlashCall(GetParam().request), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, FlashCallDecision,
+    testing::Values(
+        DecisionCase{"Command", Invoke("fullscreen_error"), FlashCallAction::ToggleFullscreen},
+        DecisionCase{"CommandWithArguments",
+                     Invoke("fullscreen_error", "<arguments><string>x</string></arguments>"),
+                     FlashCallAction::ToggleFullscreen},
+        DecisionCase{"UpperCase", Invoke("FULLSCREEN_ERROR"), FlashCallAction::Ignore},
+        DecisionCase{"MixedCase", Invoke("Fullscreen_Error"), FlashCallAction::Ignore},
+        DecisionCase{"Prefix", Invoke("fullscreen_error2"), FlashCallAction::Ignore},
+        DecisionCase{"OtherName", Invoke("gotoPage"), FlashCallAction::Ignore},
+        DecisionCase{
+            "ScriptInArguments",
+            Invoke("fullscreen_error", "<arguments><string>function(){}</string></arguments>"),
+            FlashCallAction::Ignore},
+        DecisionCase{
+            "ScriptMarkerIsCaseSensitive",
+            Invoke("fullscreen_error", "<arguments><string>Function(</string></arguments>"),
+            FlashCallAction::ToggleFullscreen},
+        DecisionCase{"NotXml", "fullscreen_error", FlashCallAction::Ignore},
+        DecisionCase{"MissingName", "<invoke><arguments/></invoke>", FlashCallAction::Ignore}),
+    [](const testing::TestParamInfo<DecisionCase>& info) { return info.param.label; });
+
+}  // namespace
