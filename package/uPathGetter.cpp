@@ -1,0 +1,209 @@
+#include "package/uPathGetter.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "util/Error.h"
+#include "util/ZanUtils.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct RunFolderState {
+  fs::path tempFolder;
+  std::string runIdentifier;
+  fs::path root;  // R, with trailing separator
+  bool ready = false;
+};
+
+RunFolderState& State() {
+  static RunFolderState state;
+  return state;
+}
+
+const fs::path& PreparedRoot() {
+  if (State().root.empty()) throw Error("The working folder has not been prepared");
+  return State().root;
+}
+
+fs::path FromBookRoot(bool absolute, const char* relative) {
+  if (!absolute) return fs::path(relative);
+  return GetBookRoot(PreparedRoot()) / relative;
+}
+
+// Folders below R, parents before children.
+constexpr const char* kLayout[] = {"files/",
+                                   "files/js/",
+                                   "files/res/",
+                                   "files/res/downloads/",
+                                   "files/res/navbar/",
+                                   "files/res/navbtn/",
+                                   "files/res/other/",
+                                   "files/res/pages/",
+                                   "files/res/thumbnails/",
+                                   "files/res/mobile/",
+                                   "files/res/sounds/",
+                                   "files/res/languages/",
+                                   "files/res/flags/"};
+
+void CreateLayout(const fs::path& root) {
+  std::error_code ec;
+  fs::create_directories(root, ec);
+  for (const char* folder : kLayout) fs::create_directory(root / folder, ec);
+}
+
+std::string Replace(std::string_view text, char from, char to) {
+  std::string result(text);
+  std::replace(result.begin(), result.end(), from, to);
+  return result;
+}
+
+[[noreturn]] void Refuse(std::string_view relative, const char* reason) {
+  throw Error("Refused path \"" + std::string(relative) + "\": " + reason);
+}
+
+}  // namespace
+
+const fs::path& TempFolderOfRun() {
+  return State().tempFolder;
+}
+const std::string& RunIdentifier() {
+  return State().runIdentifier;
+}
+bool RunFolderReady() {
+  return State().ready;
+}
+
+void PrepareRunFolder() {
+  RunFolderState& state = State();
+  try {
+    state.tempFolder = TempFolder();
+    state.runIdentifier = NewGuidText();
+  } catch (...) {
+    return;  // without a temporary folder there is nothing to prepare
+  }
+  state.root = state.tempFolder / state.runIdentifier / "";
+  state.ready = true;
+  CreateLayout(state.root);
+}
+
+void PrepareRunFolderAt(const fs::path& root) {
+  RunFolderState& state = State();
+  const fs::path folder = root.filename().empty() ? root.parent_path() : root;
+  state.tempFolder = folder.parent_path() / "";
+  state.runIdentifier = folder.filename().string();
+  state.root = folder / "";
+  state.ready = true;
+  CreateLayout(state.root);
+}
+
+void RemoveRunFolder() {
+  RunFolderState& state = State();
+  if (!state.ready) return;
+  DeleteFolderTree(state.root);
+  state.ready = false;
+}
+
+fs::path GetRootPath(bool absolute) {
+  if (!absolute) return fs::path(State().runIdentifier) / "";
+  return PreparedRoot();
+}
+
+fs::path GetBookRoot(const fs::path& root) {
+  return root / "files" / "";
+}
+
+fs::path GetFilesPath(bool absolute) {
+  return FromBookRoot(absolute, "./");
+}
+fs::path GetBookSwfPath(bool absolute) {
+  return FromBookRoot(absolute, "book.swf");
+}
+fs::path GetJsPath(bool absolute) {
+  return FromBookRoot(absolute, "js/");
+}
+fs::path GetLogFolderPath(bool absolute) {
+  return FromBookRoot(absolute, "Log/");
+}
+fs::path GetLogFilePath(bool absolute) {
+  return FromBookRoot(absolute, "Log/log1.txt");
+}
+fs::path GetResPath(bool absolute) {
+  return FromBookRoot(absolute, "res/");
+}
+fs::path GetPagesPath(bool absolute) {
+  return FromBookRoot(absolute, "res/pages/");
+}
+fs::path GetThumbnailsPath(bool absolute) {
+  return FromBookRoot(absolute, "res/thumbnails/");
+}
+fs::path GetOtherPath(bool absolute) {
+  return FromBookRoot(absolute, "res/other/");
+}
+fs::path GetNavBarPath(bool absolute) {
+  return FromBookRoot(absolute, "res/navbar/");
+}
+fs::path GetNavBtnPath(bool absolute) {
+  return FromBookRoot(absolute, "res/navbtn/");
+}
+fs::path GetSoundsPath(bool absolute) {
+  return FromBookRoot(absolute, "res/sounds/");
+}
+fs::path GetLanguagesPath(bool absolute) {
+  return FromBookRoot(absolute, "res/languages/");
+}
+fs::path GetFlagsPath(bool absolute) {
+  return FromBookRoot(absolute, "res/flags/");
+}
+fs::path GetDownloadsPath(bool absolute) {
+  return FromBookRoot(absolute, "res/downloads/");
+}
+fs::path GetMobilePath(bool absolute) {
+  return FromBookRoot(absolute, "res/mobile/");
+}
+fs::path GetNavBarIniPath(bool absolute) {
+  return FromBookRoot(absolute, "res/navbar/info.ini");
+}
+fs::path GetNavBtnIniPath(bool absolute) {
+  return FromBookRoot(absolute, "res/navbtn/info.ini");
+}
+fs::path GetMagPath(bool absolute) {
+  return FromBookRoot(absolute, "res/other/mag.swf");
+}
+fs::path GetInputPath(bool absolute) {
+  return FromBookRoot(absolute, "res/other/input.png");
+}
+
+fs::path GetFrameworkPath(bool absolute) {
+  if (!absolute) return fs::path("files/framework.swf");
+  return PreparedRoot() / "files/framework.swf";
+}
+
+std::string ReplaceSeparators(std::string_view text) {
+  return Replace(text, '/', '\\');
+}
+std::string ToPlatformSeparators(std::string_view text) {
+  return Replace(text, '\\', '/');
+}
+
+fs::path JoinBookPath(const fs::path& bookRoot, std::string_view relative, bool requireFileName) {
+  if (relative.find('\0') != std::string_view::npos) Refuse(relative, "contains a NUL character");
+  const fs::path path(ToPlatformSeparators(relative));
+  if (path.is_absolute() || path.has_root_name() || path.has_root_directory())
+    Refuse(relative, "absolute path");
+  int depth = 0;
+  for (const fs::path& segment : path) {
+    if (segment == "..")
+      --depth;
+    else if (!segment.empty() && segment != ".")
+      ++depth;
+    if (depth < 0) Refuse(relative, "leaves the book folder");
+  }
+  if (requireFileName) {
+    const fs::path name = path.filename();
+    if (name.empty() || name == "." || name == ".." || depth == 0)
+      Refuse(relative, "names no file");
+  }
+  return (bookRoot / path).lexically_normal();
+}

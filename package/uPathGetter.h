@@ -1,0 +1,69 @@
+#pragma once
+// The per-run working folder and the paths inside it.
+//
+// Root R = temporary folder / run identifier / ; book root F = R / "files" / . Relative paths
+// stored in the documents are relative to F and use "\" as delimiter; on this platform "\" maps
+// to "/". Every builder takes `absolute`: false gives the path relative to F (folders end in a
+// separator, e.g. "res/pages/"), true gives F joined with it. The builders need a prepared run
+// folder for the absolute form and raise Error before that.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// Working-folder state (the one process-wide state beside the log).
+const std::filesystem::path& TempFolderOfRun();  // with trailing separator
+const std::string& RunIdentifier();              // "{XXXXXXXX-...}" for a prepared temp run
+bool RunFolderReady();
+
+// Sets the temporary folder and a new run identifier, then creates the layout one folder at a
+// time: R, files, files/js, files/res, and under res: downloads, navbar, navbtn, other, pages,
+// thumbnails, mobile, sounds, languages, flags. Creation errors are swallowed; a later write
+// into a missing folder fails instead. The log folder is created by whoever starts the log.
+void PrepareRunFolder();
+// The same layout with R = `root` (created with its parents when missing); the run identifier
+// becomes the last name of `root`.
+void PrepareRunFolderAt(const std::filesystem::path& root);
+// Deletes R with everything in it (read-only files included, links not followed).
+void RemoveRunFolder();
+
+// R (absolute) or the run identifier + separator (relative).
+std::filesystem::path GetRootPath(bool absolute);
+// root / "files" / .
+std::filesystem::path GetBookRoot(const std::filesystem::path& root);
+
+// Book-root relative builders.
+std::filesystem::path GetFilesPath(bool absolute);  // relative form "./"
+std::filesystem::path GetBookSwfPath(bool absolute);
+std::filesystem::path GetJsPath(bool absolute);
+std::filesystem::path GetLogFolderPath(bool absolute);
+std::filesystem::path GetLogFilePath(bool absolute);
+std::filesystem::path GetResPath(bool absolute);
+std::filesystem::path GetPagesPath(bool absolute);
+std::filesystem::path GetThumbnailsPath(bool absolute);
+std::filesystem::path GetOtherPath(bool absolute);
+std::filesystem::path GetNavBarPath(bool absolute);
+std::filesystem::path GetNavBtnPath(bool absolute);
+std::filesystem::path GetSoundsPath(bool absolute);
+std::filesystem::path GetLanguagesPath(bool absolute);
+std::filesystem::path GetFlagsPath(bool absolute);
+std::filesystem::path GetDownloadsPath(bool absolute);
+std::filesystem::path GetMobilePath(bool absolute);
+std::filesystem::path GetNavBarIniPath(bool absolute);
+std::filesystem::path GetNavBtnIniPath(bool absolute);
+std::filesystem::path GetMagPath(bool absolute);
+std::filesystem::path GetInputPath(bool absolute);
+// The framework movie: relative to R ("files/framework.swf"), absolute R/files/framework.swf.
+std::filesystem::path GetFrameworkPath(bool absolute);
+
+// Every "/" replaced by "\" (the documents' delimiter).
+std::string ReplaceSeparators(std::string_view text);
+// Every "\" replaced by "/" (this platform's delimiter), for paths taken from the documents.
+std::string ToPlatformSeparators(std::string_view text);
+
+// Joins a document path to the book root ("\" mapped to "/") and returns the lexically normal
+// result. Raises Error naming the path when it is absolute, carries a root name, holds a NUL
+// character, climbs out of `bookRoot` with "..", or, when `requireFileName` is set, names no
+// file (empty, or ending in a separator or "." / "..").
+std::filesystem::path JoinBookPath(const std::filesystem::path& bookRoot, std::string_view relative,
+                                   bool requireFileName = true);
