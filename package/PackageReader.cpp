@@ -1,0 +1,130 @@
+#include "package/PackageReader.h"
+
+#include <algorithm>
+#include <memory>
+#include <system_error>
+
+#include "util/Error.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+[[noreturn]] void FailRead() {
+  throw Error(kStreamReadError);
+}
+
+}  // namespace
+
+TPackageReader::TPackageReader(const fs::path& file) : file_(file) {
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec)) throw Error("Cannot open file \"" + file.string() + "\"");
+  size_ = fs::file_size(file, ec);
+  if (ec) throw Error("Cannot open file \"" + file.string() + "\": " + ec.message());
+  stream_.open(file, std::ios::binary);
+  if (!stream_) throw Error("Cannot open file \"" + file.string() + "\"");
+}
+
+void TPackageReader::CheckRange(const BlobRange& range) const {
+  // Both values are at most a file size, so the sum cannot wrap.
+  if (range.start > size_ || range.length > size_ - range.start) FailRead();
+}
+
+void TPackageReader::ReadInto(std::uint64_t offset, char* buffer, std::size_t length) {
+  CheckRange({offset, length});
+  stream_.clear();
+  stream_.seekg(static_cast<std::streamoff>(offset));
+  stream_.read(buffer, static_cast<std::streamsize>(length));
+  if (static_cast<std::size_t>(stream_.gcount()) != length) FailRead();
+}
+
+std::uint32_t TPackageReader::ReadUInt32At(std::uint64_t offset) {
+  unsigned char bytes[4];
+  ReadInto(offset, reinterpret_cast<char*>(bytes), sizeof bytes);
+  return std::uint32_t{bytes[0]} | (std::uint32_t{bytes[1]} << 8) |
+         (std::uint32_t{bytes[2]} << 16) | (std::uint32_t{bytes[3]} << 24);
+}
+
+DocumentRanges TPackageReader::LocateDocuments() {
+  if (size_ < 4) FailRead();
+  const std::uint64_t projectLength = ReadUInt32At(size_ - 4);
+  if (projectLength > size_ - 4) FailRead();
+  const std::uint64_t projectStart = size_ - 4 - projectLength;
+
+  if (projectStart < 4) FailRead();
+  const std::uint64_t bookLength = ReadUInt32At(projectStart - 4);
+  if (bookLength > projectStart - 4) FailRead();
+  return {{projectStart, projectLength}, {projectStart - 4 - bookLength, bookLength}};
+}
+
+BlobRange TPackageReader::BySuffix(std::uint32_t pos) {
+  if (pos < 4 || pos > size_) FailRead();
+  const std::uint64_t length = ReadUInt32At(pos - 4);
+  if (length > pos - 4u) FailRead();
+  return {pos - 4 - length, length};
+}
+
+BlobRange TPackageReader::BySize(std::uint32_t pos, std::uint32_t size) const {
+  if (size < 4 || size > pos || pos > size_) FailRead();
+  const BlobRange range{std::uint64_t{pos} - size, std::uint64_t{size} - 4};
+  CheckRange(range);
+  return range;
+}
+
+TGroupWalker TPackageReader::WalkGroup(std::uint32_t pos, std::uint32_t size) {
+  return TGroupWalker(*this, pos, size);
+}
+
+TGroupWalker::TGroupWalker(TPackageReader& reader, std::uint32_t pos, std::uint32_t size)
+    : reader_(reader), limit_(0), cursor_(0) {
+  if (size > pos) FailRead();
+  limit_ = std::uint64_t{pos} - size;
+  head_ = reader_.BySuffix(pos);
+  cursor_ = head_.start;
+}
+
+bool TGroupWalker::Next(GroupMember& member) {
+  if (cursor_ <= limit_) return false;
+  if (cursor_ < 8) FailRead();
+  const std::uint64_t length = reader_.ReadUInt32At(cursor_ - 4);
+  const std::uint32_t type = reader_.ReadUInt32At(cursor_ - 8);
+  if (length > cursor_ - 8) FailRead();
+  cursor_ = cursor_ - 8 - length;
+  member.type = type;
+  member.data = {cursor_, length};
+  return true;
+}
+
+std::string TPackageReader::ReadBytes(const BlobRange& range) {
+  CheckRange(range);
+  std::string bytes(static_cast<std::size_t>(range.length), '\0');
+  if (!bytes.empty()) ReadInto(range.start, bytes.data(), bytes.size());
+  return bytes;
+}
+
+void TPackageReader::CopyToFile(const BlobRange& range, const fs::path& destination) {
+  CheckRange(range);
+  std::ofstream out(destination, std::ios::binary | std::ios::trunc);
+  if (!out) throw Error("Cannot create file \"" + destination.string() + "\"");
+  try {
+    const std::size_t bufferSize =
+        static_cast<std::size_t>(std::min<std::uint64_t>(range.length, kCopyBufferSize));
+    const auto buffer = std::make_unique<char[]>(std::max<std::size_t>(bufferSize, 1));
+    std::uint64_t done = 0;
+    while (done < range.length) {
+      const auto chunk =
+          static_cast<std::size_t>(std::min<std::uint64_t>(range.length - done, bufferSize));
+      ReadInto(range.start + done, buffer.get(), chunk);
+      out.write(buffer.get(), static_cast<std::streamsize>(chunk));
+      if (!out) throw Error("Cannot write file \"" + destination.string() + "\"");
+      done += chunk;
+    }
+    out.close();
+    if (!out) throw Error("Cannot write file \"" + destination.string() + "\"");
+  } catch (...) {
+    out.close();
+    std::error_code ec;
+    fs::remove(destination, ec);
+    throw;
+  }
+}
