@@ -1,0 +1,261 @@
+#include "model/settings/LMBaiscProject.h"
+
+#include <charconv>
+#include <cstddef>
+
+#include "platform/Xml.h"
+#include "util/Error.h"
+#include "util/StrUtils_zan.h"
+
+namespace {
+
+// Property lookup ignores the letter case of ASCII letters only.
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool SameAsciiText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  return true;
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+std::size_t SkipDigits(std::string_view text, std::size_t pos) {
+  while (pos < text.size() && IsDigit(text[pos])) ++pos;
+  return pos;
+}
+
+// Rewrites a number in the locale's format as a C number ("." separator), or returns false
+// when the text is not one: [sign] digits [separator digits] [e [sign] digits], at least one
+// digit in the mantissa. Only the given separator is accepted.
+bool ToCNumber(std::string_view text, std::string_view separator, std::string& out) {
+  std::size_t pos = 0;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
+  const std::size_t integerEnd = SkipDigits(text, pos);
+  std::size_t mantissaDigits = integerEnd - pos;
+  out.assign(text.substr(0, integerEnd));
+  pos = integerEnd;
+  if (!separator.empty() && text.substr(pos, separator.size()) == separator) {
+    pos += separator.size();
+    const std::size_t fractionEnd = SkipDigits(text, pos);
+    mantissaDigits += fractionEnd - pos;
+    out += '.';
+    out.append(text.substr(pos, fractionEnd - pos));
+    pos = fractionEnd;
+  }
+  if (mantissaDigits == 0) return false;
+  if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+    out += 'e';
+    ++pos;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) out += text[pos++];
+    const std::size_t exponentEnd = SkipDigits(text, pos);
+    if (exponentEnd == pos) return false;
+    out.append(text.substr(pos, exponentEnd - pos));
+    pos = exponentEnd;
+  }
+  return pos == text.size();
+}
+
+}  // namespace
+
+namespace lm_convert {
+
+std::int32_t ToInteger(std::string_view text) {
+  std::int32_t value = 0;
+  return TryStrToInt(text, value) ? value : 0;
+}
+
+std::uint32_t ToCardinal(std::string_view text) {
+  return static_cast<std::uint32_t>(ToInteger(text));
+}
+
+bool ToBoolean(std::string_view text) {
+  if (SameAsciiText(text, "True")) return true;
+  if (SameAsciiText(text, "False")) return false;
+  throw Error("Invalid property element: " + std::string(text));
+}
+
+double ToDouble(std::string_view text, std::string_view decimalSeparator) {
+  std::string cNumber;
+  if (!ToCNumber(TrimBlanks(text), decimalSeparator, cNumber)) return 0;
+  // from_chars does not take a leading "+".
+  std::string_view digits = cNumber;
+  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
+  double value = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (error != std::errc() || end != digits.data() + digits.size()) return 0;
+  return value;
+}
+
+double ToDouble(std::string_view text) {
+  return ToDouble(text, LocalDecimalSeparator());
+}
+
+}  // namespace lm_convert
+
+namespace {
+
+void SetFromText(TLMBasicProject& object, const TLMPropertyInfo& property, std::string_view text) {
+  switch (property.kind) {
+    case TLMPropertyKind::Integer:
+      property.set(object, lm_convert::ToInteger(text));
+      break;
+    case TLMPropertyKind::Cardinal:
+      property.set(object, lm_convert::ToCardinal(text));
+      break;
+    case TLMPropertyKind::Boolean:
+      property.set(object, lm_convert::ToBoolean(text));
+      break;
+    case TLMPropertyKind::Double:
+      property.set(object, lm_convert::ToDouble(text));
+      break;
+    case TLMPropertyKind::String:
+    case TLMPropertyKind::WideString:
+      property.set(object, std::string(text));
+      break;
+    case TLMPropertyKind::Int64:  // never read from a document
+    case TLMPropertyKind::Object:
+    case TLMPropertyKind::List:
+      break;
+  }
+}
+
+}  // namespace
+
+// --- TLMClassInfo -----------------------------------------------------------------------------
+
+TLMClassInfo::TLMClassInfo(std::string_view name, const TLMClassInfo* parent, Factory create,
+                           std::vector<TLMPropertyInfo> ownProperties)
+    : name_(name), parent_(parent), create_(create), ownProperties_(std::move(ownProperties)) {
+  if (parent_ != nullptr) properties_ = parent_->Properties();
+  for (const TLMPropertyInfo& property : ownProperties_) properties_.push_back(&property);
+}
+
+const TLMPropertyInfo* TLMClassInfo::Find(std::string_view name) const {
+  for (const TLMPropertyInfo* property : properties_)
+    if (SameAsciiText(property->name, name)) return property;
+  return nullptr;
+}
+
+// --- TLMBasicProject --------------------------------------------------------------------------
+
+TLMBasicProject::TLMBasicProject(const void* owner) : owner_(owner) {}
+
+TLMBasicProject::~TLMBasicProject() = default;
+
+const TLMClassInfo& TLMBasicProject::StaticClassInfo() {
+  static const TLMClassInfo info("TLMBasicProject", nullptr, &lm_detail::Create<TLMBasicProject>,
+                                 {});
+  return info;
+}
+
+void TLMBasicProject::InitialiseOwnProperties(const TLMClassInfo& info) {
+  for (const TLMPropertyInfo& property : info.OwnProperties()) {
+    if (property.IsScalar())
+      property.set(*this, property.defaultValue);
+    else
+      property.create(*this);
+  }
+}
+
+void TLMBasicProject::LoadFromNode(const platform::XmlNode& node) {
+  for (const platform::XmlAttribute& attribute : node.Attributes())
+    LoadAttribute(attribute.name, attribute.value);
+  for (const platform::XmlNode& child : node.Children()) LoadChildElement(child);
+}
+
+void TLMBasicProject::LoadAttribute(std::string_view name, std::string_view value) {
+  const TLMPropertyInfo* property = ClassInfo().Find(name);
+  if (property != nullptr && property->IsScalar()) SetFromText(*this, *property, value);
+}
+
+void TLMBasicProject::LoadChildElement(const platform::XmlNode& child) {
+  if (!child.IsElement()) return;
+  const TLMPropertyInfo* property = ClassInfo().Find(child.Name());
+  if (property == nullptr) return;
+  switch (property->kind) {
+    case TLMPropertyKind::Object:
+      property->object(*this)->LoadFromNode(child);
+      break;
+    case TLMPropertyKind::List:
+      property->list(*this)->LoadFromNode(child);
+      break;
+    case TLMPropertyKind::Int64:
+      break;
+    default:
+      SetFromText(*this, *property, child.Text());
+      break;
+  }
+}
+
+void TLMBasicProject::Assign(const TLMBasicProject& source) {
+  if (&source == this) return;
+  if (&source.ClassInfo() != &ClassInfo())
+    throw Error("Cannot assign a " + std::string(source.ClassInfo().Name()) + " to a " +
+                std::string(ClassInfo().Name()));
+  for (const TLMPropertyInfo* property : ClassInfo().Properties()) {
+    switch (property->kind) {
+      case TLMPropertyKind::Object:
+        property->object(*this)->Assign(*property->object(source));
+        break;
+      case TLMPropertyKind::List:
+        property->list(*this)->Assign(*property->list(source));
+        break;
+      default:
+        property->set(*this, property->get(source));
+        break;
+    }
+  }
+}
+
+// --- TLMBasicProjects -------------------------------------------------------------------------
+
+TLMBasicProjects::TLMBasicProjects(const void* owner) : owner_(owner) {}
+
+TLMBasicProjects::~TLMBasicProjects() = default;
+
+TLMBasicProject& TLMBasicProjects::Items(int index) const {
+  if (index < 0 || index >= Count())
+    throw Error("List index out of bounds (" + std::to_string(index) + ")");
+  return *items_[static_cast<std::size_t>(index)];
+}
+
+void TLMBasicProjects::Add(std::unique_ptr<TLMBasicProject> item) {
+  if (item) items_.push_back(std::move(item));
+}
+
+void TLMBasicProjects::LoadFromNode(const platform::XmlNode& node) {
+  Clear();
+  if (itemClass_ == nullptr) throw Error("Settings list without an item class");
+  for (const platform::XmlNode& child : node.Children()) {
+    if (!child.IsElement()) continue;
+    std::unique_ptr<TLMBasicProject> item = itemClass_->Create(this);
+    item->LoadFromNode(child);
+    Add(std::move(item));
+  }
+}
+
+void TLMBasicProjects::Assign(const TLMBasicProjects& source) {
+  if (&source == this) return;
+  Clear();
+  for (const std::unique_ptr<TLMBasicProject>& sourceItem : source.items_) {
+    std::unique_ptr<TLMBasicProject> item = sourceItem->ClassInfo().Create(this);
+    item->Assign(*sourceItem);
+    Add(std::move(item));
+  }
+}
