@@ -1,0 +1,134 @@
+#include "package/uPathGetter.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+#include "util/Error.h"
+#include "util/ZanUtils.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct BuilderCase {
+  const char* name;
+  std::function<fs::path(bool)> builder;
+  const char* relative;
+};
+
+class PathBuilderTest : public ::testing::TestWithParam<BuilderCase> {};
+
+TEST_P(PathBuilderTest, RelativeToTheBookRootAndAbsoluteUnderFiles) {
+  const fs::path root = fs::temp_directory_path() / ("bookstub-paths-" + NewGuidText());
+  PrepareRunFolderAt(root);
+  const BuilderCase& c = GetParam();
+  EXPECT_EQ(c.builder(false), fs::path(c.relative));
+  EXPECT_EQ(c.builder(true), root / "files" / c.relative);
+  RemoveRunFolder();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layout, PathBuilderTest,
+    ::testing::Values(BuilderCase{"Res", GetResPath, "res/"},
+                      BuilderCase{"Pages", GetPagesPath, "res/pages/"},
+                      BuilderCase{"Thumbnails", GetThumbnailsPath, "res/thumbnails/"},
+                      BuilderCase{"Other", GetOtherPath, "res/other/"},
+                      BuilderCase{"NavBar", GetNavBarPath, "res/navbar/"},
+                      BuilderCase{"NavBtn", GetNavBtnPath, "res/navbtn/"},
+                      BuilderCase{"Sounds", GetSoundsPath, "res/sounds/"},
+                      BuilderCase{"Languages", GetLanguagesPath, "res/languages/"},
+                      BuilderCase{"Flags", GetFlagsPath, "res/flags/"},
+                      BuilderCase{"Downloads", GetDownloadsPath, "res/downloads/"},
+                      BuilderCase{"Mobile", GetMobilePath, "res/mobile/"},
+                      BuilderCase{"NavBarIni", GetNavBarIniPath, "res/navbar/info.ini"},
+                      BuilderCase{"NavBtnIni", GetNavBtnIniPath, "res/navbtn/info.ini"},
+                      BuilderCase{"Mag", GetMagPath, "res/other/mag.swf"},
+                      BuilderCase{"Input", GetInputPath, "res/other/input.png"},
+                      BuilderCase{"BookSwf", GetBookSwfPath, "book.swf"},
+                      BuilderCase{"Js", GetJsPath, "js/"},
+                      BuilderCase{"LogFile", GetLogFilePath, "Log/log1.txt"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RunFolderTest, PreparedLayoutExistsEmptyAndIsRemovedWhole) {
+  PrepareRunFolder();
+  ASSERT_TRUE(RunFolderReady());
+  const fs::path root = GetRootPath(true);
+  EXPECT_EQ(root, TempFolder() / RunIdentifier() / "");
+  EXPECT_EQ(GetRootPath(false), fs::path(RunIdentifier()) / "");
+  EXPECT_EQ(RunIdentifier().size(), 38u);
+  EXPECT_EQ(GetBookRoot(root), root / "files" / "");
+  EXPECT_EQ(GetFrameworkPath(false), fs::path("files/framework.swf"));
+  EXPECT_EQ(GetFrameworkPath(true), root / "files" / "framework.swf");
+  EXPECT_EQ(GetFilesPath(true).lexically_normal(), GetBookRoot(root));
+
+  for (const char* folder :
+       {"files", "files/js", "files/res", "files/res/downloads", "files/res/navbar",
+        "files/res/navbtn", "files/res/other", "files/res/pages", "files/res/thumbnails",
+        "files/res/mobile", "files/res/sounds", "files/res/languages", "files/res/flags"}) {
+    EXPECT_TRUE(fs::is_directory(root / folder)) << folder;
+  }
+  std::size_t files = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(root))
+    files += entry.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, 0u);
+  EXPECT_FALSE(fs::exists(root / "files" / "Log"));  // made when the log starts
+
+  fs::create_directories(GetLogFolderPath(true));
+  std::ofstream(GetLogFilePath(true)) << "line\r\n";
+  RemoveRunFolder();
+  EXPECT_FALSE(RunFolderReady());
+  EXPECT_FALSE(fs::exists(root));
+}
+
+TEST(RunFolderTest, TwoRunsGetTwoFolders) {
+  PrepareRunFolder();
+  const fs::path first = GetRootPath(true);
+  PrepareRunFolder();
+  const fs::path second = GetRootPath(true);
+  EXPECT_NE(first, second);
+  EXPECT_TRUE(fs::is_directory(first / "files" / "res" / "pages"));
+  EXPECT_TRUE(fs::is_directory(second / "files" / "res" / "pages"));
+  RemoveRunFolder();
+  DeleteFolderTree(first);
+}
+
+TEST(SeparatorsTest, BothDirections) {
+  EXPECT_EQ(ReplaceSeparators("res/other/a.png"), "res\\other\\a.png");
+  EXPECT_EQ(ToPlatformSeparators("res\\pages\\page_0000.swf"), "res/pages/page_0000.swf");
+}
+
+TEST(JoinBookPathTest, DocumentPathsLandUnderTheBookRoot) {
+  const fs::path root = "/tmp/run/files/";
+  EXPECT_EQ(JoinBookPath(root, "res\\pages\\page_0000.swf"),
+            fs::path("/tmp/run/files/res/pages/page_0000.swf"));
+  EXPECT_EQ(JoinBookPath(root, "res/other/./logo.png"),
+            fs::path("/tmp/run/files/res/other/logo.png"));
+  EXPECT_EQ(JoinBookPath(root, "res\\x\\..\\a.swf"), fs::path("/tmp/run/files/res/a.swf"));
+  EXPECT_EQ(JoinBookPath(root, "res/other/", false), fs::path("/tmp/run/files/res/other/"));
+}
+
+class JoinBookPathRefusalTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(JoinBookPathRefusalTest, RaisesErrorNamingThePath) {
+  const std::string relative = GetParam();
+  try {
+    JoinBookPath("/tmp/run/files/", relative);
+    FAIL() << "accepted " << relative;
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find(relative), std::string::npos) << e.what();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Hostile, JoinBookPathRefusalTest,
+                         ::testing::Values("/etc/passwd", "\\etc\\passwd", "..\\outside.swf",
+                                           "../outside.swf", "res/../../outside.swf",
+                                           "res\\..\\..\\x", "", "res/pages/", "res/..", ".",
+                                           "//server/share/x"));
+
+TEST(JoinBookPathTest, NulCharacterIsRefused) {
+  EXPECT_THROW(JoinBookPath("/tmp/run/files/", std::string("a\0b", 3)), Error);
+}
+
+}  // namespace
