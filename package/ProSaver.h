@@ -5,12 +5,15 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "package/BookMessages.h"
 
 class TLMProject;
 class TMBook;
+class TMPage;
 class TPackageReader;
+class TBasicVisualPageFileElement;
 
 class TProjectOpener {
  public:
@@ -33,11 +36,50 @@ class TProjectOpener {
   TMBook& Book() { return *FBook; }
 
  private:
+  // Open
+  bool SplitProj();
+  bool SplitMagProj();
+
+  // Split steps, in their order; each returns when its condition does not hold.
+  enum class TRunState { Finished, Stopped };
+  TRunState RunSteps();
+  void SplitProjBg();
+  void SplitProjNavBtn();
+  void SplitProjNavBarBg();
+  void SplitPreloader();
+  void SplitLogo();
+  void SplitSearchFile();
+  void SplitToc();
+  void SplitBgSound();
+  void SplitDownloadFiles();
+  void SplitLanguageXMLs();
+  void SplitFlag();
+  void SplitExtras();
+  void SplitZipArchive(std::uint32_t pos, const std::filesystem::path& archive);
+
+  // Pages (SplitPages.cpp)
+  TRunState SplitPages();
+  void SplitPage(int index, TMPage& page);
+  void SplitPageDownload(int index, TMPage& page);
+  void SplitPageElements(int index, TMPage& page);
+  void SplitMobileImages(int index, TMPage& page);
+  std::filesystem::path FirstElementFile(const TMPage& page) const;
+
+  // Blob writing: the destination is created anew, replacing an existing file.
+  void WriteBySize(std::uint32_t pos, std::uint32_t size, const std::filesystem::path& dest);
+  void WriteBySuffix(std::uint32_t pos, const std::filesystem::path& dest);
+  // The book root F with a document's relative path joined safely below it.
+  std::filesystem::path BookFile(const std::string& relative) const;
+
+  void Send(unsigned id, std::int32_t wParam, std::int32_t lParam, std::string text = {});
+  void SendProgress(std::int32_t position) { Send(WM_BOOK_PROGRESS, position, 100); }
+  bool AbortRequested() const { return FAbortRequested; }
+
   std::unique_ptr<TLMProject> FProject;
   std::unique_ptr<TMBook> FBook;
   std::filesystem::path FFileName;
   std::unique_ptr<TPackageReader> FStream;
-  std::uint32_t FCursor = 0;
+  std::uint64_t FCursor = 0;  // start of the project settings document
   BookMessageTarget* FWindow = nullptr;
   std::atomic<bool> FAbortRequested{false};
   bool FExtras = false;

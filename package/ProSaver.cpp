@@ -1,0 +1,262 @@
+#include "package/ProSaver.h"
+
+#include <array>
+#include <string_view>
+
+#include "log/ZanLog.h"
+#include "model/book/MProjects.h"
+#include "model/settings/LMProjects.h"
+#include "package/PackageReader.h"
+#include "package/SplitNames.h"
+#include "package/uPathGetter.h"
+#include "platform/Zip.h"
+#include "util/Error.h"
+#include "util/ZanUtils.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// INI keys of the navigation-button members, indexed by the member's type.
+constexpr std::array<std::string_view, 19> kNavButtonKeys = {
+    "firstpage",  "lastpage",       "previous", "next",      "play",     "stop",  "thumbnail",
+    "fullscreen", "exitfullscreen", "music",    "mute",      "download", "print", "toc",
+    "zoomin",     "zoomout",        "share",    "bookmarks", "search"};
+
+constexpr std::uint32_t kNavBarTopType = 0;
+constexpr std::uint32_t kNavBarBottomType = 1;
+
+// Both numbers of a package address set: the blob is in the package.
+bool Present(std::uint32_t pos, std::uint32_t size) {
+  return pos != 0 && size != 0;
+}
+
+}  // namespace
+
+TProjectOpener::TProjectOpener(BookMessageTarget* window) : FWindow(window) {}
+
+TProjectOpener::~TProjectOpener() = default;
+
+void TProjectOpener::Send(unsigned id, std::int32_t wParam, std::int32_t lParam, std::string text) {
+  if (FWindow) FWindow->Send(BookMessage{id, wParam, lParam, std::move(text)});
+}
+
+fs::path TProjectOpener::BookFile(const std::string& relative) const {
+  return JoinBookPath(GetBookRoot(GetRootPath(true)), relative);
+}
+
+void TProjectOpener::WriteBySize(std::uint32_t pos, std::uint32_t size, const fs::path& dest) {
+  FStream->CopyToFile(FStream->BySize(pos, size), dest);
+}
+
+void TProjectOpener::WriteBySuffix(std::uint32_t pos, const fs::path& dest) {
+  FStream->CopyToFile(FStream->BySuffix(pos), dest);
+}
+
+// --- Open -----------------------------------------------------------------------------------
+
+void TProjectOpener::Open(const fs::path& path) {
+  FFileName = path;
+  FStream.reset();
+  FStream = std::make_unique<TPackageReader>(path);
+  FBook = std::make_unique<TMBook>();
+  FProject = std::make_unique<TLMProject>();
+  if (!SplitProj()) LogMessage("Failed to SplitProj");
+  if (!SplitMagProj()) LogMessage("Failed to SplitMagProj");
+}
+
+// The project settings document: the last blob of the file. An empty document is reported as
+// a failure and leaves the defaults; read and parse errors are raised.
+bool TProjectOpener::SplitProj() {
+  const DocumentRanges documents = FStream->LocateDocuments();
+  FCursor = documents.project.start;
+  if (documents.project.length == 0) return false;
+  FProject->LoadFromStream(FStream->ReadBytes(documents.project));
+  Send(WM_BOOK_TITLE, 0, 0, FProject->exetitle);
+  return true;
+}
+
+// The book document: the blob that ends 4 bytes before the project settings document.
+bool TProjectOpener::SplitMagProj() {
+  const DocumentRanges documents = FStream->LocateDocuments();
+  if (documents.book.length == 0) return false;
+  FBook->LoadFromStream(FStream->ReadBytes(documents.book));
+  return true;
+}
+
+// --- Split ----------------------------------------------------------------------------------
+
+void TProjectOpener::SplitAll() {
+  FExtras = true;
+  Split();
+}
+
+void TProjectOpener::Split() {
+  try {
+    if (RunSteps() == TRunState::Finished) Send(WM_BOOK_LOADED, 0, 0);
+  } catch (const Error& e) {
+    LogMessage(std::string("[ProSaver.Split]: Error:") + e.what());
+    throw Error(e.what());
+  }
+}
+
+TProjectOpener::TRunState TProjectOpener::RunSteps() {
+  SplitProjBg();
+  LogMessage("Finish SplitProjBg");
+  SplitProjNavBtn();
+  LogMessage("Finish SplitProjNavBtn");
+  SplitProjNavBarBg();
+  LogMessage("Finish SplitProjNavBarBg");
+  SplitPreloader();
+  LogMessage("Finish SplitPreloader");
+  SplitLogo();
+  LogMessage("Finish SplitLogo");
+  SplitSearchFile();
+  LogMessage("Finish SplitSearchFile");
+  SplitToc();
+  LogMessage("Finish SplitToc");
+  SplitBgSound();
+  SendProgress(5);
+  if (AbortRequested()) return TRunState::Stopped;
+
+  SplitDownloadFiles();
+  SendProgress(10);
+  if (AbortRequested()) return TRunState::Stopped;
+
+  SplitLanguageXMLs();
+  LogMessage("Finish SplitLanguageXMLs");
+  SplitFlag();
+  LogMessage("Finish SplitFlag");
+  if (SplitPages() == TRunState::Stopped) return TRunState::Stopped;
+  LogMessage("Finish SplitPages");
+  if (FExtras) SplitExtras();
+  return TRunState::Finished;
+}
+
+void TProjectOpener::SplitProjBg() {
+  auto& background = *FProject->background;
+  if (IsBlank(background.filename) || background.pos_ <= 0 || background.size_ == 0) return;
+  const fs::path dest =
+      BookFile(kOtherFolder + std::string("background") + FileExtension(background.filename));
+  WriteBySuffix(static_cast<std::uint32_t>(background.pos_), dest);
+  background.filename = dest.string();
+}
+
+void TProjectOpener::SplitProjNavBtn() {
+  const auto& navbtn = *FProject->navbtn;
+  if (!Present(navbtn.pos_, navbtn.size_)) return;
+  TGroupWalker group = FStream->WalkGroup(navbtn.pos_, navbtn.size_);
+  const fs::path ini = BookFile(kNavBtnFolder + std::string("info.ini"));
+  FStream->CopyToFile(group.Head(), ini);
+  GroupMember member;
+  while (group.Next(member)) {
+    if (member.type >= kNavButtonKeys.size()) continue;
+    const std::string name = ReadIniText(ini, "info", kNavButtonKeys[member.type], "");
+    if (IsBlank(name)) continue;
+    FStream->CopyToFile(member.data, BookFile(kNavBtnFolder + name));
+  }
+}
+
+// Only types 0 (top) and 1 (bottom) have a file name; any other type, like an empty name,
+// names the folder itself, and the write fails.
+void TProjectOpener::SplitProjNavBarBg() {
+  const auto& navbar = *FProject->navbar;
+  if (navbar.pos_ == 0 || navbar.size_ == 0) return;
+  TGroupWalker group = FStream->WalkGroup(static_cast<std::uint32_t>(navbar.pos_), navbar.size_);
+  FStream->CopyToFile(group.Head(), BookFile(kNavBarFolder + std::string("info.ini")));
+  GroupMember member;
+  while (group.Next(member)) {
+    std::string name;
+    if (member.type == kNavBarTopType) name = navbar.topfile;
+    if (member.type == kNavBarBottomType) name = navbar.bottomfile;
+    FStream->CopyToFile(member.data, BookFile(kNavBarFolder + name));
+  }
+}
+
+void TProjectOpener::SplitPreloader() {
+  const auto& preloader = *FProject->preloader;
+  if (IsBlank(preloader.filename) || !Present(preloader.pos_, preloader.size_)) return;
+  WriteBySize(preloader.pos_, preloader.size_, BookFile("book.swf"));
+}
+
+void TProjectOpener::SplitLogo() {
+  const auto& logo = *FProject->logo;
+  if (IsBlank(logo.filename) || !Present(logo.pos_, logo.size_)) return;
+  WriteBySize(
+      logo.pos_, logo.size_,
+      BookFile(kOtherFolder + std::string("logo") + LowerCase(FileExtension(logo.filename))));
+}
+
+void TProjectOpener::SplitSearchFile() {
+  const TMBook& book = *FBook;
+  if (IsBlank(book.searchindex) || !Present(book.pos_search_, book.size_search_)) return;
+  WriteBySize(book.pos_search_, book.size_search_,
+              BookFile(kOtherFolder + FileNamePart(book.searchindex)));
+}
+
+void TProjectOpener::SplitToc() {
+  const auto& toc = *FProject->toc;
+  if (IsBlank(toc.filename) || !Present(toc.pos_, toc.size_)) return;
+  WriteBySize(toc.pos_, toc.size_, BookFile(kOtherFolder + FileNamePart(toc.filename)));
+}
+
+// Only the book's first chapter is looked at; a sound name without an address fails the read.
+void TProjectOpener::SplitBgSound() {
+  const TMChapter& chapter = FBook->Chapters->Items(0);
+  if (IsBlank(chapter.bgsound)) return;
+  WriteBySuffix(chapter.pos_, BookFile(kSoundsFolder + std::string("bg.mp3")));
+}
+
+void TProjectOpener::SplitDownloadFiles() {
+  try {
+    const TMBook& book = *FBook;
+    const bool allowed = !FExtras || FProject->navbtn->download;
+    if (book.pos_download_ > 0 && allowed)
+      WriteBySize(book.pos_download_, book.size_download_,
+                  BookFile(kDownloadsFolder + FileNamePart(book.download)));
+    LogMessage("Finish SplitDownloadFiles");
+  } catch (const Error& e) {
+    LogMessage(std::string("[ProSaver.SplitDownloadFiles]: Error:") + e.what());
+    throw Error(e.what());
+  }
+}
+
+void TProjectOpener::SplitLanguageXMLs() {
+  const TMBook& book = *FBook;
+  if (!Present(book.pos_langs_, book.size_langs_)) return;
+  SplitZipArchive(book.pos_langs_, BookFile(kLanguagesFolder + std::string("langs.zip")));
+}
+
+void TProjectOpener::SplitFlag() {
+  const TMBook& book = *FBook;
+  if (!Present(book.pos_flag_, book.size_flag_)) return;
+  SplitZipArchive(book.pos_flag_, BookFile(kFlagsFolder + std::string("flag.zip")));
+}
+
+// Writes the archive, unpacks it beside itself and deletes it; an unpacking failure is swallowed.
+void TProjectOpener::SplitZipArchive(std::uint32_t pos, const fs::path& archive) {
+  WriteBySuffix(pos, archive);
+  try {
+    platform::UnzipAll(archive, archive.parent_path());
+  } catch (const Error&) {
+  }
+  std::error_code ec;
+  fs::remove(archive, ec);
+}
+
+void TProjectOpener::SplitExtras() {
+  const TLMProject& p = *FProject;
+  const struct {
+    std::uint32_t pos, size;
+    const char* file;
+  } extras[] = {
+      {p.pos_bookinfo_, p.size_bookinfo_, "framework.swf"},
+      {p.pos_mag_, p.size_mag_, "res/other/mag.swf"},
+      {p.pos_toolbar_, p.size_toolbar_, "res/other/toolbar.swf"},
+      {p.pos_input_, p.size_input_, "res/other/input.png"},
+      {p.pos_vs_, p.size_vs_, "res/other/videoskin.swf"},
+      {p.pos_thumbswf_, p.size_thumbswf_, "res/other/thumb.swf"},
+  };
+  for (const auto& extra : extras)
+    if (Present(extra.pos, extra.size)) WriteBySize(extra.pos, extra.size, BookFile(extra.file));
+}

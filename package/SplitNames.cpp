@@ -1,0 +1,46 @@
+#include "package/SplitNames.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+namespace {
+
+bool IsSeparator(char c) {
+  return c == '\\' || c == '/';
+}
+
+std::size_t NamePartStart(std::string_view name) {
+  const auto last = std::find_if(name.rbegin(), name.rend(), IsSeparator);
+  return static_cast<std::size_t>(name.rend() - last);
+}
+
+}  // namespace
+
+bool IsBlank(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
+
+std::string FileNamePart(std::string_view name) {
+  return std::string(name.substr(NamePartStart(name)));
+}
+
+std::string FileExtension(std::string_view name) {
+  const std::string_view part = name.substr(NamePartStart(name));
+  const std::size_t dot = part.rfind('.');
+  return dot == std::string_view::npos ? std::string() : std::string(part.substr(dot));
+}
+
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+std::string N4(long long k) {
+  std::string digits = std::to_string(k < 0 ? -k : k);
+  if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
+  return k < 0 ? "-" + digits : digits;
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Name rules of the package splitting: how file names taken from the documents are cut into
+// parts, and the names the split gives to derived files. Document names may use "\" or "/".
+
+#include <string>
+#include <string_view>
+
+// Folders below the book root, as relative texts for JoinBookPath.
+inline constexpr const char* kOtherFolder = "res/other/";
+inline constexpr const char* kNavBtnFolder = "res/navbtn/";
+inline constexpr const char* kNavBarFolder = "res/navbar/";
+inline constexpr const char* kSoundsFolder = "res/sounds/";
+inline constexpr const char* kDownloadsFolder = "res/downloads/";
+inline constexpr const char* kLanguagesFolder = "res/languages/";
+inline constexpr const char* kFlagsFolder = "res/flags/";
+inline constexpr const char* kPagesFolder = "res/pages/";
+inline constexpr const char* kMobileFolder = "res/mobile/";
+inline constexpr const char* kThumbnailsFolder = "res/thumbnails/";
+
+// Empty or made of blanks and control characters only.
+bool IsBlank(std::string_view text);
+
+// The extension with its dot, taken after the last separator: "a\b.JPG" gives ".JPG",
+// "a.b\c" and "c." give "" and ".".
+std::string FileExtension(std::string_view name);
+
+// The part after the last "\" or "/".
+std::string FileNamePart(std::string_view name);
+
+std::string LowerCase(std::string_view text);
+
+// The decimal text of `k` left-padded with "0" to at least four digits.
+std::string N4(long long k);

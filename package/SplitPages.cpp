@@ -1,0 +1,179 @@
+// Step 12 of the split: every page of the first chapter, with the images derived from its
+// mobile image.
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "log/ZanLog.h"
+#include "model/book/MPageElements.h"
+#include "model/book/MProjects.h"
+#include "model/settings/LMProjects.h"
+#include "package/PackageReader.h"
+#include "package/ProSaver.h"
+#include "package/SplitNames.h"
+#include "package/uBitsEngine.h"  // before the reader, which uses TSwfRect
+#include "package/uPathGetter.h"
+#include "package/uSWFStreamReader.h"
+#include "platform/Image.h"
+#include "platform/Os.h"
+#include "util/Error.h"
+#include "util/SwfUtils.h"
+#include "util/ZanUtils.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMobileCopyBox = 800;
+constexpr int kPhotoViewThumbBox = 200;
+
+struct TSize {
+  int width = 0;
+  int height = 0;
+};
+
+// The scaled-copy size: the source fitted into the box, never below one pixel.
+TSize FitSize(const platform::ImageSize& source, int box) {
+  const TFitRect fit = FitInBox(source.width, source.height, box, box);
+  return {std::max(1, static_cast<int>(fit.width)), std::max(1, static_cast<int>(fit.height))};
+}
+
+void SaveStretched(const platform::Picture& picture, TSize size, const fs::path& dest) {
+  auto canvas = platform::CreateCanvas(size.width, size.height);
+  canvas->DrawStretched(picture, 0, 0, size.width, size.height);
+  canvas->SaveToFile(dest);
+}
+
+// Width and height of the page's first file: the stage of a movie, the size of a picture, 0 x 0
+// for anything else. Empty when the file is missing (the user has been told).
+std::optional<TSize> FirstFileSize(const fs::path& file) {
+  TSize size;
+  if (file.empty()) return size;
+  if (LowerCase(file.extension().string()) == ".swf") {
+    SwfStageSize(file, size.width, size.height);
+    return size;
+  }
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec)) {
+    platform::ShowMessageBox("File do not exist:" + file.string());
+    return std::nullopt;
+  }
+  if (IsPictureFile(file, false)) {
+    const platform::ImageSize image = platform::ReadImageSize(file);
+    size = {image.width, image.height};
+  }
+  return size;
+}
+
+}  // namespace
+
+TProjectOpener::TRunState TProjectOpener::SplitPages() {
+  try {
+    TMPages& pages = *FBook->Chapters->Items(0).Pages;
+    const int count = pages.Count();
+    LogMessage("Page Count: " + std::to_string(count));
+    for (int i = 0; i < count; ++i) {
+      SplitPage(i, pages.Items(i));
+      SendProgress(10 + ((i + 1) * 90) / count);
+      if (AbortRequested()) return TRunState::Stopped;
+    }
+    return TRunState::Finished;
+  } catch (const Error& e) {
+    LogMessage(std::string("[ProSaver.SplitPages]: Error:") + e.what());
+    throw Error(e.what());
+  }
+}
+
+void TProjectOpener::SplitPage(int index, TMPage& page) {
+  if (!IsBlank(page.print))
+    page.print = GetBookRoot(GetRootPath(true)).string() + ToPlatformSeparators(page.print);
+  if (page.pos_search_ > 0) {
+    const fs::path dest = BookFile(page.searchtxt);
+    WriteBySize(page.pos_search_, page.size_search_, dest);
+    page.searchtxt = dest.string();
+  }
+  SplitPageDownload(index, page);
+  SplitPageElements(index, page);
+  if (page.pos_mobilefile2 > 0) SplitMobileImages(index, page);
+}
+
+// The download copy is optional: its failure is logged and the page goes on.
+void TProjectOpener::SplitPageDownload(int index, TMPage& page) {
+  if (!FProject->navbtn->download || page.pos_download_ == 0) return;
+  try {
+    const std::string name = "page_" + N4(index) + FileExtension(page.download);
+    WriteBySize(page.pos_download_, page.size_download_, BookFile(kDownloadsFolder + name));
+  } catch (const std::exception&) {
+    LogMessage("Failed to save PDF Page for download.");
+  }
+}
+
+void TProjectOpener::SplitPageElements(int index, TMPage& page) {
+  const int count = page.elem->Count();
+  for (int j = 0; j < count; ++j) {
+    auto* file = dynamic_cast<TBasicVisualPageFileElement*>(&page.elem->Items(j));
+    if (!file) continue;
+    if (file->pos_ > 0) {
+      const fs::path dest = BookFile(file->src());
+      WriteBySize(file->pos_, file->size_, dest);
+      file->SetSrc(dest.string());
+    }
+    if (auto* video = dynamic_cast<TMVid*>(file); video && video->pos_pre_ > 0) {
+      const fs::path dest = BookFile(video->preview);
+      WriteBySize(video->pos_pre_, video->size_pre_, dest);
+      video->preview = dest.string();
+    }
+    LogMessage("Finish Split Page[" + std::to_string(index) + "].Elem" + std::to_string(j + 1) +
+               "/" + std::to_string(count));
+  }
+}
+
+// The first element's file: the full path written for it, or its document name below the book
+// root when it was not in the package. Empty when the first element has no file. Raises the
+// list's index error for a page without elements.
+fs::path TProjectOpener::FirstElementFile(const TMPage& page) const {
+  const auto* file = dynamic_cast<const TBasicVisualPageFileElement*>(&page.elem->Items(0));
+  if (!file) return {};
+  return file->pos_ > 0 ? fs::path(file->src()) : BookFile(file->src());
+}
+
+// The mobile image, then its large copy, the photo-view thumbnail and the page thumbnail. The
+// image is decoded once, at the largest size any of the three draws it.
+void TProjectOpener::SplitMobileImages(int index, TMPage& page) {
+  const fs::path mobile = BookFile(page.mobilefile2);
+  WriteBySize(page.pos_mobilefile2, page.size_mobilefile2, mobile);
+  page.mobilefile2 = mobile.string();
+
+  const fs::path copy =
+      BookFile(kMobileFolder + ("page" + N4(index + 1) + "_i1" + FileExtension(page.mobilefile1)));
+  const fs::path photo =
+      BookFile(kPagesFolder + ("thumb_" + N4(index + 1) + FileExtension(page.photoviewthumb)));
+  const fs::path thumb = BookFile(kThumbnailsFolder + ("thumb_" + std::to_string(index) + ".png"));
+  page.mobilefile1 = copy.string();
+  page.photoviewthumb = photo.string();
+
+  const double scale = FBook->thumbscale;
+  const auto S = [scale](int x) { return RoundHalfEven(x * scale); };
+  const TSize pageThumb{S(FBook->pagewidth), S(FBook->pageheight)};
+
+  const platform::ImageSize stored = platform::ReadImageSize(mobile);
+  const TSize large = FitSize(stored, kMobileCopyBox);
+  const auto picture = platform::LoadPictureForBox(mobile, std::max(large.width, pageThumb.width),
+                                                   std::max(large.height, pageThumb.height));
+  SaveStretched(*picture, large, copy);
+  SaveStretched(*picture, FitSize(stored, kPhotoViewThumbBox), photo);
+  page.pagethumb = thumb.string();
+
+  const std::optional<TSize> first = FirstFileSize(FirstElementFile(page));
+  if (!first) return;
+  if (first->width >= 1 && first->height >= 1) {
+    const auto& element = page.elem->Items(0);
+    auto canvas = platform::CreateCanvas(pageThumb.width, pageThumb.height);
+    canvas->DrawStretched(*picture, S(element.left), S(element.top), S(element.width),
+                          S(element.height));
+    canvas->SaveToFile(thumb);
+  } else {
+    SaveStretched(*picture, pageThumb, thumb);
+  }
+}

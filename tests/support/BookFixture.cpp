@@ -1,0 +1,257 @@
+#include "tests/support/BookFixture.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/Image.h"
+#include "platform/Os.h"
+#include "util/Error.h"
+
+namespace testsupport {
+namespace {
+
+std::string Escape(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+// Adds the file's blob (unless it has a fixed address or no bytes and no address is wanted).
+BlobAddress Place(PackageBuilder& package, const FileSpec& file) {
+  if (file.address) return *file.address;
+  return package.AddBlob(file.bytes);
+}
+
+BlobAddress PlaceGroup(PackageBuilder& package, const GroupSpec& group) {
+  if (group.address) return *group.address;
+  return package.AddGroup(group.ini, group.members);
+}
+
+// Project settings: one child element per property.
+class ElementWriter {
+ public:
+  void Open(const std::string& name) { out_ << "<" << name << ">"; }
+  void Close(const std::string& name) { out_ << "</" << name << ">"; }
+  template <class T>
+  void Value(const std::string& name, const T& value) {
+    out_ << "<" << name << ">" << value << "</" << name << ">";
+  }
+  void Text(const std::string& name, const std::string& value) { Value(name, Escape(value)); }
+  void Bool(const std::string& name, bool value) { Value(name, value ? "True" : "False"); }
+  void Address(const BlobAddress& address) {
+    Value("pos_", address.pos);
+    Value("size_", address.size);
+  }
+  std::string Str() const { return out_.str(); }
+
+ private:
+  std::ostringstream out_;
+};
+
+// Book document: attributes.
+std::string Attr(const std::string& name, const std::string& value) {
+  return " " + name + "=\"" + Escape(value) + "\"";
+}
+template <class T>
+std::string Attr(const std::string& name, T value) {
+  std::ostringstream text;
+  text << value;
+  return Attr(name, text.str());
+}
+std::string AddressAttrs(const std::string& pos, const std::string& size, BlobAddress address) {
+  return Attr(pos, address.pos) + Attr(size, address.size);
+}
+
+struct Layout {
+  BlobAddress background, navbtn, navbar, preloader, logo, toc, searchindex, download, langs, flag,
+      bgsound;
+  std::map<std::string, BlobAddress> extras;
+  std::vector<std::string> pagesXml;
+};
+
+std::optional<BlobAddress> PlaceOptional(PackageBuilder& package,
+                                         const std::optional<FileSpec>& file) {
+  if (!file) return std::nullopt;
+  return Place(package, *file);
+}
+
+std::string ElementXml(PackageBuilder& package, const ElementSpec& element) {
+  std::string xml = "<" + element.tag;
+  xml += Attr("left", element.left) + Attr("top", element.top) + Attr("width", element.width) +
+         Attr("height", element.height);
+  if (!element.file.name.empty()) xml += Attr("src", element.file.name);
+  if (!element.file.bytes.empty() || element.file.address)
+    xml += AddressAttrs("pos_", "size_", Place(package, element.file));
+  if (element.preview) {
+    xml += Attr("preview", element.preview->name);
+    xml += AddressAttrs("pos_pre_", "size_pre_", Place(package, *element.preview));
+  }
+  return xml + "/>";
+}
+
+std::string PageXml(PackageBuilder& package, const PageSpec& page) {
+  std::string elements;
+  for (const ElementSpec& element : page.elements) elements += ElementXml(package, element);
+  std::string attrs = Attr("mobilefile1", page.mobilefile1) +
+                      Attr("photoviewthumb", page.photoviewthumb) + Attr("print", page.print);
+  if (page.mobile)
+    attrs += Attr("mobilefile2", page.mobile->name) +
+             AddressAttrs("pos_mobilefile2", "size_mobilefile2", Place(package, *page.mobile));
+  if (page.search)
+    attrs += Attr("searchtxt", page.search->name) +
+             AddressAttrs("pos_search_", "size_search_", Place(package, *page.search));
+  if (page.download)
+    attrs += Attr("download", page.download->name) +
+             AddressAttrs("pos_download_", "size_download_", Place(package, *page.download));
+  return "<page" + attrs + "><elem>" + elements + "</elem></page>";
+}
+
+std::string ProjectXml(const BookSpec& spec, const Layout& at) {
+  ElementWriter w;
+  w.Open("project");
+  w.Text("exetitle", spec.exetitle);
+  const auto named = [&](const char* tag, const std::optional<FileSpec>& file, BlobAddress a) {
+    w.Open(tag);
+    w.Text("filename", file ? file->name : std::string());
+    w.Address(a);
+    w.Close(tag);
+  };
+  named("background", spec.background, at.background);
+  w.Open("navbtn");
+  w.Bool("download", spec.navbtnDownload);
+  w.Address(at.navbtn);
+  w.Close("navbtn");
+  w.Open("navbar");
+  w.Text("topfile", spec.navbarTopfile);
+  w.Text("bottomfile", spec.navbarBottomfile);
+  w.Address(at.navbar);
+  w.Close("navbar");
+  named("preloader", spec.preloader, at.preloader);
+  named("logo", spec.logo, at.logo);
+  named("toc", spec.toc, at.toc);
+  for (const auto& [name, address] : at.extras) {
+    w.Value("pos_" + name + "_", address.pos);
+    w.Value("size_" + name + "_", address.size);
+  }
+  w.Close("project");
+  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + w.Str();
+}
+
+std::string BookXml(const BookSpec& spec, const Layout& at) {
+  std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<book";
+  xml += Attr("title", spec.exetitle) + Attr("pagewidth", spec.pagewidth) +
+         Attr("pageheight", spec.pageheight) + Attr("thumbscale", spec.thumbscale);
+  if (spec.searchindex)
+    xml += Attr("searchindex", spec.searchindex->name) +
+           AddressAttrs("pos_search_", "size_search_", at.searchindex);
+  if (spec.download)
+    xml += Attr("download", spec.download->name) +
+           AddressAttrs("pos_download_", "size_download_", at.download);
+  xml += AddressAttrs("pos_langs_", "size_langs_", at.langs);
+  xml += AddressAttrs("pos_flag_", "size_flag_", at.flag);
+  xml += "><Chapters>";
+  if (spec.withChapter) {
+    xml += "<chapter";
+    if (spec.bgsound)
+      xml += Attr("bgsound", spec.bgsound->name) + AddressAttrs("pos_", "size_", at.bgsound);
+    xml += "><Pages>";
+    for (const std::string& page : at.pagesXml) xml += page;
+    xml += "</Pages></chapter>";
+  }
+  return xml + "</Chapters></book>";
+}
+
+}  // namespace
+
+void BuiltBook::WriteTo(const std::filesystem::path& file) const {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw Error("Cannot write package \"" + file.string() + "\"");
+}
+
+BuiltBook BuildBook(const BookSpec& spec) {
+  PackageBuilder package;
+  Layout at;
+  const auto place = [&](const std::optional<FileSpec>& file) {
+    return PlaceOptional(package, file).value_or(BlobAddress{});
+  };
+  // The authoring order: background, groups, viewer movie, search index, toc, archives, pages,
+  // shared movies; the logo, the sound and the download file where the order leaves room.
+  at.background = place(spec.background);
+  if (spec.navbtn) at.navbtn = PlaceGroup(package, *spec.navbtn);
+  if (spec.navbar) at.navbar = PlaceGroup(package, *spec.navbar);
+  at.preloader = place(spec.preloader);
+  at.logo = place(spec.logo);
+  at.searchindex = place(spec.searchindex);
+  at.toc = place(spec.toc);
+  at.bgsound = place(spec.bgsound);
+  at.download = place(spec.download);
+  at.langs = place(spec.langs);
+  at.flag = place(spec.flag);
+  for (const PageSpec& page : spec.pages) at.pagesXml.push_back(PageXml(package, page));
+  for (const auto& [name, file] : spec.extras) at.extras[name] = Place(package, file);
+
+  BuiltBook built;
+  built.projectXml = ProjectXml(spec, at);
+  built.bookXml = BookXml(spec, at);
+  built.bytes = package.Finish(built.projectXml, built.bookXml);
+  return built;
+}
+
+std::string PictureBytes(int width, int height, const std::string& extension) {
+  const auto file = platform::TempPath() / ("bookfixture-" + platform::NewGuid() + extension);
+  platform::CreateCanvas(width, height)->SaveToFile(file);
+  std::ifstream in(file, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  in.close();
+  std::error_code ec;
+  std::filesystem::remove(file, ec);
+  return bytes;
+}
+
+std::string SwfBytes(int width, int height) {
+  constexpr int kBits = 20;  // enough for any test stage
+  std::string rect;
+  std::uint64_t acc = 0;
+  int count = 0;
+  const auto put = [&](std::uint32_t value, int bits) {
+    for (int i = bits - 1; i >= 0; --i) {
+      acc = (acc << 1) | ((value >> i) & 1u);
+      if (++count == 8) {
+        rect += static_cast<char>(acc & 0xFF);
+        acc = 0;
+        count = 0;
+      }
+    }
+  };
+  put(kBits, 5);
+  put(0, kBits);
+  put(static_cast<std::uint32_t>(width * 20), kBits);
+  put(0, kBits);
+  put(static_cast<std::uint32_t>(height * 20), kBits);
+  if (count) put(0, 8 - count);
+  std::string body = rect + std::string("\x00\x18\x01\x00", 4);  // 24 fps, one frame
+  std::string swf = "FWS";
+  swf += static_cast<char>(10);
+  swf += EncodeUInt32(static_cast<std::uint32_t>(8 + body.size()));
+  return swf + body;
+}
+
+}  // namespace testsupport

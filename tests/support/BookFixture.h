@@ -1,0 +1,93 @@
+#pragma once
+// Builds whole book packages for tests from plain descriptions: which files the book has, with
+// which bytes and document names. The blobs are laid out in the authoring order, the package
+// addresses are filled into both documents, and the documents are written as the authoring side
+// writes them (project settings as elements with "True"/"False", the book as attributes).
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/support/PackageBuilder.h"
+
+namespace testsupport {
+
+// A file of the book: its document name and bytes. `address`, when set, is stored instead of
+// the address of a blob (no blob is added): for absent or damaged addresses.
+struct FileSpec {
+  std::string name;
+  std::string bytes;
+  std::optional<BlobAddress> address;
+};
+
+struct GroupSpec {
+  std::string ini;  // the head blob: info.ini text
+  std::vector<TypedBlob> members;
+  std::optional<BlobAddress> address;
+};
+
+struct ElementSpec {
+  std::string tag = "img";          // img, gif, snd, vid, area, txt
+  FileSpec file;                    // src and its blob; no blob when bytes are empty and no address
+  std::optional<FileSpec> preview;  // vid only
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
+struct PageSpec {
+  std::vector<ElementSpec> elements;
+  std::optional<FileSpec> search;    // searchtxt
+  std::optional<FileSpec> download;  // download
+  std::optional<FileSpec> mobile;    // mobilefile2
+  std::string mobilefile1;
+  std::string photoviewthumb;
+  std::string print;
+};
+
+// Every optional file is absent unless set.
+struct BookSpec {
+  std::string exetitle = "Fixture Book";
+  std::optional<FileSpec> background;
+  std::optional<GroupSpec> navbtn;
+  bool navbtnDownload = false;
+  std::optional<GroupSpec> navbar;
+  std::string navbarTopfile;
+  std::string navbarBottomfile;
+  std::optional<FileSpec> preloader;
+  std::optional<FileSpec> logo;
+  std::optional<FileSpec> toc;
+  // Project-level extras by their address-pair name: "bookinfo", "mag", "toolbar", "input",
+  // "vs", "thumbswf".
+  std::map<std::string, FileSpec> extras;
+
+  std::optional<FileSpec> searchindex;
+  std::optional<FileSpec> download;
+  std::optional<FileSpec> langs;
+  std::optional<FileSpec> flag;
+  bool withChapter = true;
+  std::optional<FileSpec> bgsound;
+  int pagewidth = 500;
+  int pageheight = 700;
+  double thumbscale = 0.2;
+  std::vector<PageSpec> pages;
+};
+
+struct BuiltBook {
+  std::string bytes;
+  std::string projectXml;
+  std::string bookXml;
+  void WriteTo(const std::filesystem::path& file) const;
+};
+
+BuiltBook BuildBook(const BookSpec& spec);
+
+// A picture file of the given size (format by the extension of `name`: ".png", ".jpg", ...),
+// opaque red, made with the image service.
+std::string PictureBytes(int width, int height, const std::string& extension = ".png");
+
+// An uncompressed SWF header ("FWS") whose stage is width x height pixels.
+std::string SwfBytes(int width, int height);
+
+}  // namespace testsupport

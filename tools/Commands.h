@@ -1,0 +1,23 @@
+#pragma once
+// The sub-commands of the `bookstub` tool. Each returns the process exit code:
+// 0 success, 1 an error ended the work (its message is on stderr).
+
+#include <filesystem>
+
+struct SplitOptions {
+  std::filesystem::path package;
+  std::filesystem::path root;
+  bool messages = false;  // one stdout line per window message instead of a progress bar
+};
+
+int RunSplitCommand(const SplitOptions& options);
+int RunInfoCommand(const std::filesystem::path& package, bool json);
+int RunBookCommand(const std::filesystem::path& package);
+
+// Exit codes shared by the commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// Explains on stderr why `package` cannot be read and returns false; true when it can be read.
+bool CheckPackageReadable(const std::filesystem::path& package);

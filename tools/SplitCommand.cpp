@@ -1,0 +1,141 @@
+// `bookstub split`: prepares ROOT as the player prepares its working folder, starts the log
+// there, then runs what the loading thread runs: Open(PACKAGE) and SplitAll.
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+#include "log/ZanLog.h"
+#include "package/BookMessages.h"
+#include "package/ProSaver.h"
+#include "package/uPathGetter.h"
+#include "tools/Commands.h"
+#include "util/Error.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A message line must stay one line whatever the title holds.
+std::string OneLine(std::string text) {
+  for (char& c : text)
+    if (c == '\n' || c == '\r') c = ' ';
+  return text;
+}
+
+// Base receiver: remembers what arrived, so the command can report and choose its exit code.
+class RecordingTarget : public BookMessageTarget {
+ public:
+  void Send(const BookMessage& message) override {
+    if (message.id == WM_BOOK_TITLE) FTitle = message.text;
+    if (message.id == WM_BOOK_PROGRESS) FLastProgress = message.wParam;
+    if (message.id == WM_BOOK_LOADED) FLoaded = true;
+    Show(message);
+  }
+  bool Loaded() const { return FLoaded; }
+  const std::string& Title() const { return FTitle; }
+  int LastProgress() const { return FLastProgress; }
+
+ protected:
+  virtual void Show(const BookMessage& message) = 0;
+
+ private:
+  bool FLoaded = false;
+  std::string FTitle;
+  int FLastProgress = 0;
+};
+
+// --messages: exactly one stdout line per message, flushed at once so that the order against
+// stderr (message boxes, errors) is kept.
+class MessageLines : public RecordingTarget {
+ protected:
+  void Show(const BookMessage& message) override {
+    switch (message.id) {
+      case WM_BOOK_TITLE:
+        std::cout << "WM_BOOK_TITLE " << OneLine(message.text) << '\n';
+        break;
+      case WM_BOOK_PROGRESS:
+        std::cout << "WM_BOOK_PROGRESS " << message.wParam << ' ' << message.lParam << '\n';
+        break;
+      case WM_BOOK_LOADED:
+        std::cout << "WM_BOOK_LOADED\n";
+        break;
+      default:
+        std::cout << "WM_" << message.id << ' ' << message.wParam << ' ' << message.lParam << '\n';
+    }
+    std::cout.flush();
+  }
+};
+
+// Default mode: a progress bar on stderr when it is a terminal, nothing otherwise.
+class ProgressBar : public RecordingTarget {
+ public:
+  ProgressBar() : FEnabled(isatty(STDERR_FILENO) == 1) {}
+  ~ProgressBar() override { Finish(); }
+  void Finish() {
+    if (FEnabled && FDrawn) std::cerr << '\n';
+    FDrawn = false;
+  }
+
+ protected:
+  void Show(const BookMessage& message) override {
+    if (!FEnabled || message.id != WM_BOOK_PROGRESS || message.lParam <= 0) return;
+    const int percent = message.wParam * 100 / message.lParam;
+    constexpr int kWidth = 40;
+    const int filled = std::clamp(percent, 0, 100) * kWidth / 100;
+    std::cerr << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] "
+              << percent << "%" << std::flush;
+    FDrawn = true;
+  }
+
+ private:
+  bool FEnabled;
+  bool FDrawn = false;
+};
+
+void StartLog(const fs::path& root) {
+  const fs::path logFolder = root / "files" / "Log";
+  std::error_code ec;
+  fs::create_directories(logFolder, ec);
+  RotateLogFiles(logFolder);
+  if (fs::is_directory(logFolder, ec)) AppLog = std::make_unique<TZanLog>(logFolder / "log1.txt");
+}
+
+// Open and SplitAll; false when an error ended either (its message already on stderr).
+bool OpenAndSplit(const fs::path& package, BookMessageTarget& target) {
+  try {
+    TProjectOpener opener(&target);
+    opener.Open(package);
+    opener.SplitAll();
+    return true;
+  } catch (const Error& e) {
+    std::cerr << "bookstub: split failed: " << e.what() << '\n';
+  } catch (const std::exception& e) {
+    std::cerr << "bookstub: split failed: " << e.what() << '\n';
+  }
+  return false;
+}
+
+}  // namespace
+
+int RunSplitCommand(const SplitOptions& options) {
+  if (!CheckPackageReadable(options.package)) return kExitFailed;
+  PrepareRunFolderAt(options.root);
+  StartLog(options.root);
+
+  if (options.messages) {
+    MessageLines lines;
+    const bool ok = OpenAndSplit(options.package, lines);
+    return ok && lines.Loaded() ? kExitOk : kExitFailed;
+  }
+  ProgressBar bar;
+  const bool ok = OpenAndSplit(options.package, bar);
+  bar.Finish();
+  if (!ok || !bar.Loaded()) return kExitFailed;
+  std::cout << "Split \"" << OneLine(bar.Title()) << "\" into " << (options.root / "files").string()
+            << '\n';
+  return kExitOk;
+}
