@@ -1,0 +1,408 @@
+#include "model/book/MBasicProjects.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+#include "log/ZanLog.h"
+#include "util/Error.h"
+#include "util/StrUtils_zan.h"
+
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string result(text);
+  std::transform(result.begin(), result.end(), result.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return result;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+std::string Quoted(std::string_view text) {
+  return "'" + std::string(text) + "'";
+}
+
+// A decimal integer with an optional sign; nullopt when the text is not one or overflows.
+std::optional<std::int64_t> ReadDecimal(std::string_view text) {
+  text = TrimBlanks(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty() || text.front() == '+') return std::nullopt;
+  std::int64_t value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+// A decimal number with "." as the point and an optional exponent; nullopt otherwise.
+std::optional<double> ReadPointDecimal(std::string_view text) {
+  text = TrimBlanks(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
+    return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-';
+  });
+  if (text.empty() || !plain) return std::nullopt;
+  double value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
+    return std::nullopt;
+  return value;
+}
+
+// A number in the format of the user's locale: its decimal separator, no other.
+std::optional<double> ReadLocaleDecimal(std::string_view text) {
+  if (LocalDecimalSeparator() != "." && text.find('.') != std::string_view::npos)
+    return std::nullopt;
+  return ReadPointDecimal(LocalSeparatorToPoint(text));
+}
+
+template <class T>
+T ParseAttrIntegral(std::string_view text) {
+  return static_cast<T>(
+      model_text::ParseInteger(text, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
+}
+
+// The attribute text converted to the property's kind; raises Error on a bad text.
+TPropValue AttrValue(TPropKind kind, const std::string& text) {
+  switch (kind) {
+    case TPropKind::Integer:
+      return ParseAttrIntegral<std::int32_t>(text);
+    case TPropKind::Cardinal:
+      return ParseAttrIntegral<std::uint32_t>(text);
+    case TPropKind::Int64:
+      return ParseAttrIntegral<std::int64_t>(text);
+    case TPropKind::Double:
+      return model_text::ParseDouble(text);
+    case TPropKind::Boolean:
+      return model_text::ParseBoolean(text);
+    default:
+      return text;
+  }
+}
+
+// A child element's text for a scalar property: integers 0 when not a number, Doubles in the
+// user's locale, Booleans by name. Int64 properties are never read from child elements.
+std::optional<TPropValue> ChildValue(TPropKind kind, const std::string& text) {
+  const auto integer = [&](std::int64_t min, std::int64_t max) -> std::int64_t {
+    const auto value = ReadDecimal(text);
+    return value && *value >= min && *value <= max ? *value : 0;
+  };
+  switch (kind) {
+    case TPropKind::Integer:
+      return static_cast<std::int32_t>(integer(std::numeric_limits<std::int32_t>::min(),
+                                               std::numeric_limits<std::int32_t>::max()));
+    case TPropKind::Cardinal:
+      return static_cast<std::uint32_t>(integer(0, std::numeric_limits<std::uint32_t>::max()));
+    case TPropKind::Int64:
+      return std::nullopt;
+    case TPropKind::Double:
+      return ReadLocaleDecimal(text).value_or(0.0);
+    case TPropKind::Boolean:
+      return model_text::ParseBoolean(text);
+    default:
+      return text;
+  }
+}
+
+const TClassInfo& DescribeBasicObject() {
+  static const auto info = TPropTableBuilder<TMBasicObject>("TMBasicObject", nullptr).Build();
+  return *info;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Text conversions
+
+namespace model_text {
+
+std::int64_t ParseInteger(std::string_view text, std::int64_t min, std::int64_t max) {
+  const auto value = ReadDecimal(text);
+  if (!value || *value < min || *value > max)
+    throw Error(Quoted(text) + " is not a valid integer value");
+  return *value;
+}
+
+double ParseDouble(std::string_view text) {
+  const auto value = ReadPointDecimal(text);
+  if (!value) throw Error(Quoted(text) + " is not a valid floating point value");
+  return *value;
+}
+
+bool ParseBoolean(std::string_view text) {
+  const std::string lower = Lower(text);
+  if (lower == "true") return true;
+  if (lower == "false") return false;
+  throw Error(Quoted(text) + " is not a valid boolean value");
+}
+
+std::string FormatDouble(double value) {
+  if (!std::isfinite(value)) throw Error("Invalid floating point value");
+  std::array<char, 64> buffer{};
+  const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                       std::chars_format::general, 15);
+  if (ec != std::errc()) throw Error("Invalid floating point value");
+  return std::string(buffer.data(), end);
+}
+
+std::string FormatValue(const TPropValue& value) {
+  return std::visit(
+      [](const auto& v) -> std::string {
+        using T = std::decay_t<decltype(v)>;
+        if constexpr (std::is_same_v<T, bool>)
+          return v ? "True" : "False";
+        else if constexpr (std::is_same_v<T, double>)
+          return FormatDouble(v);
+        else if constexpr (std::is_same_v<T, std::string>)
+          return v;
+        else
+          return std::to_string(v);
+      },
+      value);
+}
+
+}  // namespace model_text
+
+// ---------------------------------------------------------------------------------------------
+// Property tables
+
+std::string DefaultElementName(std::string_view className) {
+  return Lower(className.size() > 2 ? className.substr(2) : std::string_view());
+}
+
+const TSaveSkipList& StandardSaveSkips() {
+  static const TSaveSkipList skips = {
+      {"password", ""},  {"zoominit", "0.5"}, {"zoominit", "0.50"}, {"zoomsnap", ""},
+      {"gaaccount", ""}, {"startpage", "1"},  {"gui", ""},          {"spinecolor", "13421772"},
+  };
+  return skips;
+}
+
+TClassInfo::TClassInfo(std::string className, const TClassInfo* parent, TFactory factory,
+                       std::vector<TPropInfo> ownProps, std::vector<TDefaultOverride> overrides,
+                       bool savesUnderElementName, const TSaveSkipList* saveSkips)
+    : FClassName(std::move(className)),
+      FParent(parent),
+      FFactory(std::move(factory)),
+      FOwn(std::move(ownProps)),
+      FOverrides(std::move(overrides)),
+      FSavesUnderElementName(savesUnderElementName),
+      FSaveSkips(saveSkips) {
+  if (FParent) FAll = FParent->FAll;
+  for (const TPropInfo& prop : FOwn) FAll.push_back(&prop);
+  for (const TPropInfo* prop : FAll) FByLowerName.try_emplace(Lower(prop->name), prop);
+  for (const TDefaultOverride& override : FOverrides)
+    if (!Find(override.name)) throw Error("Unknown property " + override.name);
+}
+
+bool TClassInfo::InheritsFrom(const TClassInfo& other) const {
+  for (const TClassInfo* info = this; info; info = info->FParent)
+    if (info == &other) return true;
+  return false;
+}
+
+const TPropInfo* TClassInfo::Find(std::string_view name) const {
+  const auto found = FByLowerName.find(Lower(name));
+  return found == FByLowerName.end() ? nullptr : found->second;
+}
+
+void TClassInfo::InitLevel(TMBasicObject& object) const {
+  for (const TPropInfo& prop : FOwn) {
+    if (prop.IsScalar())
+      prop.set(object, prop.makeDefault());
+    else
+      prop.create(object);
+  }
+  for (const TDefaultOverride& override : FOverrides)
+    Find(override.name)->set(object, override.value);
+  // Last, so that defaults set through accessors do not leave their element name behind.
+  object.SetElementName(DefaultElementName(FClassName));
+}
+
+// ---------------------------------------------------------------------------------------------
+// TMBasicObject
+
+const TClassInfo& TMBasicObject::StaticClassInfo() {
+  return DescribeBasicObject();
+}
+
+TMBasicObject::TMBasicObject(TMPersistent* owner) : FOwner(owner) {
+  StaticClassInfo().InitLevel(*this);
+}
+
+TMBasicObject::~TMBasicObject() = default;
+
+void TMBasicObject::Assign(const TMBasicObject& source) {
+  if (&source == this) return;
+  if (&source.ClassInfo() != &ClassInfo())
+    throw Error("Cannot assign a " + source.ClassInfo().ClassName() + " to a " +
+                ClassInfo().ClassName());
+  for (const TPropInfo* prop : ClassInfo().Properties()) {
+    if (prop->IsScalar()) {
+      prop->set(*this, prop->get(source));
+    } else if (prop->kind == TPropKind::Object) {
+      if (!prop->object(*this)) prop->create(*this);
+      if (const TMBasicObject* held = prop->object(source)) prop->object(*this)->Assign(*held);
+    } else {
+      if (!prop->list(*this)) prop->create(*this);
+      if (const TMBasicObjects* held = prop->list(source)) prop->list(*this)->Assign(*held);
+    }
+  }
+}
+
+void TMBasicObject::LoadFromXML(const platform::XmlNode& node) {
+  LoadXMLAttr(node);
+  LoadXMLChildren(node);
+}
+
+void TMBasicObject::LoadXMLAttr(const platform::XmlNode& node) {
+  for (const platform::XmlAttribute& attr : node.Attributes()) {
+    const TPropInfo* prop = ClassInfo().Find(attr.name);
+    if (!prop || !prop->IsScalar()) continue;
+    try {
+      prop->set(*this, AttrValue(prop->kind, attr.value));
+    } catch (const std::exception& e) {
+      LogMessage(std::string("Error on LoadXMLAttr:") + e.what() + "  PropName:" + attr.name +
+                 "  PropValue:" + attr.value);
+      throw Error(e.what());
+    }
+  }
+}
+
+void TMBasicObject::LoadXMLChildren(const platform::XmlNode& node) {
+  for (const platform::XmlNode& child : node.Children()) {
+    if (!child.IsElement()) continue;
+    const TPropInfo* prop = ClassInfo().Find(child.Name());
+    if (!prop) continue;
+    if (prop->kind == TPropKind::Object) {
+      if (TMBasicObject* held = prop->object(*this)) held->LoadFromXML(child);
+    } else if (prop->kind == TPropKind::List) {
+      if (TMBasicObjects* held = prop->list(*this)) held->LoadFromXML(child);
+    } else if (auto value = ChildValue(prop->kind, child.Text())) {
+      prop->set(*this, *value);
+    }
+  }
+}
+
+void TMBasicObject::SaveToXML(platform::XmlNode node) const {
+  const TSaveSkipList& skips = ClassInfo().SaveSkips();
+  const auto skipped = [&](const std::string& name, const std::string& text) {
+    return std::any_of(skips.begin(), skips.end(),
+                       [&](const auto& skip) { return skip.first == name && skip.second == text; });
+  };
+  for (const TPropInfo* prop : ClassInfo().Properties()) {
+    if (prop->kind == TPropKind::Object) {
+      if (const TMBasicObject* held = prop->object(*this))
+        held->SaveToXML(node.AddChild(prop->name));
+    } else if (prop->kind == TPropKind::List) {
+      if (const TMBasicObjects* held = prop->list(*this))
+        held->SaveToXML(node.AddChild(prop->name));
+    } else {
+      try {
+        std::string text = model_text::FormatValue(prop->get(*this));
+        if (text == "True" || text == "False") text = Lower(text);
+        if (skipped(prop->name, text)) continue;
+        node.SetAttribute(prop->name, text);
+      } catch (const std::exception&) {
+        // A value that cannot be written is left out; the rest of the object still is.
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TMBasicObjects
+
+TMBasicObjects::TMBasicObjects(TMPersistent* owner, const TClassInfo& itemClass)
+    : FOwner(owner), FItemClass(itemClass) {}
+
+TMBasicObjects::~TMBasicObjects() = default;
+
+void TMBasicObjects::CheckIndex(int index, int limit) const {
+  if (index < 0 || index >= limit)
+    throw Error("List index out of bounds (" + std::to_string(index) + ")");
+}
+
+TMBasicObject& TMBasicObjects::Items(int index) const {
+  CheckIndex(index, Count());
+  return *FItems[static_cast<std::size_t>(index)];
+}
+
+int TMBasicObjects::Add(std::unique_ptr<TMBasicObject> item) {
+  Insert(Count(), std::move(item));
+  return Count() - 1;
+}
+
+void TMBasicObjects::Insert(int index, std::unique_ptr<TMBasicObject> item) {
+  CheckIndex(index, Count() + 1);
+  if (!item) throw Error("Cannot add an empty item to a list");
+  if (!item->ClassInfo().InheritsFrom(FItemClass))
+    throw Error("A " + item->ClassInfo().ClassName() + " cannot be an item of a list of " +
+                FItemClass.ClassName());
+  FItems.insert(FItems.begin() + index, std::move(item));
+}
+
+void TMBasicObjects::Delete(int index) {
+  CheckIndex(index, Count());
+  FItems.erase(FItems.begin() + index);
+}
+
+void TMBasicObjects::Exchange(int index1, int index2) {
+  CheckIndex(index1, Count());
+  CheckIndex(index2, Count());
+  std::swap(FItems[static_cast<std::size_t>(index1)], FItems[static_cast<std::size_t>(index2)]);
+}
+
+void TMBasicObjects::Move(int curIndex, int newIndex) {
+  if (curIndex == newIndex) return;
+  CheckIndex(curIndex, Count());
+  CheckIndex(newIndex, Count());
+  auto item = std::move(FItems[static_cast<std::size_t>(curIndex)]);
+  FItems.erase(FItems.begin() + curIndex);
+  FItems.insert(FItems.begin() + newIndex, std::move(item));
+}
+
+void TMBasicObjects::Clear() {
+  FItems.clear();
+}
+
+std::unique_ptr<TMBasicObject> TMBasicObjects::CreateItemFor(const platform::XmlNode&) {
+  return FItemClass.NewInstance(this);
+}
+
+void TMBasicObjects::LoadFromXML(const platform::XmlNode& node) {
+  Clear();
+  for (const platform::XmlNode& child : node.Children()) {
+    if (!child.IsElement()) continue;
+    std::unique_ptr<TMBasicObject> item = CreateItemFor(child);
+    item->LoadFromXML(child);
+    FItems.push_back(std::move(item));
+  }
+}
+
+void TMBasicObjects::SaveToXML(platform::XmlNode node) const {
+  for (const auto& item : FItems) {
+    const TClassInfo& info = item->ClassInfo();
+    const std::string name =
+        info.SavesUnderElementName() ? item->ElementName() : DefaultElementName(info.ClassName());
+    item->SaveToXML(node.AddChild(name));
+  }
+}
+
+void TMBasicObjects::Assign(const TMBasicObjects& source) {
+  if (&source == this) return;
+  Clear();
+  for (const auto& sourceItem : source.FItems) {
+    std::unique_ptr<TMBasicObject> copy = sourceItem->ClassInfo().NewInstance(this);
+    copy->Assign(*sourceItem);
+    Add(std::move(copy));
+  }
+}
