@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/Os.h"
+#include "platform/Zip.h"
+#include "tests/support/ZipWriter.h"
+#include "util/Error.h"
+
+namespace fs = std::filesystem;
+using testsupport::ZipWriter;
+
+namespace {
+
+std::string ReadAll(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void WriteAll(const fs::path& file, const std::string& bytes) {
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string BinaryData(size_t size) {
+  std::string data(size, '\0');
+  for (size_t i = 0; i < size; ++i) data[i] = static_cast<char>((i * 7919) % 251);
+  return data;
+}
+
+// A scratch area with the unpack target "in" and a sibling "outside" that must stay untouched.
+class UnzipTest : public testing::Test {
+ protected:
+  UnzipTest() : root_(fs::temp_directory_path() / ("bookstub-zip-" + platform::NewGuid())) {
+    fs::create_directories(target());
+    fs::create_directories(outside());
+  }
+  ~UnzipTest() override {
+    std::error_code ec;
+    fs::remove_all(root_, ec);
+  }
+  fs::path target() const { return root_ / "in"; }
+  fs::path outside() const { return root_ / "outside"; }
+  fs::path zip() const { return root_ / "test.zip"; }
+
+  platform::UnzipReport Unzip(const ZipWriter& writer) {
+    writer.Save(zip());
+    return platform::UnzipAll(zip(), target());
+  }
+  bool OutsideIsEmpty() const { return fs::is_empty(outside()); }
+
+  fs::path root_;
+};
+
+TEST_F(UnzipTest, WritesStoredAndDeflatedEntriesWithTheirFolders) {
+  const std::string big = BinaryData(200000);
+  ZipWriter writer;
+  writer.AddFile("stored.txt", "plain text", ZipWriter::Method::Stored)
+      .AddFolder("en/")
+      .AddFile("en/lang.xml", "<lang/>")
+      .AddFile("deep/er/big.bin", big, ZipWriter::Method::Deflated)
+      .AddFile("deep/er/big-stored.bin", big, ZipWriter::Method::Stored)
+      .AddFolder("empty/")
+      .AddFile("empty.txt", "");
+
+  const auto report = Unzip(writer);
+
+  EXPECT_EQ(report.filesWritten, 5);
+  EXPECT_TRUE(report.skipped.empty());
+  EXPECT_EQ(ReadAll(target() / "stored.txt"), "plain text");
+  EXPECT_EQ(ReadAll(target() / "en" / "lang.xml"), "<lang/>");
+  EXPECT_EQ(ReadAll(target() / "deep" / "er" / "big.bin"), big);
+  EXPECT_EQ(ReadAll(target() / "deep" / "er" / "big-stored.bin"), big);
+  EXPECT_TRUE(fs::is_directory(target() / "empty"));
+  EXPECT_TRUE(fs::is_regular_file(target() / "empty.txt"));
+  EXPECT_EQ(fs::file_size(target() / "empty.txt"), 0u);
+}
+
+TEST_F(UnzipTest, TakesBackslashesAsFolderSeparators) {
+  Unzip(ZipWriter().AddFile("zh\\flag.png", "png"));
+  EXPECT_EQ(ReadAll(target() / "zh" / "flag.png"), "png");
+}
+
+TEST_F(UnzipTest, CreatesAMissingTargetFolder) {
+  fs::remove_all(target());
+  Unzip(ZipWriter().AddFile("a.txt", "a"));
+  EXPECT_EQ(ReadAll(target() / "a.txt"), "a");
+}
+
+TEST_F(UnzipTest, OverwritesExistingFilesIncludingReadOnlyOnes) {
+  fs::create_directories(target() / "sub");
+  WriteAll(target() / "a.txt", "old and longer content");
+  WriteAll(target() / "sub" / "b.txt", "old");
+  platform::SetReadOnly(target() / "sub" / "b.txt", true);
+
+  const auto report = Unzip(ZipWriter().AddFile("a.txt", "new").AddFile("sub/b.txt", "newer"));
+
+  EXPECT_EQ(report.filesWritten, 2);
+  EXPECT_EQ(ReadAll(target() / "a.txt"), "new");
+  EXPECT_EQ(ReadAll(target() / "sub" / "b.txt"), "newer");
+}
+
+struct HostileCase {
+  std::string label;
+  std::string name;  // "@" stands for the absolute path of the "outside" folder
+};
+
+void PrintTo(const HostileCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+// The zip reader already turns "\" into "/" in names from non-Unix archives.
+std::string WithSlashes(std::string name) {
+  std::replace(name.begin(), name.end(), '\\', '/');
+  return name;
+}
+
+class HostileEntryTest : public UnzipTest, public testing::WithParamInterface<HostileCase> {};
+
+TEST_P(HostileEntryTest, IsSkippedAndTheRestIsStillWritten) {
+  std::string name = GetParam().name;
+  if (const auto at = name.find('@'); at != std::string::npos)
+    name.replace(at, 1, outside().string());
+
+  const auto report = Unzip(ZipWriter().AddFile(name, "evil").AddFile("good.txt", "good"));
+
+  EXPECT_TRUE(OutsideIsEmpty());
+  EXPECT_FALSE(fs::exists(root_ / "escape.txt"));
+  ASSERT_EQ(report.skipped.size(), 1u);
+  EXPECT_EQ(report.skipped[0], WithSlashes(name));
+  EXPECT_EQ(report.filesWritten, 1);
+  EXPECT_EQ(ReadAll(target() / "good.txt"), "good");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, HostileEntryTest,
+    testing::Values(HostileCase{"Absolute", "@/abs.txt"}, HostileCase{"DotDot", "../escape.txt"},
+                    HostileCase{"DotDotAfterFolder", "sub/../../escape.txt"},
+                    HostileCase{"DotDotInFolderOnly", "sub/../good-looking.txt"},
+                    HostileCase{"BackslashDotDot", "..\\escape.txt"},
+                    HostileCase{"BackslashAbsolute", "\\escape.txt"},
+                    HostileCase{"DriveLetter", "C:\\escape.txt"}, HostileCase{"DotDotOnly", ".."}),
+    [](const auto& info) { return info.param.label; });
+
+TEST_F(UnzipTest, SkipsSymbolicLinkEntriesAndDoesNotWriteThroughThem) {
+  ZipWriter writer;
+  writer.AddSymlink("link", outside().string())
+      .AddFile("link/owned.txt", "evil")
+      .AddSymlink("rel", "../outside")
+      .AddFile("rel/owned.txt", "evil");
+
+  const auto report = Unzip(writer);
+
+  EXPECT_TRUE(OutsideIsEmpty());
+  EXPECT_EQ(report.skipped, (std::vector<std::string>{"link", "rel"}));
+  EXPECT_FALSE(fs::is_symlink(target() / "link"));
+  EXPECT_FALSE(fs::is_symlink(target() / "rel"));
+  EXPECT_EQ(ReadAll(target() / "link" / "owned.txt"), "evil");  // a plain folder inside
+}
+
+TEST_F(UnzipTest, DoesNotFollowAnExistingLinkInsideTheFolder) {
+  fs::create_directory_symlink(outside(), target() / "evil");
+  const auto report = Unzip(ZipWriter().AddFile("evil/x.txt", "evil").AddFile("evil/a/b.txt", "e"));
+
+  EXPECT_TRUE(OutsideIsEmpty());
+  EXPECT_EQ(report.skipped.size(), 2u);
+  EXPECT_EQ(report.filesWritten, 0);
+}
+
+TEST_F(UnzipTest, ReplacesAnExistingLinkAtTheEntryNameInsteadOfItsTarget) {
+  WriteAll(outside() / "target.txt", "keep");
+  fs::create_symlink(outside() / "target.txt", target() / "f.txt");
+
+  Unzip(ZipWriter().AddFile("f.txt", "new"));
+
+  EXPECT_EQ(ReadAll(outside() / "target.txt"), "keep");
+  EXPECT_FALSE(fs::is_symlink(target() / "f.txt"));
+  EXPECT_EQ(ReadAll(target() / "f.txt"), "new");
+}
+
+TEST_F(UnzipTest, RaisesErrorNamingTheArchiveWhenItCannotBeRead) {
+  WriteAll(zip(), "this is not a zip archive at all, just text");
+  try {
+    platform::UnzipAll(zip(), target());
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find(zip().string()), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(platform::UnzipAll(root_ / "missing.zip", target()), Error);
+}
+
+TEST_F(UnzipTest, DamagedDataRaisesErrorAndLeavesNoPartialFile) {
+  const std::string data = BinaryData(100000);
+  std::string bytes = ZipWriter().AddFile("ok.txt", "fine").AddFile("bad.bin", data).Bytes();
+  const size_t badData = bytes.find("bad.bin") + 7;
+  for (size_t i = badData + 20; i < badData + 400; ++i) bytes[i] = static_cast<char>(0xA5);
+  WriteAll(zip(), bytes);
+
+  EXPECT_THROW(platform::UnzipAll(zip(), target()), Error);
+  EXPECT_EQ(ReadAll(target() / "ok.txt"), "fine");
+  EXPECT_FALSE(fs::exists(target() / "bad.bin"));
+}
+
+}  // namespace
