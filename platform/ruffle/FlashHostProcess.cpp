@@ -1,0 +1,38 @@
+// Process-wide set-up of the browser engine that the Ruffle host needs before the application
+// object exists. POSIX: the root check uses the effective user id.
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QWebEngineUrlScheme>
+
+#include "platform/ruffle/FlashHostSchemeHandler.h"
+#include "platform/ruffle/RuffleFlashHost.h"
+
+namespace platform {
+namespace {
+
+void RegisterFlashHostScheme() {
+  QWebEngineUrlScheme scheme(FlashHostSchemeHandler::kScheme);
+  scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+  scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalAccessAllowed |
+                  QWebEngineUrlScheme::CorsEnabled |
+                  QWebEngineUrlScheme::ContentSecurityPolicyIgnored);
+  QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+void DisableSandboxWhenRoot() {
+  if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  }
+}
+
+}  // namespace
+
+void PrepareFlashHostProcess() {
+  DisableSandboxWhenRoot();
+  // The browser engine shares OpenGL contexts with the widgets; it must be said up front.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  RegisterFlashHostScheme();
+}
+
+}  // namespace platform

@@ -1,0 +1,97 @@
+#include "platform/ruffle/FlashHostSchemeHandler.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUrlQuery>
+#include <QWebEngineUrlRequestJob>
+#include <string>
+
+#include "platform/ruffle/BookFileResolver.h"
+
+namespace platform {
+namespace {
+
+const QString kHostPrefix = QStringLiteral("/host/");
+const QString kBookPrefix = QStringLiteral("/book/");
+const QString kResourceFolder = QStringLiteral(":/bookstub/host/");
+
+QUrl SchemeUrl(const QString& path) {
+  QUrl url;
+  url.setScheme(FlashHostSchemeHandler::kScheme);
+  url.setHost(FlashHostSchemeHandler::kHost);
+  url.setPath(path);
+  return url;
+}
+
+bool HasDotSegment(const QString& path) {
+  const auto segments = path.split(QLatin1Char('/'));
+  return segments.contains(QStringLiteral("..")) || segments.contains(QStringLiteral("."));
+}
+
+// Opens `fileName` and hands it to the job, which owns the file from then on.
+void ReplyWithFile(QWebEngineUrlRequestJob* job, const QString& fileName, const QByteArray& mime) {
+  auto* file = new QFile(fileName, job);  // Qt ownership: deleted with the job.
+  if (!file->open(QIODevice::ReadOnly)) {
+    job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+    return;
+  }
+  job->reply(mime, file);
+}
+
+}  // namespace
+
+QUrl FlashHostSchemeHandler::PageUrl(const std::filesystem::path& movieName) {
+  const QUrl movie = SchemeUrl(kBookPrefix + QString::fromStdU16String(movieName.u16string()));
+  QUrl page = EmptyPageUrl();
+  QUrlQuery query;
+  query.addQueryItem(
+      QStringLiteral("movie"),
+      QString::fromLatin1(QUrl::toPercentEncoding(movie.toString(QUrl::FullyEncoded))));
+  page.setQuery(query);
+  return page;
+}
+
+QUrl FlashHostSchemeHandler::EmptyPageUrl() {
+  return SchemeUrl(kHostPrefix + "index.html");
+}
+
+void FlashHostSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
+  const QUrl url = job->requestUrl();
+  if (job->requestMethod() != "GET" || url.host() != kHost) {
+    job->fail(QWebEngineUrlRequestJob::RequestDenied);
+    return;
+  }
+  const QString path = url.path(QUrl::FullyDecoded);
+  if (path.startsWith(kHostPrefix)) {
+    ServeHostAsset(job, path.mid(kHostPrefix.size()));
+  } else if (path.startsWith(kBookPrefix)) {
+    ServeBookFile(job, path.mid(kBookPrefix.size()));
+  } else {
+    job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+  }
+}
+
+void FlashHostSchemeHandler::ServeHostAsset(QWebEngineUrlRequestJob* job,
+                                            const QString& name) const {
+  const QString resource = kResourceFolder + name;
+  if (name.isEmpty() || HasDotSegment(name) || !QFileInfo(resource).isFile()) {
+    job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+    return;
+  }
+  const std::filesystem::path asName = name.toStdU16String();
+  ReplyWithFile(job, resource, QByteArray(MimeTypeForFile(asName).data()));
+}
+
+void FlashHostSchemeHandler::ServeBookFile(QWebEngineUrlRequestJob* job,
+                                           const QString& relativePath) const {
+  const auto file =
+      FBookRoot.empty() ? std::nullopt : ResolveBookFile(FBookRoot, relativePath.toStdString());
+  if (!file) {
+    job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+    return;
+  }
+  ReplyWithFile(job, QString::fromStdString(file->string()),
+                QByteArray(MimeTypeForFile(*file).data()));
+}
+
+}  // namespace platform

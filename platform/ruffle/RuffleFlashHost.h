@@ -1,0 +1,16 @@
+#pragma once
+// The Flash host that plays the viewer movie with the Ruffle emulator's web build inside a
+// Qt WebEngine view (CreateRuffleFlashHost in platform/qt/QtFlashHost.h).
+// Implements: the view as a child control, the movie and its book folder served through the
+// "bookstub" URL scheme from the executable's own resources and the movie's folder, external
+// calls raised as request XML, the window's context menu, keyboard focus for the movie.
+// Does not: return values to the movie, call into the movie, set flash variables.
+
+namespace platform {
+
+// Call first in main(), before the QApplication exists: registers the host's URL scheme (the
+// browser engine accepts schemes only before it starts) and, when the process runs as root,
+// turns off the browser sandbox, which refuses to start as root.
+void PrepareFlashHostProcess();
+
+}  // namespace platform
