@@ -1,0 +1,68 @@
+#include "app/FormLogic.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+namespace {
+
+std::string Transformed(std::string_view text, int (*convert)(int)) {
+  std::string result(text);
+  for (char& c : result) c = static_cast<char>(convert(static_cast<unsigned char>(c)));
+  return result;
+}
+
+// From the last "." of the file name on, dot included; empty when the name has no dot.
+std::string_view FileExtension(std::string_view path) {
+  const auto nameStart = path.find_last_of("/\\");
+  const std::string_view name =
+      nameStart == std::string_view::npos ? path : path.substr(nameStart + 1);
+  const auto dot = name.rfind('.');
+  return dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+}
+
+}  // namespace
+
+RunMode DecideRunMode(std::string_view executable, std::string_view argument1) {
+  if (Transformed(FileExtension(executable), ::tolower) != ".scr") return RunMode::Window;
+  const std::string switchText = Transformed(argument1.substr(0, 2), ::toupper);
+  return switchText == "/S" ? RunMode::ScreenSaver : RunMode::NoWindow;
+}
+
+Point CentredOrigin(Size size, Size screen) {
+  return {(screen.width - size.width) / 2, (screen.height - size.height) / 2};
+}
+
+WindowPlacement ToggleFullscreen(bool bordered, Size screen) {
+  if (bordered) return {false, {0, 0, screen.width, screen.height}};
+  const Point origin = CentredOrigin(kBookWindowSize, screen);
+  return {true, {origin.x, origin.y, kBookWindowSize.width, kBookWindowSize.height}};
+}
+
+bool KeyLeavesFullscreen(int virtualKey, bool bordered) {
+  return virtualKey == kEscapeKey && !bordered;
+}
+
+bool ScreenSaverClosesOn(InputKind kind, Point pointer, Point start) {
+  switch (kind) {
+    case InputKind::MouseMove:
+      return pointer.x != start.x && pointer.y != start.y;
+    case InputKind::KeyDown:
+    case InputKind::KeyUp:
+    case InputKind::SysKeyDown:
+    case InputKind::SysKeyUp:
+    case InputKind::LeftButtonDown:
+    case InputKind::RightButtonDown:
+    case InputKind::MiddleButtonDown:
+      return true;
+    case InputKind::Other:
+      return false;
+  }
+  return false;
+}
+
+std::optional<int> ProgressPercent(std::int32_t numerator, std::int32_t denominator) {
+  if (denominator <= 0) return std::nullopt;
+  const std::int64_t percent = std::int64_t{numerator} * 100 / denominator;
+  return static_cast<int>(std::clamp<std::int64_t>(percent, 0, 100));
+}

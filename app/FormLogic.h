@@ -1,0 +1,79 @@
+#pragma once
+// The main window's decisions in plain code: run mode, full-screen geometry, the Esc key, the
+// screen-saver exit rules and the progress percent. The Qt window only applies them, so they are
+// tested without a display.
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+enum class RunMode {
+  Window,       // any extension other than ".scr"
+  ScreenSaver,  // ".scr" started with "/S..." in either case
+  NoWindow,     // ".scr" with any other argument or none: end at once
+};
+
+// `executable` is argument 0; `argument1` is empty when there is none.
+RunMode DecideRunMode(std::string_view executable, std::string_view argument1);
+
+struct Size {
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const Size&, const Size&) = default;
+};
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Rect {
+  int x = 0;
+  int y = 0;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// Where the window goes after one full-screen toggle; `frame` is the outer rectangle.
+struct WindowPlacement {
+  bool bordered = true;
+  Rect frame;
+  friend bool operator==(const WindowPlacement&, const WindowPlacement&) = default;
+};
+
+inline constexpr Size kBookWindowSize{900, 600};
+inline constexpr Size kLoadingClientSize{234, 25};
+inline constexpr int kEscapeKey = 27;
+
+// A bordered window goes full screen (no border, (0, 0), screen size); a borderless one becomes
+// a sizeable 900 x 600 window centred on the screen, halves truncated toward zero. The previous
+// windowed placement is never restored.
+WindowPlacement ToggleFullscreen(bool bordered, Size screen);
+
+// `size` centred on `screen` (halves truncated toward zero).
+Point CentredOrigin(Size size, Size screen);
+
+// Esc leaves full screen and does nothing else.
+bool KeyLeavesFullscreen(int virtualKey, bool bordered);
+
+enum class InputKind {
+  MouseMove,
+  KeyDown,
+  KeyUp,
+  SysKeyDown,
+  SysKeyUp,
+  LeftButtonDown,
+  RightButtonDown,
+  MiddleButtonDown,
+  Other,
+};
+
+// The screen saver closes on any key, on the left, right or middle button, and on a pointer
+// move that changed both coordinates from `start`. A move along one axis alone does not close.
+bool ScreenSaverClosesOn(InputKind kind, Point pointer, Point start);
+
+// The progress bar's percent for WM_BOOK_PROGRESS: numerator * 100 / denominator, computed
+// without overflow and clamped to 0..100; none when the denominator is not positive.
+std::optional<int> ProgressPercent(std::int32_t numerator, std::int32_t denominator);
