@@ -187,7 +187,7 @@ void BuiltBook::WriteTo(const std::filesystem::path& file) const {
 }
 
 BuiltBook BuildBook(const BookSpec& spec) {
-  PackageBuilder package;
+  PackageBuilder package = spec.stubImage ? PackageBuilder(*spec.stubImage) : PackageBuilder();
   Layout at;
   const auto place = [&](const std::optional<FileSpec>& file) {
     return PlaceOptional(package, file).value_or(BlobAddress{});

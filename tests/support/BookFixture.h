@@ -48,6 +48,8 @@ struct PageSpec {
 
 // Every optional file is absent unless set.
 struct BookSpec {
+  // The executable image in front of the package; a short stand-in when unset.
+  std::optional<std::string> stubImage;
   std::string exetitle = "Fixture Book";
   std::optional<FileSpec> background;
   std::optional<GroupSpec> navbtn;
