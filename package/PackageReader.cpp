@@ -109,7 +109,8 @@ void TPackageReader::CopyToFile(const BlobRange& range, const fs::path& destinat
   try {
     const std::size_t bufferSize =
         static_cast<std::size_t>(std::min<std::uint64_t>(range.length, kCopyBufferSize));
-    const auto buffer = std::make_unique<char[]>(std::max<std::size_t>(bufferSize, 1));
+    const auto buffer =
+        std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(bufferSize, 1));
     std::uint64_t done = 0;
     while (done < range.length) {
       const auto chunk =
