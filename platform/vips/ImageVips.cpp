@@ -1,0 +1,316 @@
+// Pictures and canvases over libvips (C++ API).
+// Implements: every operation of platform/Image.h. Formats are told by their first bytes, not
+//   by the file name: JPEG (shrink-on-load when a smaller draw size is announced), PNG, GIF
+//   (first frame), TIFF (first page) through libvips; BMP through platform/vips/BmpCodec, with
+//   libvips' ImageMagick loader as the fallback for BMP variants that codec does not read.
+//   Saving: PNG, JPEG, GIF, TIFF through libvips, BMP through BmpCodec.
+// Does not: apply EXIF orientation or embedded colour profiles beyond libvips' conversion to
+//   sRGB, read other formats, or keep animation.
+//
+// A Picture holds its decoded pixels in memory (straight RGBA, 8 bits), so drawing it several
+// times decodes the file once. A Canvas is a lazy libvips pipeline: pixels are computed only
+// while it is saved, a region at a time.
+
+#include <vips/vips8>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <mutex>
+#include <string>
+
+#include "platform/Image.h"
+#include "platform/vips/BmpCodec.h"
+#include "util/Error.h"
+
+namespace platform {
+namespace {
+
+namespace fs = std::filesystem;
+using vips::VError;
+using vips::VImage;
+
+// JPEG and the other savers stop at 65535; beyond a few thousand pixels a book picture is a bug.
+constexpr int kMaxCanvasSide = 32767;
+constexpr std::int64_t kMaxDrawSide = 1'000'000;
+
+enum class Format { Jpeg, Png, Gif, Tiff, Bmp, Unknown };
+
+void InitVips() {
+  static std::once_flag once;
+  static bool ready = false;
+  std::call_once(once, [] {
+    ready = VIPS_INIT("bookstub") == 0;
+    // Every picture is decoded once on purpose; the operation cache would only pin memory.
+    if (ready) vips_cache_set_max(0);
+  });
+  if (!ready) throw Error("The image library could not start: " + std::string(vips_error_buffer()));
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+std::string ReadStart(const fs::path& file, size_t count) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw Error("Cannot open image file " + file.string());
+  std::string bytes(count, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(count));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+std::string ReadWhole(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw Error("Cannot open image file " + file.string());
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Format DetectFormat(const fs::path& file) {
+  const std::string start = ReadStart(file, 8);
+  auto startsWith = [&](std::string_view magic) { return start.rfind(magic, 0) == 0; };
+  if (startsWith("\xFF\xD8\xFF")) return Format::Jpeg;
+  if (startsWith("\x89PNG\r\n\x1A\n")) return Format::Png;
+  if (startsWith("GIF87a") || startsWith("GIF89a")) return Format::Gif;
+  if (startsWith(std::string_view("II*\0", 4)) || startsWith(std::string_view("MM\0*", 4)))
+    return Format::Tiff;
+  if (bmp::LooksLikeBmp(start)) return Format::Bmp;
+  return Format::Unknown;
+}
+
+[[noreturn]] void Unsupported(const fs::path& file) {
+  throw Error("Unsupported image format: " + file.string());
+}
+
+// The file as a lazy libvips image; the pixels are read when first needed.
+VImage OpenWithVips(const fs::path& file, Format format, int jpegShrink) {
+  const char* name = file.c_str();
+  auto sequential = [] { return VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL); };
+  switch (format) {
+    case Format::Jpeg:
+      return VImage::jpegload(name, sequential()->set("shrink", jpegShrink));
+    case Format::Png:
+      return VImage::pngload(name, sequential());
+    case Format::Gif:
+      return VImage::gifload(name, sequential());
+    case Format::Tiff:
+      return VImage::tiffload(name, sequential());
+    case Format::Bmp:
+      return VImage::magickload(name);
+    case Format::Unknown:
+      break;
+  }
+  Unsupported(file);
+}
+
+VImage FromRgba(const bmp::RgbaPixels& pixels) {
+  VImage borrowed =
+      VImage::new_from_memory(const_cast<std::uint8_t*>(pixels.rgba.data()), pixels.rgba.size(),
+                              pixels.width, pixels.height, 4, VIPS_FORMAT_UCHAR);
+  return borrowed.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+      .copy_memory();
+}
+
+// 8-bit sRGB with an alpha band, whatever the file held (grey, palette, 16-bit, CMYK, ...).
+VImage ToRgba(VImage image) {
+  if (image.interpretation() != VIPS_INTERPRETATION_sRGB || image.format() != VIPS_FORMAT_UCHAR)
+    image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+  if (image.format() != VIPS_FORMAT_UCHAR) image = image.cast(VIPS_FORMAT_UCHAR);
+  if (image.bands() == 3) image = image.bandjoin_const({255});
+  if (image.bands() > 4) image = image.extract_band(0, VImage::option()->set("n", 4));
+  return image;
+}
+
+// The largest JPEG shrink (1, 2, 4 or 8) that keeps the decoded pixels at least as large as
+// the biggest draw.
+int JpegShrinkFor(int width, int height, int maxDrawWidth, int maxDrawHeight) {
+  if (maxDrawWidth <= 0 || maxDrawHeight <= 0) return 1;
+  int shrink = 1;
+  for (int candidate : {2, 4, 8})
+    if (static_cast<std::int64_t>(maxDrawWidth) * candidate <= width &&
+        static_cast<std::int64_t>(maxDrawHeight) * candidate <= height)
+      shrink = candidate;
+  return shrink;
+}
+
+class VipsPicture final : public Picture {
+ public:
+  VipsPicture(VImage pixels, int width, int height)
+      : pixels_(std::move(pixels)), width_(width), height_(height) {}
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  const VImage& Pixels() const { return pixels_; }
+
+ private:
+  VImage pixels_;  // straight RGBA, possibly smaller than the stored size
+  int width_;
+  int height_;
+};
+
+std::unique_ptr<Picture> LoadBmp(const fs::path& file) {
+  const std::string bytes = ReadWhole(file);
+  if (auto pixels = bmp::Decode(bytes, file.string())) {
+    return std::make_unique<VipsPicture>(FromRgba(*pixels), pixels->width, pixels->height);
+  }
+  VImage image = ToRgba(OpenWithVips(file, Format::Bmp, 1)).copy_memory();
+  return std::make_unique<VipsPicture>(image, image.width(), image.height());
+}
+
+std::unique_ptr<Picture> Load(const fs::path& file, int maxDrawWidth, int maxDrawHeight) {
+  InitVips();
+  const Format format = DetectFormat(file);
+  if (format == Format::Unknown) Unsupported(file);
+  try {
+    if (format == Format::Bmp) return LoadBmp(file);
+    const VImage header = OpenWithVips(file, format, 1);
+    const int shrink = format == Format::Jpeg ? JpegShrinkFor(header.width(), header.height(),
+                                                              maxDrawWidth, maxDrawHeight)
+                                              : 1;
+    const VImage decoded = shrink == 1 ? header : OpenWithVips(file, format, shrink);
+    return std::make_unique<VipsPicture>(ToRgba(decoded).copy_memory(), header.width(),
+                                         header.height());
+  } catch (const VError& e) {
+    throw Error("Cannot load image " + file.string() + ": " + e.what());
+  }
+}
+
+class VipsCanvas final : public Canvas {
+ public:
+  VipsCanvas(int width, int height)
+      : image_(VImage::black(width, height, VImage::option()->set("bands", 4))
+                   .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))) {}
+
+  int Width() const override { return image_.width(); }
+  int Height() const override { return image_.height(); }
+
+  void DrawStretched(const Picture& picture, int x, int y, int width, int height) override {
+    if (width <= 0 || height <= 0) return;
+    if (width > kMaxDrawSide || height > kMaxDrawSide)
+      throw Error("Drawing rectangle too large: " + std::to_string(width) + " x " +
+                  std::to_string(height));
+    // The visible part of the rectangle, in canvas coordinates.
+    const std::int64_t left = std::max<std::int64_t>(x, 0);
+    const std::int64_t top = std::max<std::int64_t>(y, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{x} + width, Width());
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{y} + height, Height());
+    if (left >= right || top >= bottom) return;
+    try {
+      const VImage stretched =
+          Stretch(static_cast<const VipsPicture&>(picture).Pixels(), width, height);
+      const VImage visible =
+          stretched.crop(static_cast<int>(left - x), static_cast<int>(top - y),
+                         static_cast<int>(right - left), static_cast<int>(bottom - top));
+      image_ = image_
+                   .composite2(visible, VIPS_BLEND_MODE_OVER,
+                               VImage::option()
+                                   ->set("x", static_cast<int>(left))
+                                   ->set("y", static_cast<int>(top)))
+                   .cast(VIPS_FORMAT_UCHAR);
+    } catch (const VError& e) {
+      throw Error(std::string("Cannot draw picture: ") + e.what());
+    }
+  }
+
+  void SaveToFile(const fs::path& file) const override {
+    InitVips();
+    const std::string extension = Lower(file.extension().string());
+    try {
+      if (extension == ".png")
+        image_.pngsave(file.c_str());
+      else if (extension == ".jpg" || extension == ".jpeg")
+        Opaque().jpegsave(file.c_str());
+      else if (extension == ".gif")
+        image_.gifsave(file.c_str());
+      else if (extension == ".tif" || extension == ".tiff")
+        image_.tiffsave(file.c_str());
+      else if (extension == ".bmp")
+        SaveBmp(file);
+      else
+        throw Error("No image format for the extension of " + file.string());
+    } catch (const VError& e) {
+      throw Error("Cannot save image " + file.string() + ": " + e.what());
+    }
+  }
+
+ private:
+  // The picture resized to exactly width x height, straight RGBA. Resampling is done on
+  // premultiplied pixels so transparent areas do not bleed their colour into the edges.
+  static VImage Stretch(const VImage& pixels, int width, int height) {
+    const double xScale = static_cast<double>(width) / pixels.width();
+    const double yScale = static_cast<double>(height) / pixels.height();
+    VImage resized = pixels.premultiply()
+                         .resize(xScale, VImage::option()->set("vscale", yScale))
+                         .unpremultiply()
+                         .cast(VIPS_FORMAT_UCHAR);
+    // Rounding inside the resampler may miss the exact size by a pixel either way.
+    if (resized.width() != width || resized.height() != height)
+      resized =
+          resized
+              .embed(0, 0, std::max(width, resized.width()), std::max(height, resized.height()),
+                     VImage::option()->set("extend", VIPS_EXTEND_COPY))
+              .crop(0, 0, width, height);
+    return resized;
+  }
+
+  VImage Opaque() const {
+    return image_.flatten(VImage::option()->set("background", std::vector<double>{0, 0, 0}))
+        .cast(VIPS_FORMAT_UCHAR);
+  }
+
+  void SaveBmp(const fs::path& file) const {
+    bmp::RgbaPixels pixels;
+    pixels.width = Width();
+    pixels.height = Height();
+    size_t size = 0;
+    void* memory = image_.write_to_memory(&size);
+    const auto* bytes = static_cast<const std::uint8_t*>(memory);
+    pixels.rgba.assign(bytes, bytes + size);
+    g_free(memory);
+    const std::string encoded = bmp::Encode(pixels);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(encoded.data(), static_cast<std::streamsize>(encoded.size()));
+    if (!out) throw Error("Cannot write image file " + file.string());
+  }
+
+  VImage image_;  // straight RGBA, 8 bits
+};
+
+}  // namespace
+
+std::unique_ptr<Picture> LoadPicture(const fs::path& file) {
+  return Load(file, 0, 0);
+}
+
+std::unique_ptr<Picture> LoadPictureForBox(const fs::path& file, int maxDrawWidth,
+                                           int maxDrawHeight) {
+  return Load(file, maxDrawWidth, maxDrawHeight);
+}
+
+ImageSize ReadImageSize(const fs::path& file) {
+  InitVips();
+  const Format format = DetectFormat(file);
+  if (format == Format::Unknown) Unsupported(file);
+  try {
+    if (format == Format::Bmp) {
+      if (const auto size = bmp::ReadSize(ReadStart(file, 64))) return {size->width, size->height};
+    }
+    const VImage header = OpenWithVips(file, format, 1);
+    return {header.width(), header.height()};
+  } catch (const VError& e) {
+    throw Error("Cannot read image " + file.string() + ": " + e.what());
+  }
+}
+
+std::unique_ptr<Canvas> CreateCanvas(int width, int height) {
+  InitVips();
+  if (width < 1 || height < 1 || width > kMaxCanvasSide || height > kMaxCanvasSide)
+    throw Error("Invalid canvas size " + std::to_string(width) + " x " + std::to_string(height));
+  return std::make_unique<VipsCanvas>(width, height);
+}
+
+}  // namespace platform

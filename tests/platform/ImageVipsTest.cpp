@@ -1,0 +1,404 @@
+#include <gtest/gtest.h>
+#include <vips/vips8>
+
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/Image.h"
+#include "platform/Os.h"
+#include "util/Error.h"
+
+namespace fs = std::filesystem;
+using vips::VImage;
+
+namespace {
+
+using Rgba = std::array<int, 4>;
+constexpr Rgba kRed{255, 0, 0, 255};
+constexpr Rgba kBlue{0, 0, 255, 255};
+constexpr Rgba kClear{0, 0, 0, 0};
+
+void WriteAll(const fs::path& file, const std::string& bytes) {
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string ReadStart(const fs::path& file, size_t count) {
+  std::ifstream in(file, std::ios::binary);
+  std::string bytes(count, '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(count));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+// A picture whose left half is red and right half blue.
+VImage RedBlue(int width, int height) {
+  const VImage left = VImage::black(width / 2, height).new_from_image({255, 0, 0});
+  const VImage right = VImage::black(width - width / 2, height).new_from_image({0, 0, 255});
+  return left.join(right, VIPS_DIRECTION_HORIZONTAL)
+      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+void Put16(std::string& out, unsigned value) {
+  out += static_cast<char>(value & 0xFF);
+  out += static_cast<char>((value >> 8) & 0xFF);
+}
+void Put32(std::string& out, std::uint32_t value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}
+
+// A hand-made BMP (BITMAPINFOHEADER, BI_RGB) of the red/blue picture, rows padded to 4 bytes.
+std::string RedBlueBmp(int width, int height, int bitCount, bool topDown) {
+  const int stride = (width * bitCount + 31) / 32 * 4;
+  const int paletteBytes = bitCount == 8 ? 256 * 4 : 0;
+  const std::uint32_t offset = 14 + 40 + paletteBytes;
+  std::string out = "BM";
+  Put32(out, offset + stride * height);
+  Put32(out, 0);
+  Put32(out, offset);
+  Put32(out, 40);
+  Put32(out, static_cast<std::uint32_t>(width));
+  Put32(out, static_cast<std::uint32_t>(topDown ? -height : height));
+  Put16(out, 1);
+  Put16(out, static_cast<unsigned>(bitCount));
+  for (int i = 0; i < 6; ++i) Put32(out, 0);
+  if (bitCount == 8) {
+    for (int i = 0; i < 256; ++i) Put32(out, i == 1 ? 0x00FF0000 : i == 2 ? 0x000000FF : 0);
+  }
+  for (int row = 0; row < height; ++row) {
+    std::string line;
+    for (int x = 0; x < width; ++x) {
+      const bool red = x < width / 2;
+      if (bitCount == 8) {
+        line += static_cast<char>(red ? 1 : 2);
+      } else {
+        line += red ? std::string("\0\0\xFF", 3) : std::string("\xFF\0\0", 3);
+        if (bitCount == 32) line += '\0';  // unused fourth byte: an opaque picture
+      }
+    }
+    line.resize(static_cast<size_t>(stride), '\0');
+    out += line;
+  }
+  return out;
+}
+
+// An 8-bit run-length-encoded BMP of the red/blue picture (read only through the fallback).
+std::string RedBlueRle8Bmp(int width, int height) {
+  std::string pixels;
+  for (int row = 0; row < height; ++row) {
+    pixels += {static_cast<char>(width / 2), 1, static_cast<char>(width - width / 2), 2, 0, 0};
+  }
+  pixels += {0, 1};
+  const std::uint32_t offset = 14 + 40 + 256 * 4;
+  std::string out = "BM";
+  Put32(out, offset + static_cast<std::uint32_t>(pixels.size()));
+  Put32(out, 0);
+  Put32(out, offset);
+  Put32(out, 40);
+  Put32(out, static_cast<std::uint32_t>(width));
+  Put32(out, static_cast<std::uint32_t>(height));
+  Put16(out, 1);
+  Put16(out, 8);
+  Put32(out, 1);  // BI_RLE8
+  Put32(out, static_cast<std::uint32_t>(pixels.size()));
+  for (int i = 0; i < 4; ++i) Put32(out, 0);
+  for (int i = 0; i < 256; ++i) Put32(out, i == 1 ? 0x00FF0000 : i == 2 ? 0x000000FF : 0);
+  return out + pixels;
+}
+
+class ImageTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_EQ(VIPS_INIT("test_platform"), 0); }
+
+  ImageTest() : folder_(fs::temp_directory_path() / ("bookstub-image-" + platform::NewGuid())) {
+    fs::create_directories(folder_);
+  }
+  ~ImageTest() override {
+    std::error_code ec;
+    fs::remove_all(folder_, ec);
+  }
+
+  fs::path File(const std::string& name) const { return folder_ / name; }
+
+  // The pixels of any file the back-end can load, read back through a PNG of the same size.
+  VImage PixelsOf(const fs::path& file) {
+    auto picture = platform::LoadPicture(file);
+    auto canvas = platform::CreateCanvas(picture->Width(), picture->Height());
+    canvas->DrawStretched(*picture, 0, 0, picture->Width(), picture->Height());
+    const fs::path png = File("readback-" + platform::NewGuid() + ".png");
+    canvas->SaveToFile(png);
+    return VImage::pngload(png.c_str()).copy_memory();
+  }
+
+  static Rgba At(const VImage& image, int x, int y) {
+    const std::vector<double> p = image.getpoint(x, y);
+    return {static_cast<int>(p[0]), static_cast<int>(p[1]), static_cast<int>(p[2]),
+            p.size() > 3 ? static_cast<int>(p[3]) : 255};
+  }
+
+  static void ExpectNear(const Rgba& actual, const Rgba& expected, int tolerance,
+                         const std::string& where) {
+    for (size_t i = 0; i < 4; ++i)
+      EXPECT_LE(std::abs(actual[i] - expected[i]), tolerance)
+          << where << " channel " << i << ": " << actual[i] << " vs " << expected[i];
+  }
+
+  fs::path folder_;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Loading every supported format
+
+struct SourceCase {
+  std::string label;
+  std::string fileName;
+  int tolerance;  // lossy formats
+};
+
+void PrintTo(const SourceCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class LoadFormatTest : public ImageTest, public testing::WithParamInterface<SourceCase> {
+ protected:
+  fs::path MakeSource(int width, int height) {
+    const fs::path file = File(GetParam().fileName);
+    const std::string label = GetParam().label;
+    const VImage image = RedBlue(width, height);
+    if (label == "png") image.pngsave(file.c_str());
+    if (label == "jpeg") image.jpegsave(file.c_str(), VImage::option()->set("Q", 95));
+    if (label == "gif") image.gifsave(file.c_str());
+    if (label == "tiff") image.tiffsave(file.c_str());
+    if (label == "pngNamedJpg") {
+      size_t size = 0;
+      void* bytes = nullptr;
+      vips_image_write_to_buffer(image.get_image(), ".png", &bytes, &size, nullptr);
+      WriteAll(file, std::string(static_cast<char*>(bytes), size));
+      g_free(bytes);
+    }
+    if (label == "bmp24") WriteAll(file, RedBlueBmp(width, height, 24, false));
+    if (label == "bmp24TopDown") WriteAll(file, RedBlueBmp(width, height, 24, true));
+    if (label == "bmp32") WriteAll(file, RedBlueBmp(width, height, 32, false));
+    if (label == "bmp8") WriteAll(file, RedBlueBmp(width, height, 8, false));
+    return file;
+  }
+};
+
+TEST_P(LoadFormatTest, LoadsWithItsSizeAndColours) {
+  const int width = 42, height = 31;  // odd sizes: BMP rows need padding
+  const fs::path file = MakeSource(width, height);
+
+  const auto size = platform::ReadImageSize(file);
+  EXPECT_EQ(size.width, width);
+  EXPECT_EQ(size.height, height);
+  const auto picture = platform::LoadPicture(file);
+  EXPECT_EQ(picture->Width(), width);
+  EXPECT_EQ(picture->Height(), height);
+
+  const VImage pixels = PixelsOf(file);
+  ExpectNear(At(pixels, 5, 3), kRed, GetParam().tolerance, "left top");
+  ExpectNear(At(pixels, 5, height - 2), kRed, GetParam().tolerance, "left bottom");
+  ExpectNear(At(pixels, width - 5, 3), kBlue, GetParam().tolerance, "right top");
+  ExpectNear(At(pixels, width - 5, height - 2), kBlue, GetParam().tolerance, "right bottom");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, LoadFormatTest,
+    testing::Values(SourceCase{"png", "a.png", 0}, SourceCase{"jpeg", "a.jpg", 24},
+                    SourceCase{"gif", "a.gif", 0}, SourceCase{"tiff", "a.tif", 0},
+                    SourceCase{"pngNamedJpg", "png-inside.jpg", 0},
+                    SourceCase{"bmp24", "a24.bmp", 0}, SourceCase{"bmp24TopDown", "top.bmp", 0},
+                    SourceCase{"bmp32", "a32.bmp", 0}, SourceCase{"bmp8", "a8.bmp", 0}),
+    [](const auto& info) { return info.param.label; });
+
+TEST_F(ImageTest, CompressedBmpIsReadThroughTheImageMagickFallbackWhenInstalled) {
+  if (vips_type_find("VipsOperation", "magickload") == 0)
+    GTEST_SKIP() << "libvips has no ImageMagick loader here";
+  const fs::path file = File("rle.bmp");
+  WriteAll(file, RedBlueRle8Bmp(20, 10));
+  const auto picture = platform::LoadPicture(file);
+  EXPECT_EQ(picture->Width(), 20);
+  EXPECT_EQ(picture->Height(), 10);
+  const VImage pixels = PixelsOf(file);
+  ExpectNear(At(pixels, 2, 2), kRed, 0, "left");
+  ExpectNear(At(pixels, 17, 7), kBlue, 0, "right");
+}
+
+TEST_F(ImageTest, ShrinkOnLoadKeepsTheStoredSizeAndTheColours) {
+  const fs::path file = File("large.jpg");
+  RedBlue(1600, 1200).jpegsave(file.c_str());
+
+  const auto picture = platform::LoadPictureForBox(file, 200, 150);
+  EXPECT_EQ(picture->Width(), 1600);
+  EXPECT_EQ(picture->Height(), 1200);
+
+  auto canvas = platform::CreateCanvas(200, 150);
+  canvas->DrawStretched(*picture, 0, 0, 200, 150);
+  canvas->SaveToFile(File("small.png"));
+  const VImage out = VImage::pngload(File("small.png").c_str());
+  EXPECT_EQ(out.width(), 200);
+  EXPECT_EQ(out.height(), 150);
+  ExpectNear(At(out, 2, 2), kRed, 24, "left");
+  ExpectNear(At(out, 197, 147), kBlue, 24, "right");
+}
+
+TEST_F(ImageTest, FailuresNameTheFile) {
+  WriteAll(File("text.png"), "just some text, no picture");
+  WriteAll(File("broken.png"), std::string("\x89PNG\r\n\x1A\n", 8) + std::string(100, 'x'));
+  WriteAll(File("short.bmp"), RedBlueBmp(40, 30, 24, false).substr(0, 200));
+  for (const char* name : {"text.png", "broken.png", "short.bmp", "missing.jpg"}) {
+    try {
+      platform::LoadPicture(File(name));
+      ADD_FAILURE() << name << " loaded";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Canvas: size, stretching, transparency and clipping
+
+TEST_F(ImageTest, DrawingFillsOnlyTheRectangleAndKeepsTheRestTransparent) {
+  const fs::path source = File("src.png");
+  RedBlue(40, 30).pngsave(source.c_str());
+  const auto picture = platform::LoadPicture(source);
+
+  auto canvas = platform::CreateCanvas(50, 40);
+  canvas->DrawStretched(*picture, 10, 5, 20, 10);
+  canvas->SaveToFile(File("out.png"));
+
+  const VImage out = VImage::pngload(File("out.png").c_str());
+  ASSERT_EQ(out.width(), 50);
+  ASSERT_EQ(out.height(), 40);
+  ASSERT_EQ(out.bands(), 4);
+  ExpectNear(At(out, 9, 5), kClear, 0, "left of the rectangle");
+  ExpectNear(At(out, 10, 4), kClear, 0, "above the rectangle");
+  ExpectNear(At(out, 10, 5), kRed, 0, "top left corner");
+  ExpectNear(At(out, 29, 14), kBlue, 0, "bottom right corner");
+  ExpectNear(At(out, 30, 14), kClear, 0, "right of the rectangle");
+  ExpectNear(At(out, 29, 15), kClear, 0, "below the rectangle");
+  ExpectNear(At(out, 0, 0), kClear, 0, "canvas corner");
+}
+
+TEST_F(ImageTest, StretchingIgnoresTheProportions) {
+  const fs::path source = File("src.png");
+  RedBlue(40, 30).pngsave(source.c_str());
+  auto canvas = platform::CreateCanvas(10, 100);
+  canvas->DrawStretched(*platform::LoadPicture(source), 0, 0, 10, 100);
+  canvas->SaveToFile(File("tall.png"));
+  const VImage out = VImage::pngload(File("tall.png").c_str());
+  ExpectNear(At(out, 1, 50), kRed, 2, "left");
+  ExpectNear(At(out, 8, 50), kBlue, 2, "right");
+  ExpectNear(At(out, 8, 99), kBlue, 2, "bottom");
+}
+
+struct ClipCase {
+  std::string label;
+  int x, y, width, height;
+  std::vector<std::pair<int, int>> opaque;
+  std::vector<std::pair<int, int>> clear;
+};
+
+void PrintTo(const ClipCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class ClipTest : public ImageTest, public testing::WithParamInterface<ClipCase> {};
+
+TEST_P(ClipTest, DrawsOnlyTheVisiblePart) {
+  const fs::path source = File("src.png");
+  RedBlue(8, 8).pngsave(source.c_str());
+  auto canvas = platform::CreateCanvas(20, 20);
+  const ClipCase& c = GetParam();
+  canvas->DrawStretched(*platform::LoadPicture(source), c.x, c.y, c.width, c.height);
+  canvas->SaveToFile(File("clip.png"));
+
+  const VImage out = VImage::pngload(File("clip.png").c_str());
+  EXPECT_EQ(out.width(), 20);
+  EXPECT_EQ(out.height(), 20);
+  for (auto [x, y] : c.opaque) EXPECT_EQ(At(out, x, y)[3], 255) << x << "," << y;
+  for (auto [x, y] : c.clear) EXPECT_EQ(At(out, x, y)[3], 0) << x << "," << y;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rectangles, ClipTest,
+    testing::Values(ClipCase{"TopLeftOutside", -10, -10, 30, 30, {{0, 0}, {19, 19}}, {}},
+                    ClipCase{
+                        "BottomRightOutside", 15, 15, 100, 100, {{15, 15}, {19, 19}}, {{14, 14}}},
+                    ClipCase{"Covering", -5, -5, 30, 30, {{0, 0}, {19, 0}, {0, 19}}, {}},
+                    ClipCase{"WhollyOutside", 25, 0, 10, 10, {}, {{19, 0}, {0, 0}}},
+                    ClipCase{"ZeroWidth", 0, 0, 0, 10, {}, {{0, 0}}},
+                    ClipCase{"NegativeHeight", 5, 5, 10, -10, {}, {{5, 5}, {5, 0}}}),
+    [](const auto& info) { return info.param.label; });
+
+TEST_F(ImageTest, CanvasSizeMustBePositive) {
+  EXPECT_THROW(platform::CreateCanvas(0, 10), Error);
+  EXPECT_THROW(platform::CreateCanvas(10, -1), Error);
+  EXPECT_THROW(platform::CreateCanvas(1'000'000, 1'000'000), Error);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Saving by extension
+
+struct SaveCase {
+  std::string extension;
+  std::string magic;
+  bool keepsTransparency;
+  int tolerance;
+};
+
+void PrintTo(const SaveCase& c, std::ostream* out) {
+  *out << c.extension;
+}
+
+class SaveFormatTest : public ImageTest, public testing::WithParamInterface<SaveCase> {};
+
+TEST_P(SaveFormatTest, WritesTheFormatOfTheExtensionWithTheExactSize) {
+  const SaveCase& c = GetParam();
+  const fs::path source = File("src.png");
+  RedBlue(40, 30).pngsave(source.c_str());
+  auto canvas = platform::CreateCanvas(33, 17);
+  canvas->DrawStretched(*platform::LoadPicture(source), 0, 0, 20, 17);
+  const fs::path file = File("out" + c.extension);
+  canvas->SaveToFile(file);
+
+  EXPECT_EQ(ReadStart(file, c.magic.size()), c.magic);
+  const auto size = platform::ReadImageSize(file);
+  EXPECT_EQ(size.width, 33);
+  EXPECT_EQ(size.height, 17);
+  const VImage pixels = PixelsOf(file);
+  ExpectNear(At(pixels, 2, 8), kRed, c.tolerance, "drawn red");
+  ExpectNear(At(pixels, 17, 8), kBlue, c.tolerance, "drawn blue");
+  const Rgba outside = At(pixels, 30, 8);
+  if (c.keepsTransparency)
+    EXPECT_EQ(outside[3], 0);
+  else
+    ExpectNear(outside, {0, 0, 0, 255}, c.tolerance, "black background");
+}
+
+INSTANTIATE_TEST_SUITE_P(Extensions, SaveFormatTest,
+                         testing::Values(SaveCase{".png", "\x89PNG", true, 0},
+                                         SaveCase{".PNG", "\x89PNG", true, 0},
+                                         SaveCase{".jpg", "\xFF\xD8\xFF", false, 24},
+                                         SaveCase{".jpeg", "\xFF\xD8\xFF", false, 24},
+                                         SaveCase{".gif", "GIF8", true, 0},
+                                         SaveCase{".bmp", "BM", true, 0},
+                                         SaveCase{".tif", std::string("II*\0", 4), true, 0}),
+                         [](const auto& info) {
+                           std::string name = info.param.extension.substr(1);
+                           return name == "PNG" ? std::string("upperPNG") : name;
+                         });
+
+TEST_F(ImageTest, AnUnknownExtensionIsRefused) {
+  auto canvas = platform::CreateCanvas(4, 4);
+  EXPECT_THROW(canvas->SaveToFile(File("out.webp")), Error);
+  EXPECT_THROW(canvas->SaveToFile(File("out")), Error);
+  EXPECT_FALSE(fs::exists(File("out.webp")));
+}
+
+}  // namespace
