@@ -18,13 +18,23 @@ pugi::xml_node ToPugi(const XmlNode& node) {
 
 XmlNode FromPugi(pugi::xml_node node) { return XmlNode(node.internal_object()); }
 
-void AppendText(pugi::xml_node node, std::string& out) {
-  for (pugi::xml_node child : node.children()) {
-    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-      out += child.value();
-    else if (child.type() == pugi::node_element)
-      AppendText(child, out);
+// Collects text and CDATA at any depth. pugixml's traversal is iterative, so a deeply nested
+// document cannot exhaust the stack here.
+class TextCollector : public pugi::xml_tree_walker {
+ public:
+  explicit TextCollector(std::string& out) : out_(out) {}
+  bool for_each(pugi::xml_node& node) override {
+    if (node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) out_ += node.value();
+    return true;
   }
+
+ private:
+  std::string& out_;
+};
+
+void AppendText(pugi::xml_node node, std::string& out) {
+  TextCollector collector(out);
+  node.traverse(collector);
 }
 
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration;

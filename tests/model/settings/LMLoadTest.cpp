@@ -230,6 +230,15 @@ TEST(SettingsLoad, ObjectNameOnAScalarElementAndScalarTextOnAnObjectAreHarmless)
   EXPECT_EQ(project->swfwd, 3);  // the element's text content, at any depth
 }
 
+TEST(SettingsLoad, DeeplyNestedElementTextDoesNotExhaustTheStack) {
+  constexpr int kDepth = 300000;
+  std::string nested;
+  for (int i = 0; i < kDepth; ++i) nested += "<a>";
+  nested += "7";
+  for (int i = 0; i < kDepth; ++i) nested += "</a>";
+  EXPECT_EQ(Load(Element("swfwd", nested))->swfwd, 7);
+}
+
 TEST(SettingsLoad, DocumentElementNameIsNotExamined) {
   TLMProject project;
   project.LoadFromStream("<book><swfwd>5</swfwd></book>");
