@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <span>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -44,21 +45,39 @@ bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
       a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
 }
 
-// The entry of `folder` named `segment`, exactly when it exists, else the first (by name) that
-// matches it in another letter case.
-std::optional<fs::path> FindEntry(const fs::path& folder, const std::string& segment) {
+// The entries of `folder` that `segment` may name: the exact one first when it exists, then
+// those matching it in another letter case, by name.
+std::vector<fs::path> CandidateEntries(const fs::path& folder, const std::string& segment) {
+  std::vector<fs::path> candidates;
   std::error_code error;
-  fs::path exact = folder / fs::path(segment);
-  if (fs::exists(fs::symlink_status(exact, error))) return exact;
+  const fs::path exact = folder / fs::path(segment);
+  if (fs::exists(fs::symlink_status(exact, error))) candidates.push_back(exact);
 
-  std::optional<fs::path> match;
+  std::vector<fs::path> others;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const fs::path name = it->path().filename();
-    if (EqualsIgnoringAsciiCase(name.native(), segment) && (!match || name < match->filename())) {
-      match = it->path();
+    const fs::path& entry = it->path();
+    if (entry.filename() != segment &&
+        EqualsIgnoringAsciiCase(entry.filename().native(), segment)) {
+      others.push_back(entry);
     }
   }
-  return match;
+  std::ranges::sort(others);
+  candidates.insert(candidates.end(), others.begin(), others.end());
+  return candidates;
+}
+
+// The first regular file reached from `folder` by the remaining segments, each segment matched
+// exactly or else in another letter case ("res" and "Res" may both exist; only one may hold
+// the rest of the path).
+std::optional<fs::path> FindPath(const fs::path& folder, std::span<const std::string> segments) {
+  if (segments.empty()) {
+    std::error_code error;
+    return fs::is_regular_file(folder, error) ? std::optional(folder) : std::nullopt;
+  }
+  for (const fs::path& entry : CandidateEntries(folder, segments.front())) {
+    if (auto found = FindPath(entry, segments.subspan(1))) return found;
+  }
+  return std::nullopt;
 }
 
 bool IsInside(const fs::path& root, const fs::path& file) {
@@ -76,14 +95,10 @@ std::optional<fs::path> ResolveBookFile(const fs::path& root, std::string_view r
   const fs::path canonicalRoot = fs::canonical(root, error);
   if (error) return std::nullopt;
 
-  fs::path candidate = canonicalRoot;
-  for (const std::string& segment : *segments) {
-    auto entry = FindEntry(candidate, segment);
-    if (!entry) return std::nullopt;
-    candidate = std::move(*entry);
-  }
+  const auto candidate = FindPath(canonicalRoot, *segments);
+  if (!candidate) return std::nullopt;
 
-  const fs::path resolved = fs::canonical(candidate, error);
+  const fs::path resolved = fs::canonical(*candidate, error);
   if (error || !IsInside(canonicalRoot, resolved)) return std::nullopt;
   if (!fs::is_regular_file(resolved, error)) return std::nullopt;
   return resolved;

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# End to end, on a virtual display (run through run-under-xvfb.sh): appends a book whose viewer
+# movie is generated to a copy of the player, starts it and checks from outside that
+#  - the window goes full screen once the book is loaded,
+#  - the movie's "fullscreen_error" call turns it into a 900 x 600 window,
+#  - the page picture the movie loads by a relative path is on screen (so it was served),
+#  - the window's context menu closes the player, and the working folder is gone afterwards.
+# usage: player-e2e.sh <bookstub-player> <bookstub-make-book> <bookstub-flash-host-harness> <work folder>
+set -euo pipefail
+player=$1 make_book=$2 harness=$3 work=$4
+title="End To End Book"
+
+rm -rf "$work"
+mkdir -p "$work/tmp"
+"$harness" write-movie "$work/book.swf" 30
+"$make_book" --player "$player" --movie "$work/book.swf" --output "$work/book-player" \
+  --pages 1 --plain-pages 300x200 --title "$title" >/dev/null
+
+fail() {
+  echo "FAILED: $*" >&2
+  [[ -n ${pid:-} ]] && kill "$pid" 2>/dev/null
+  exit 1
+}
+
+# Polls `check` (a function name) every 0.2 s, for at most $2 tries.
+wait_for() {
+  local check=$1 tries=$2
+  for ((i = 0; i < tries; i++)); do
+    "$check" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+read -r screen_width screen_height < <(xdotool getdisplaygeometry)
+TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
+pid=$!
+
+window=""
+find_window() { window=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1); [[ -n $window ]]; }
+geometry() {
+  xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /^ *Width/ {w=$NF} /^ *Height/ {h=$NF} END {print x, y, w, h}'
+}
+is_full_screen() { [[ $(geometry) == "0 0 $screen_width $screen_height" ]]; }
+is_windowed() {
+  local x y w h
+  read -r x y w h < <(geometry)
+  ((w <= 900 && w >= 880 && h <= 600 && h >= 570))
+}
+centre_is_page() {
+  local x y w h pixel
+  read -r x y w h < <(geometry)
+  pixel=$(import -window root -crop "1x1+$((x + w / 2))+$((y + h / 2))" txt:- 2>/dev/null | tail -n1)
+  [[ $pixel =~ \(([0-9]+),([0-9]+),([0-9]+) ]] || return 1
+  ((BASH_REMATCH[1] > 200 && BASH_REMATCH[2] < 60 && BASH_REMATCH[3] < 60))
+}
+working_folders() { find "$work/tmp" -mindepth 1 -maxdepth 1 -type d -name '{*}' | wc -l; }
+
+wait_for find_window 150 || fail "no window titled \"$title\""
+wait_for is_full_screen 150 || fail "the window did not go full screen: $(geometry)"
+echo "full screen: $(geometry)"
+[[ $(working_folders) == 1 ]] || fail "expected one working folder under $work/tmp"
+wait_for is_windowed 150 || fail "the movie's call did not make a 900 x 600 window: $(geometry)"
+echo "windowed: $(geometry)"
+wait_for centre_is_page 75 || fail "the page picture is not on screen"
+echo "page picture on screen"
+
+# The window's context menu: right click, then its last item, "Exit".
+read -r x y w h < <(geometry)
+xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
+sleep 0.5
+xdotool key Up Return
+exited() { ! kill -0 "$pid" 2>/dev/null; }
+wait_for exited 50 || fail "the context menu's Exit did not close the player"
+wait "$pid" || fail "the player exited with an error"
+pid=""
+[[ $(working_folders) == 0 ]] || fail "the working folder is still there: $(ls "$work/tmp")"
+echo "closed; working folder removed"
