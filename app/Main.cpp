@@ -1,0 +1,387 @@
+#include "app/Main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPalette>
+#include <QProgressBar>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <system_error>
+
+#include "bridge/FlashCallUtils.h"
+#include "log/ZanLog.h"
+#include "package/ProSaver.h"
+#include "package/uPathGetter.h"
+#include "util/Error.h"
+
+namespace {
+
+void PaintWhite(QWidget& widget) {
+  widget.setAutoFillBackground(true);
+  QPalette colours = widget.palette();
+  colours.setColor(QPalette::Window, Qt::white);
+  widget.setPalette(colours);
+}
+
+Size PrimaryScreenSize() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return kBookWindowSize;
+  return {screen->geometry().width(), screen->geometry().height()};
+}
+
+InputKind KeyInputKind(const QKeyEvent& key, bool down) {
+  const bool system = key.modifiers().testFlag(Qt::AltModifier);
+  if (down) return system ? InputKind::SysKeyDown : InputKind::KeyDown;
+  return system ? InputKind::SysKeyUp : InputKind::KeyUp;
+}
+
+InputKind ButtonInputKind(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton:
+      return InputKind::LeftButtonDown;
+    case Qt::RightButton:
+      return InputKind::RightButtonDown;
+    case Qt::MiddleButton:
+      return InputKind::MiddleButtonDown;
+    default:
+      return InputKind::Other;
+  }
+}
+
+Point ToPoint(const QPoint& point) {
+  return {point.x(), point.y()};
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TLoadProjectThread
+
+TLoadProjectThread::TLoadProjectThread(BookMessageTarget* window, std::filesystem::path packageFile)
+    : FWindowHandle(window), FPackageFile(std::move(packageFile)) {}
+
+TLoadProjectThread::~TLoadProjectThread() {
+  RequestAbort();
+  wait();
+}
+
+void TLoadProjectThread::RequestAbort() {
+  const std::lock_guard lock(FOpenerMutex);
+  FAbortRequested = true;
+  if (FOpener != nullptr) FOpener->SetAbort(true);
+}
+
+void TLoadProjectThread::PublishOpener(TProjectOpener* opener) {
+  const std::lock_guard lock(FOpenerMutex);
+  FOpener = opener;
+  if (FOpener != nullptr && FAbortRequested) FOpener->SetAbort(true);
+}
+
+void TLoadProjectThread::run() {
+  try {
+    auto opener = std::make_unique<TProjectOpener>(FWindowHandle);
+    PublishOpener(opener.get());
+    struct Unpublish {
+      TLoadProjectThread* thread;
+      ~Unpublish() { thread->PublishOpener(nullptr); }
+    } unpublish{this};  // runs before the opener is freed
+    opener->Open(FPackageFile);
+    opener->SplitAll();
+  } catch (const Error&) {
+    // The opener has logged it; without WM_BOOK_LOADED the window keeps its progress display.
+  } catch (const std::exception& error) {
+    LogMessage(std::string("[TLoadProjectThread.Execute]: Error:") + error.what());
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// TMainForm
+
+TMainForm::TMainForm(TMainFormOptions options) : FOptions(std::move(options)) {
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  FormDestroy();
+}
+
+void TMainForm::FormCreate() {
+  ApplyWindowFlags();
+  setWindowTitle(QString());
+  PaintWhite(*this);
+  setMouseTracking(true);
+
+  FPopupMenu = new QMenu(this);
+  connect(FPopupMenu->addAction(QStringLiteral("Fullscreen")), &QAction::triggered, this,
+          [this] { miFullscreenClick(); });
+  connect(FPopupMenu->addAction(QStringLiteral("Exit")), &QAction::triggered, this,
+          [this] { miExitClick(); });
+
+  FSWF = FOptions.createFlashHost ? FOptions.createFlashHost(this, FPopupMenu)
+                                  : platform::CreateEmptyFlashHost(this, FPopupMenu);
+  FSWF->SetFlashCallHandler([this](const std::string& request) { SWFFlashCall(request); });
+
+  FPanel = new QWidget(this);
+  PaintWhite(*FPanel);
+  auto* panelLayout = new QVBoxLayout(FPanel);
+  panelLayout->setContentsMargins(0, 0, 0, 0);
+  FProgressBar = new QProgressBar(FPanel);
+  FProgressBar->setRange(0, 100);
+  FProgressBar->setValue(0);
+  FProgressBar->setTextVisible(false);
+  panelLayout->addWidget(FProgressBar);
+  FPanel->raise();
+
+  resize(kLoadingClientSize.width, kLoadingClientSize.height);
+  const Point origin = CentredOrigin(kLoadingClientSize, PrimaryScreenSize());
+  move(origin.x, origin.y);
+
+  // Key preview: the window sees keys before the Flash host does.
+  QCoreApplication::instance()->installEventFilter(this);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (FShown) return;
+  FShown = true;
+  FormShow();
+}
+
+void TMainForm::FormShow() {
+  PrepareRunFolder();
+  StartLog();
+  StartLoading();
+}
+
+void TMainForm::StartLog() {
+  if (AppLog) return;
+  try {
+    const std::filesystem::path folder = GetLogFolderPath(true);
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
+    RotateLogFiles(folder);
+    if (std::filesystem::is_directory(folder, ignored))
+      AppLog = std::make_unique<TZanLog>(GetLogFilePath(true));
+  } catch (const Error&) {
+    // No working folder: the run goes on without a log.
+  }
+}
+
+void TMainForm::StartLoading() {
+  FLoadThread = std::make_unique<TLoadProjectThread>(this, FOptions.packageFile);
+  FLoaderFinished = false;
+  connect(FLoadThread.get(), &QThread::finished, this, [this] { OnLoaderFinished(); });
+  FLoadThread->start();
+}
+
+void TMainForm::OnLoaderFinished() {
+  FLoaderFinished = true;
+  if (FCloseAfterLoader) close();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  FClosing = true;
+  if (!FLoaderFinished) {
+    // Stop the split and close once the thread has ended; meanwhile the event loop keeps
+    // running, so a message the thread is sending is handled (and skipped) rather than awaited.
+    FCloseAfterLoader = true;
+    FLoadThread->RequestAbort();
+    event->ignore();
+    return;
+  }
+  FormClose();
+  event->accept();
+}
+
+void TMainForm::FormClose() {
+  FScreenSaverFilter = false;
+  if (FPointerHidden) {
+    QGuiApplication::restoreOverrideCursor();
+    FPointerHidden = false;
+  }
+}
+
+void TMainForm::FormDestroy() {
+  QCoreApplication::instance()->removeEventFilter(this);
+  if (FLoadThread) {
+    FClosing = true;
+    FLoadThread->RequestAbort();
+    WaitForLoaderWhileHandlingItsMessages();
+    FLoadThread.reset();
+  }
+  // Only now that nothing writes into it any more.
+  if (FShown) RemoveRunFolder();
+  FormClose();
+}
+
+void TMainForm::WaitForLoaderWhileHandlingItsMessages() {
+  constexpr int kPollMilliseconds = 20;
+  while (!FLoadThread->wait(QDeadlineTimer(kPollMilliseconds)))
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+}
+
+void TMainForm::Send(const BookMessage& message) {
+  if (FClosing) return;
+  if (QThread::currentThread() == thread()) {
+    HandleBookMessage(message);
+    return;
+  }
+  QMetaObject::invokeMethod(
+      this, [this, message] { HandleBookMessage(message); }, Qt::BlockingQueuedConnection);
+}
+
+void TMainForm::HandleBookMessage(const BookMessage& message) {
+  if (FClosing) return;
+  switch (message.id) {
+    case WM_BOOK_PROGRESS:
+      if (const auto percent = ProgressPercent(message.wParam, message.lParam))
+        FProgressBar->setValue(*percent);
+      break;
+    case WM_BOOK_LOADED:
+      OnBookLoaded();
+      break;
+    case WM_BOOK_TITLE:
+      setWindowTitle(QString::fromStdString(message.text));
+      break;
+    default:
+      break;
+  }
+}
+
+void TMainForm::OnBookLoaded() {
+  SetWindowAlpha(0);
+  FPanel->hide();
+  ApplyPlacement({true, {x(), y(), kBookWindowSize.width, kBookWindowSize.height}});
+  ShowBook();
+  SetWindowAlpha(255);
+}
+
+void TMainForm::ShowBook() {
+  FMaximiseBox = true;
+  FStayOnTop = FOptions.runMode == RunMode::ScreenSaver;
+  ApplyWindowFlags();
+  try {
+    FSWF->SetMovie(GetBookSwfPath(true));
+  } catch (const Error&) {
+    // No working folder: the host stays empty, as with a missing movie.
+  }
+  FBookShown = true;
+  if (FOptions.runMode != RunMode::ScreenSaver) {
+    miFullscreenClick();
+    return;
+  }
+  FStartCursor = ToPoint(QCursor::pos());
+  miFullscreenClick();
+  FScreenSaverFilter = true;
+  QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
+  FPointerHidden = true;
+}
+
+void TMainForm::SetWindowAlpha(int alpha) {
+  setWindowOpacity(alpha / 255.0);
+}
+
+void TMainForm::miFullscreenClick() {
+  ApplyPlacement(ToggleFullscreen(FBordered, PrimaryScreenSize()));
+}
+
+void TMainForm::miExitClick() {
+  close();
+}
+
+void TMainForm::SWFFlashCall(const std::string& request) {
+  if (DecideFlashCall(request) == FlashCallAction::ToggleFullscreen) miFullscreenClick();
+}
+
+void TMainForm::ApplyPlacement(const WindowPlacement& placement) {
+  FBordered = placement.bordered;
+  ApplyWindowFlags();
+  PlaceFrame(placement.frame, placement.bordered);
+  // A platform may learn the new border's width only once the window is placed: place again.
+  if (placement.bordered && FrameMargins() != QMargins()) PlaceFrame(placement.frame, true);
+}
+
+QMargins TMainForm::FrameMargins() const {
+  return windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+}
+
+void TMainForm::PlaceFrame(const Rect& frame, bool bordered) {
+  // setGeometry places the client area; the frame is around it.
+  const QMargins border = bordered ? FrameMargins() : QMargins();
+  setGeometry(frame.x + border.left(), frame.y + border.top(),
+              frame.width - border.left() - border.right(),
+              frame.height - border.top() - border.bottom());
+}
+
+Qt::WindowFlags TMainForm::ComposedWindowFlags() const {
+  Qt::WindowFlags flags = Qt::Window;
+  if (FStayOnTop) flags |= Qt::WindowStaysOnTopHint;
+  // Qt drops the frameless hint when any title-bar hint is present, so a borderless window
+  // carries none of them.
+  if (!FBordered) return flags | Qt::FramelessWindowHint;
+  flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+  if (FMaximiseBox) flags |= Qt::WindowMaximizeButtonHint;
+  return flags;
+}
+
+void TMainForm::ApplyWindowFlags() {
+  const Qt::WindowFlags flags = ComposedWindowFlags();
+  if (flags == windowFlags()) return;
+  const bool visible = isVisible();
+  setWindowFlags(flags);  // hides the window
+  if (visible) show();
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  FSWF->Widget()->setGeometry(rect());
+  FPanel->setGeometry(rect());
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (FScreenSaverFilter && ScreenSaverMessageFilter(event)) {
+    FScreenSaverFilter = false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  }
+  // Each key reaches the window's QWindow once, whichever child has the focus.
+  if (event->type() == QEvent::KeyPress && watched == windowHandle() &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+    FormKeyDown(kEscapeKey);
+  return false;  // never handled here: the event goes on as usual
+}
+
+void TMainForm::FormKeyDown(int virtualKey) {
+  if (KeyLeavesFullscreen(virtualKey, FBordered)) miFullscreenClick();
+}
+
+bool TMainForm::ScreenSaverMessageFilter(QEvent* event) {
+  InputKind kind = InputKind::Other;
+  Point pointer = FStartCursor;
+  switch (event->type()) {
+    case QEvent::MouseMove:
+      kind = InputKind::MouseMove;
+      pointer = ToPoint(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+      break;
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+      kind = KeyInputKind(*static_cast<QKeyEvent*>(event), event->type() == QEvent::KeyPress);
+      break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+      kind = ButtonInputKind(static_cast<QMouseEvent*>(event)->button());
+      break;
+    default:
+      break;
+  }
+  return ScreenSaverClosesOn(kind, pointer, FStartCursor);
+}

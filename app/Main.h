@@ -1,0 +1,127 @@
+#pragma once
+// The player's only window and the thread that splits the book package behind it.
+
+#include <QMargins>
+#include <QThread>
+#include <QWidget>
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "app/FormLogic.h"
+#include "package/BookMessages.h"
+#include "platform/qt/QtFlashHost.h"
+
+class QAction;
+class QMenu;
+class QProgressBar;
+class TProjectOpener;
+
+// Runs one Open + SplitAll of the package in `packageFile`, reporting to `window`. Created
+// suspended (QThread::start runs it). Errors escaping the opener end the body silently: the
+// opener has logged them and the window keeps its progress display.
+class TLoadProjectThread : public QThread {
+ public:
+  TLoadProjectThread(BookMessageTarget* window, std::filesystem::path packageFile);
+  ~TLoadProjectThread() override;
+
+  // Any thread: asks the running split to stop at its next check.
+  void RequestAbort();
+
+ protected:
+  void run() override;
+
+ private:
+  void PublishOpener(TProjectOpener* opener);
+
+  BookMessageTarget* FWindowHandle;
+  std::filesystem::path FPackageFile;
+  std::mutex FOpenerMutex;  // guards FOpener against RequestAbort from the window thread
+  TProjectOpener* FOpener = nullptr;
+  bool FAbortRequested = false;
+};
+
+using FlashHostFactory =
+    std::function<std::unique_ptr<platform::QtFlashHost>(QWidget* parent, QMenu* contextMenu)>;
+
+struct TMainFormOptions {
+  std::filesystem::path packageFile;  // the running executable in the player
+  RunMode runMode = RunMode::Window;
+  FlashHostFactory createFlashHost;  // the empty host when not set
+};
+
+class TMainForm : public QWidget, public BookMessageTarget {
+ public:
+  explicit TMainForm(TMainFormOptions options);
+  ~TMainForm() override;
+  TMainForm(const TMainForm&) = delete;
+  TMainForm& operator=(const TMainForm&) = delete;
+
+  // Any thread; returns once the window thread has handled the message. Skipped once the
+  // window is closing, so a closing window never waits for a loader that waits for it.
+  void Send(const BookMessage& message) override;
+
+  void miFullscreenClick();
+  void miExitClick();
+  void SWFFlashCall(const std::string& request);
+
+  bool IsBordered() const { return FBordered; }
+  bool BookShown() const { return FBookShown; }
+  bool LoaderFinished() const { return FLoaderFinished; }
+  platform::QtFlashHost& FlashHost() { return *FSWF; }
+  QProgressBar& ProgressBar() { return *FProgressBar; }
+  QMenu& ContextMenu() { return *FPopupMenu; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void FormCreate();
+  void FormShow();
+  void FormClose();
+  void FormDestroy();
+  void FormKeyDown(int virtualKey);
+
+  void StartLog();
+  void StartLoading();
+  void OnLoaderFinished();
+  void WaitForLoaderWhileHandlingItsMessages();
+
+  void HandleBookMessage(const BookMessage& message);
+  void OnBookLoaded();
+  void ShowBook();
+  void SetWindowAlpha(int alpha);
+  void ApplyPlacement(const WindowPlacement& placement);
+  void PlaceFrame(const Rect& frame, bool bordered);
+  QMargins FrameMargins() const;
+  // Border, border icons and stay-on-top as the state fields say.
+  Qt::WindowFlags ComposedWindowFlags() const;
+  void ApplyWindowFlags();
+  bool ScreenSaverMessageFilter(QEvent* event);
+
+  TMainFormOptions FOptions;
+  QMenu* FPopupMenu = nullptr;           // owned by this widget
+  QWidget* FPanel = nullptr;             // owned by this widget
+  QProgressBar* FProgressBar = nullptr;  // owned by the panel
+  std::unique_ptr<platform::QtFlashHost> FSWF;
+  std::unique_ptr<TLoadProjectThread> FLoadThread;
+
+  Point FStartCursor;
+  bool FBordered = true;
+  bool FMaximiseBox = false;  // no maximise box while loading
+  bool FStayOnTop = false;
+  bool FShown = false;
+  bool FBookShown = false;
+  bool FScreenSaverFilter = false;
+  bool FPointerHidden = false;
+  bool FLoaderFinished = true;
+  bool FCloseAfterLoader = false;
+  std::atomic<bool> FClosing{false};
+};

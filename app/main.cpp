@@ -1,0 +1,67 @@
+// bookstub-player: shows the book package appended to its own executable file.
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/FormLogic.h"
+#include "app/Main.h"
+#include "log/ZanLog.h"
+#include "platform/Os.h"
+#include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtTermination.h"
+
+namespace {
+
+constexpr std::string_view kScreenSaverLockName = "ZantrelScreenSaver";
+
+// TODO(ruffle): once platform/ruffle provides CreateRuffleFlashHost, link bookstub-player
+// against bookstub_platform_ruffle and return the Ruffle host here unless the environment
+// variable BOOKSTUB_FLASH_HOST is "none":
+//   if (!NoFlashEmulatorWanted()) return platform::CreateRuffleFlashHost(parent, menu);
+FlashHostFactory ChooseFlashHost() {
+  return [](QWidget* parent, QMenu* menu) { return platform::CreateEmptyFlashHost(parent, menu); };
+}
+
+void ReportStartupError(const std::string& message) {
+  LogMessage("[Application]: Error:" + message);
+  platform::ShowErrorBox(message, "Application Error");
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  const std::string argument1 = argc > 1 ? argv[1] : "";
+  try {
+    // The name the player was started under decides the mode (a link named *.scr counts).
+    const std::string executable =
+        argc > 0 ? std::string(argv[0]) : platform::RunningExecutablePath().string();
+    const RunMode mode = DecideRunMode(executable, argument1);
+    if (mode == RunMode::NoWindow) return EXIT_SUCCESS;
+
+    // Held until the process ends.
+    std::unique_ptr<platform::NamedLock> screenSaverLock;
+    if (mode == RunMode::ScreenSaver) {
+      screenSaverLock = platform::CreateNamedLock(kScreenSaverLockName);
+      if (screenSaverLock->AlreadyExists()) return EXIT_SUCCESS;
+    }
+
+    QApplication application(argc, argv);
+    try {
+      TMainForm form({platform::RunningExecutablePath(), mode, ChooseFlashHost()});
+      platform::CallOnTerminationRequest([&form] { form.close(); });
+      form.show();
+      return application.exec();
+    } catch (const std::exception& error) {
+      ReportStartupError(error.what());  // while the application object can still show a box
+      return EXIT_FAILURE;
+    }
+  } catch (const std::exception& error) {
+    ReportStartupError(error.what());
+    return EXIT_FAILURE;
+  }
+}

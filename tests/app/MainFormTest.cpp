@@ -1,0 +1,332 @@
+// TMainForm on the offscreen platform: the loading display, the three loader messages sent from
+// another thread, full-screen switching, the context menu, the movie's calls, the screen-saver
+// exit rules and the working folder's life.
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QScreen>
+#include <QThread>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/Main.h"
+#include "log/ZanLog.h"
+#include "package/uPathGetter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FakeFlashHost : public platform::QtFlashHost {
+ public:
+  FakeFlashHost(QWidget* parent, QMenu* menu) : widget_(new QWidget(parent)), menu_(menu) {}
+  QWidget* Widget() override { return widget_; }
+  void SetMovie(const fs::path& movie) override { movie_ = movie; }
+  void Call(const std::string& request) { RaiseFlashCall(request); }
+  const fs::path& Movie() const { return movie_; }
+  QMenu* Menu() const { return menu_; }
+
+ private:
+  QWidget* widget_;  // owned by the form
+  QMenu* menu_;
+  fs::path movie_;
+};
+
+// Processes events until `done` holds; false when it never does (a generous bound, so a hang
+// becomes a failure instead of a stuck run).
+bool ProcessEventsUntil(const std::function<bool()>& done) {
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > giveUp) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(1);
+  }
+  return true;
+}
+
+// Sends messages from a thread of its own, as the loader does, while the window thread runs.
+void SendFromLoaderThread(TMainForm& form, const std::vector<BookMessage>& messages) {
+  std::atomic<bool> finished{false};
+  std::thread sender([&] {
+    for (const BookMessage& message : messages) form.Send(message);
+    finished = true;
+  });
+  const bool done = ProcessEventsUntil([&] { return finished.load(); });
+  sender.join();
+  ASSERT_TRUE(done);
+}
+
+QRect ScreenRect() {
+  return QGuiApplication::primaryScreen()->geometry();
+}
+
+QRect CentredBookWindow() {
+  const QRect screen = ScreenRect();
+  return {(screen.width() - 900) / 2, (screen.height() - 600) / 2, 900, 600};
+}
+
+void SendKey(TMainForm& form, int key) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QCoreApplication::sendEvent(form.windowHandle(), &press);
+}
+
+void SendMouse(TMainForm& form, QEvent::Type type, QPoint global, Qt::MouseButton button) {
+  const QPointF local = QPointF(global - form.geometry().topLeft());
+  QMouseEvent event(type, local, QPointF(global), button,
+                    type == QEvent::MouseMove ? Qt::NoButton : Qt::MouseButtons(button),
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(form.windowHandle(), &event);
+}
+
+class MainFormTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    const char* previous = std::getenv("TMPDIR");
+    previousTmp_ = previous ? previous : "";
+    tmp_ = fs::temp_directory_path() /
+           ("bookstub-form-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
+    fs::create_directories(tmp_);
+    ::setenv("TMPDIR", tmp_.c_str(), 1);
+    AppLog.reset();
+  }
+
+  void TearDown() override {
+    form_.reset();
+    AppLog.reset();
+    if (previousTmp_.empty())
+      ::unsetenv("TMPDIR");
+    else
+      ::setenv("TMPDIR", previousTmp_.c_str(), 1);
+    std::error_code ignored;
+    fs::remove_all(tmp_, ignored);
+  }
+
+  TMainForm& MakeForm(RunMode mode = RunMode::Window,
+                      fs::path package = "/nonexistent/bookstub-package") {
+    form_ = std::make_unique<TMainForm>(
+        TMainFormOptions{std::move(package), mode, [](QWidget* parent, QMenu* menu) {
+                           return std::make_unique<FakeFlashHost>(parent, menu);
+                         }});
+    return *form_;
+  }
+
+  // Shows the form; the missing package ends the loader at once, so the messages come from
+  // the test alone.
+  TMainForm& ShowLoadingForm(RunMode mode = RunMode::Window) {
+    TMainForm& form = MakeForm(mode);
+    form.show();
+    EXPECT_TRUE(ProcessEventsUntil([&] { return form.LoaderFinished(); }));
+    return form;
+  }
+
+  TMainForm& ShowBookForm(RunMode mode = RunMode::Window) {
+    TMainForm& form = ShowLoadingForm(mode);
+    SendFromLoaderThread(form, {{WM_BOOK_LOADED, 0, 0, {}}});
+    return form;
+  }
+
+  std::vector<fs::path> FoldersInTmp() const {
+    std::vector<fs::path> folders;
+    for (const auto& entry : fs::directory_iterator(tmp_))
+      if (entry.is_directory()) folders.push_back(entry.path());
+    return folders;
+  }
+
+  static FakeFlashHost& Host(TMainForm& form) {
+    return static_cast<FakeFlashHost&>(form.FlashHost());
+  }
+
+  fs::path tmp_;
+  std::string previousTmp_;
+  std::unique_ptr<TMainForm> form_;
+  static inline int counter_ = 0;
+};
+
+TEST_F(MainFormTest, StartsAsSmallUntitledProgressWindowWithoutMaximise) {
+  TMainForm& form = MakeForm();
+  EXPECT_EQ(form.size(), QSize(234, 25));
+  EXPECT_TRUE(form.windowTitle().isEmpty());
+  EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+  EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_EQ(form.ProgressBar().value(), 0);
+  EXPECT_TRUE(form.IsBordered());
+  EXPECT_TRUE(FoldersInTmp().empty()) << "the working folder is made on first show";
+}
+
+TEST_F(MainFormTest, FailedLoadKeepsProgressDisplayAndClosingDeletesTheFolder) {
+  TMainForm& form = ShowLoadingForm();
+  ASSERT_EQ(FoldersInTmp().size(), 1u);
+  const fs::path root = FoldersInTmp().front();
+  EXPECT_TRUE(fs::is_directory(root / "files" / "res" / "pages"));
+  EXPECT_TRUE(fs::exists(root / "files" / "Log" / "log1.txt"));
+  EXPECT_FALSE(form.BookShown());
+  EXPECT_TRUE(form.ProgressBar().isVisible());
+  EXPECT_EQ(form.size(), QSize(234, 25));
+
+  form.close();
+  form_.reset();
+  EXPECT_FALSE(fs::exists(root));
+}
+
+TEST_F(MainFormTest, LoaderMessagesSetTitleAndProgress) {
+  TMainForm& form = ShowLoadingForm();
+  std::vector<int> shown;
+  QObject::connect(&form.ProgressBar(), &QProgressBar::valueChanged,
+                   [&](int value) { shown.push_back(value); });
+  SendFromLoaderThread(form, {{WM_BOOK_TITLE, 0, 0, "My \xC3\xA9 Book"},
+                              {WM_BOOK_PROGRESS, 5, 100, {}},
+                              {WM_BOOK_PROGRESS, 10, 100, {}},
+                              {WM_BOOK_PROGRESS, 0, 0, {}},  // ignored, not a crash
+                              {WM_BOOK_PROGRESS, 55, 100, {}},
+                              {WM_BOOK_PROGRESS, 100, 100, {}}});
+  EXPECT_EQ(form.windowTitle(), QString::fromUtf8("My \xC3\xA9 Book"));
+  EXPECT_EQ(shown, (std::vector<int>{5, 10, 55, 100}));
+  EXPECT_FALSE(form.BookShown());
+}
+
+TEST_F(MainFormTest, LoadedShowsTheMovieFullScreen) {
+  TMainForm& form = ShowBookForm();
+  EXPECT_TRUE(form.BookShown());
+  EXPECT_FALSE(form.IsBordered());
+  EXPECT_EQ(form.geometry(), ScreenRect());
+  EXPECT_TRUE(form.windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_FALSE(form.ProgressBar().isVisible());
+  EXPECT_DOUBLE_EQ(form.windowOpacity(), 1.0);
+  EXPECT_EQ(form.FlashHost().Widget()->geometry(), form.rect());
+  EXPECT_EQ(Host(form).Movie(), GetRootPath(true) / "files" / "book.swf");
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the pointer stays in window mode";
+}
+
+TEST_F(MainFormTest, EscapeLeavesFullScreenOnly) {
+  TMainForm& form = ShowBookForm();
+  SendKey(form, Qt::Key_Escape);
+  EXPECT_TRUE(form.IsBordered());
+  EXPECT_FALSE(form.windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint)) << "book window";
+  EXPECT_EQ(form.frameGeometry(), CentredBookWindow());
+
+  form.resize(500, 400);
+  SendKey(form, Qt::Key_Escape);
+  EXPECT_TRUE(form.IsBordered()) << "Esc never enters full screen";
+  EXPECT_EQ(form.size(), QSize(500, 400));
+
+  SendKey(form, Qt::Key_A);
+  EXPECT_TRUE(form.IsBordered());
+}
+
+TEST_F(MainFormTest, ContextMenuTogglesAndExits) {
+  TMainForm& form = ShowBookForm();
+  EXPECT_EQ(Host(form).Menu(), &form.ContextMenu());
+  const QList<QAction*> actions = form.ContextMenu().actions();
+  ASSERT_EQ(actions.size(), 2);
+  EXPECT_EQ(actions[0]->text(), "Fullscreen");
+  EXPECT_EQ(actions[1]->text(), "Exit");
+
+  actions[0]->trigger();
+  EXPECT_EQ(form.frameGeometry(), CentredBookWindow());
+  form.setGeometry(10, 20, 300, 200);  // the user's own placement is not restored
+  actions[0]->trigger();
+  EXPECT_EQ(form.geometry(), ScreenRect());
+  actions[0]->trigger();
+  EXPECT_EQ(form.frameGeometry(), CentredBookWindow());
+
+  actions[1]->trigger();
+  EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(MainFormTest, MovieCallTogglesFullScreenOnlyForTheExactCommand) {
+  TMainForm& form = ShowBookForm();
+  Host(form).Call(R"(<invoke name="FULLSCREEN_ERROR" returntype="xml"><arguments/></invoke>)");
+  Host(form).Call(
+      R"(<invoke name="fullscreen_error" returntype="xml"><arguments><string>function(){}</string></arguments></invoke>)");
+  Host(form).Call("not xml");
+  EXPECT_FALSE(form.IsBordered());
+
+  Host(form).Call(R"(<invoke name="fullscreen_error" returntype="xml"><arguments/></invoke>)");
+  EXPECT_TRUE(form.IsBordered());
+  EXPECT_EQ(form.frameGeometry(), CentredBookWindow());
+  Host(form).Call(R"(<invoke name="fullscreen_error" returntype="xml"><arguments/></invoke>)");
+  EXPECT_FALSE(form.IsBordered());
+  EXPECT_EQ(form.geometry(), ScreenRect());
+}
+
+TEST_F(MainFormTest, ScreenSaverHidesPointerStaysOnTopAndIgnoresOneAxisMoves) {
+  const QPoint start = QCursor::pos();
+  TMainForm& form = ShowBookForm(RunMode::ScreenSaver);
+  EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  EXPECT_EQ(form.geometry(), ScreenRect());
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::BlankCursor);
+
+  SendMouse(form, QEvent::MouseMove, start + QPoint(40, 0), Qt::NoButton);
+  SendMouse(form, QEvent::MouseMove, start + QPoint(0, 40), Qt::NoButton);
+  SendMouse(form, QEvent::MouseMove, start, Qt::NoButton);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(form.isVisible());
+
+  form.close();
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "closing shows the pointer again";
+}
+
+class ScreenSaverInput : public MainFormTest,
+                         public testing::WithParamInterface<std::function<void(TMainForm&)>> {};
+
+TEST_P(ScreenSaverInput, ClosesTheScreenSaverAndRestoresThePointer) {
+  TMainForm& form = ShowBookForm(RunMode::ScreenSaver);
+  GetParam()(form);
+  EXPECT_TRUE(ProcessEventsUntil([&] { return !form.isVisible(); }));
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, ScreenSaverInput,
+    testing::Values([](TMainForm& form) { SendKey(form, Qt::Key_Space); },
+                    [](TMainForm& form) { SendKey(form, Qt::Key_Escape); },
+                    [](TMainForm& form) {
+                      SendMouse(form, QEvent::MouseMove, QCursor::pos() + QPoint(3, 4),
+                                Qt::NoButton);
+                    },
+                    [](TMainForm& form) {
+                      SendMouse(form, QEvent::MouseButtonPress, QCursor::pos(), Qt::LeftButton);
+                    },
+                    [](TMainForm& form) {
+                      SendMouse(form, QEvent::MouseButtonPress, QCursor::pos(), Qt::RightButton);
+                    },
+                    [](TMainForm& form) {
+                      SendMouse(form, QEvent::MouseButtonPress, QCursor::pos(), Qt::MiddleButton);
+                    }));
+
+TEST_F(MainFormTest, WindowModeIgnoresScreenSaverInput) {
+  TMainForm& form = ShowBookForm();
+  SendKey(form, Qt::Key_Space);
+  SendMouse(form, QEvent::MouseMove, QCursor::pos() + QPoint(30, 30), Qt::NoButton);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(form.isVisible());
+}
+
+TEST_F(MainFormTest, MessagesAfterCloseAreSkipped) {
+  TMainForm& form = ShowLoadingForm();
+  form.close();
+  SendFromLoaderThread(form, {{WM_BOOK_TITLE, 0, 0, "late"}, {WM_BOOK_LOADED, 0, 0, {}}});
+  EXPECT_TRUE(form.windowTitle().isEmpty());
+  EXPECT_FALSE(form.BookShown());
+}
+
+}  // namespace

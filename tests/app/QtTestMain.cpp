@@ -1,0 +1,13 @@
+// GoogleTest entry for the widget tests: one QApplication for the whole run, offscreen unless
+// the environment chose a platform (test discovery runs without the CTest environment).
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

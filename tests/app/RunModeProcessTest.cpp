@@ -1,0 +1,201 @@
+// The player started as a process: the run modes chosen by its file name and first argument,
+// the single screen saver, and the working folder removed when the player is asked to stop.
+
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr auto kGiveUp = std::chrono::seconds(60);  // a hang becomes a failure
+
+class PlayerProcess {
+ public:
+  PlayerProcess(const fs::path& executable, const std::vector<std::string>& arguments,
+                const std::vector<std::string>& environment) {
+    std::vector<std::string> argvText{executable.string()};
+    argvText.insert(argvText.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv = Pointers(argvText);
+    std::vector<std::string> envText = environment;
+    std::vector<char*> envp = Pointers(envText);
+    if (::posix_spawn(&pid_, executable.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
+      pid_ = -1;
+  }
+  ~PlayerProcess() {
+    if (pid_ > 0 && !exitStatus_) {
+      ::kill(pid_, SIGKILL);
+      int status = 0;
+      ::waitpid(pid_, &status, 0);
+    }
+  }
+  PlayerProcess(const PlayerProcess&) = delete;
+  PlayerProcess& operator=(const PlayerProcess&) = delete;
+
+  bool Started() const { return pid_ > 0; }
+  bool Running() { return !Poll(); }
+  void Terminate() { ::kill(pid_, SIGTERM); }
+
+  // The exit code, or none when the process did not end normally in time.
+  std::optional<int> WaitForExit() {
+    const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
+    while (!Poll()) {
+      if (std::chrono::steady_clock::now() > giveUp) return std::nullopt;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (!WIFEXITED(*exitStatus_)) return std::nullopt;
+    return WEXITSTATUS(*exitStatus_);
+  }
+
+ private:
+  static std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) pointers.push_back(text.data());
+    pointers.push_back(nullptr);
+    return pointers;
+  }
+
+  bool Poll() {
+    if (exitStatus_) return true;
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) exitStatus_ = status;
+    return exitStatus_.has_value();
+  }
+
+  pid_t pid_ = -1;
+  std::optional<int> exitStatus_;
+};
+
+class RunModeProcessTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    root_ =
+        fs::temp_directory_path() / ("bookstub-runmode-" + std::to_string(::getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_ / "bin");
+    fs::create_directories(Tmp());
+    fs::permissions(Tmp(), fs::perms::owner_all);  // as a runtime folder must be
+    fs::copy_file(BOOKSTUB_PLAYER_PATH, ScreenSaver());
+    fs::copy_file(BOOKSTUB_PLAYER_PATH, Player());
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+  }
+
+  fs::path Tmp() const { return root_ / "tmp"; }
+  fs::path ScreenSaver() const { return root_ / "bin" / "x.scr"; }
+  fs::path Player() const { return root_ / "bin" / "player"; }
+
+  // The environment of the test with the temporary folder and the lock folder moved into
+  // this test's own folder, offscreen, and without the Flash emulator.
+  std::vector<std::string> Environment() const {
+    std::vector<std::string> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+      const std::string text = *entry;
+      const std::string name = text.substr(0, text.find('='));
+      if (name != "TMPDIR" && name != "XDG_RUNTIME_DIR" && name != "QT_QPA_PLATFORM" &&
+          name != "BOOKSTUB_FLASH_HOST")
+        environment.push_back(text);
+    }
+    environment.push_back("TMPDIR=" + Tmp().string());
+    environment.push_back("XDG_RUNTIME_DIR=" + Tmp().string());
+    environment.push_back("QT_QPA_PLATFORM=offscreen");
+    environment.push_back("BOOKSTUB_FLASH_HOST=none");
+    return environment;
+  }
+
+  std::unique_ptr<PlayerProcess> Start(const fs::path& executable,
+                                       const std::vector<std::string>& arguments) {
+    auto process = std::make_unique<PlayerProcess>(executable, arguments, Environment());
+    EXPECT_TRUE(process->Started());
+    return process;
+  }
+
+  // Working folders are named by a braced GUID.
+  std::vector<fs::path> WorkingFolders() const {
+    std::vector<fs::path> folders;
+    for (const auto& entry : fs::directory_iterator(Tmp()))
+      if (entry.is_directory() && entry.path().filename().string().starts_with("{"))
+        folders.push_back(entry.path());
+    return folders;
+  }
+
+  bool WaitForWorkingFolders(std::size_t count, PlayerProcess& process) {
+    const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
+    while (WorkingFolders().size() < count) {
+      if (!process.Running() || std::chrono::steady_clock::now() > giveUp) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+  }
+
+  bool TmpIsEmpty() const { return fs::is_empty(Tmp()); }
+
+  fs::path root_;
+};
+
+class ScreenSaverWithoutSwitch : public RunModeProcessTest,
+                                 public testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(ScreenSaverWithoutSwitch, ExitsAtOnceWithoutWindowOrLock) {
+  auto process = Start(ScreenSaver(), GetParam());
+  EXPECT_EQ(process->WaitForExit(), 0);
+  EXPECT_TRUE(TmpIsEmpty()) << "no working folder and no lock";
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, ScreenSaverWithoutSwitch,
+                         testing::Values(std::vector<std::string>{}, std::vector<std::string>{"/c"},
+                                         std::vector<std::string>{"/c:1234"},
+                                         std::vector<std::string>{"/p", "1234"},
+                                         std::vector<std::string>{"/a"},
+                                         std::vector<std::string>{"S"}));
+
+TEST_F(RunModeProcessTest, SecondScreenSaverExitsAtOnceAndWindowModeStillRuns) {
+  auto first = Start(ScreenSaver(), {"/S"});
+  ASSERT_TRUE(WaitForWorkingFolders(1, *first));
+
+  auto second = Start(ScreenSaver(), {"/s"});
+  EXPECT_EQ(second->WaitForExit(), 0);
+  EXPECT_EQ(WorkingFolders().size(), 1u);
+
+  // Window mode never consults the lock; the switch means nothing without ".scr".
+  auto window = Start(Player(), {"/S"});
+  EXPECT_TRUE(WaitForWorkingFolders(2, *window));
+
+  first->Terminate();
+  window->Terminate();
+  EXPECT_EQ(first->WaitForExit(), 0);
+  EXPECT_EQ(window->WaitForExit(), 0);
+  EXPECT_TRUE(WorkingFolders().empty()) << "a player asked to stop deletes its folder";
+}
+
+TEST_F(RunModeProcessTest, ScreenSaverLockIsFreedWhenTheFirstEnds) {
+  auto first = Start(ScreenSaver(), {"/s"});
+  ASSERT_TRUE(WaitForWorkingFolders(1, *first));
+  first->Terminate();
+  ASSERT_EQ(first->WaitForExit(), 0);
+
+  auto next = Start(ScreenSaver(), {"/save"});
+  EXPECT_TRUE(WaitForWorkingFolders(1, *next));
+  next->Terminate();
+  EXPECT_EQ(next->WaitForExit(), 0);
+}
+
+}  // namespace
