@@ -18,18 +18,26 @@ namespace testsupport {
 // A file of the book: its document name and bytes. `address`, when set, is stored instead of
 // the address of a blob (no blob is added): for absent or damaged addresses.
 struct FileSpec {
+  FileSpec() = default;
+  FileSpec(std::string name, std::string bytes, std::optional<BlobAddress> address = {})
+      : name(std::move(name)), bytes(std::move(bytes)), address(address) {}
   std::string name;
   std::string bytes;
   std::optional<BlobAddress> address;
 };
 
 struct GroupSpec {
+  GroupSpec(std::string ini, std::vector<TypedBlob> members,
+            std::optional<BlobAddress> address = {})
+      : ini(std::move(ini)), members(std::move(members)), address(address) {}
   std::string ini;  // the head blob: info.ini text
   std::vector<TypedBlob> members;
   std::optional<BlobAddress> address;
 };
 
 struct ElementSpec {
+  ElementSpec(std::string tag, FileSpec file, std::optional<FileSpec> preview = {})
+      : tag(std::move(tag)), file(std::move(file)), preview(std::move(preview)) {}
   std::string tag = "img";          // img, gif, snd, vid, area, txt
   FileSpec file;                    // src and its blob; no blob when bytes are empty and no address
   std::optional<FileSpec> preview;  // vid only
@@ -37,6 +45,8 @@ struct ElementSpec {
 };
 
 struct PageSpec {
+  PageSpec() = default;
+  explicit PageSpec(std::vector<ElementSpec> elements) : elements(std::move(elements)) {}
   std::vector<ElementSpec> elements;
   std::optional<FileSpec> search;    // searchtxt
   std::optional<FileSpec> download;  // download

@@ -1,0 +1,446 @@
+// The package opener end to end: which files each step writes, the log lines, the window
+// messages, the abort checks and the failure lines.
+
+#include <gtest/gtest.h>
+
+#include "model/book/MPageElements.h"
+#include "model/book/MProjects.h"
+#include "model/settings/LMProjects.h"
+#include "platform/Image.h"
+#include "tests/package/SplitHarness.h"
+#include "tests/support/ZipWriter.h"
+
+namespace {
+
+using namespace splittest;
+using testsupport::BookSpec;
+using testsupport::ElementSpec;
+using testsupport::FileSpec;
+using testsupport::GroupSpec;
+using testsupport::PageSpec;
+using testsupport::ZipWriter;
+
+constexpr BlobAddress kPastEnd{0x7FFFFF00u, 0x100u};
+
+const char* const kNavBtnIni =
+    "[info]\r\nfirstpage=first.png\r\nlastpage=  \r\nprevious=prev one.png\r\nemail=mail.png\r\n";
+
+std::string LangsZip() {
+  return ZipWriter()
+      .AddFolder("en/")
+      .AddFile("en/lang.xml", "<lang>en</lang>")
+      .AddFile("de/lang.xml", "<lang>de</lang>", ZipWriter::Method::Stored)
+      .Bytes();
+}
+
+// A book with every step of the split present: two pages, the first placed over a movie, the
+// second stretched under a sound.
+BookSpec FullBook() {
+  BookSpec s;
+  s.exetitle = "Full Book";
+  s.background = FileSpec{"C:\\authoring\\bg.JPG", "BACKGROUND"};
+  s.navbtn = GroupSpec{kNavBtnIni, {{0, "FIRST"}, {1, "LAST"}, {2, "PREV"}, {25, "ODD"}}};
+  s.navbtnDownload = true;
+  s.navbar = GroupSpec{"[info]\r\nname=bar\r\n", {{0, "TOP"}, {1, "BOTTOM"}}};
+  s.navbarTopfile = "top.png";
+  s.navbarBottomfile = "bottom.png";
+  s.preloader = FileSpec{"loader.swf", "PRELOADER"};
+  s.logo = FileSpec{"c:\\art\\Logo.PNG", "LOGO"};
+  s.toc = FileSpec{"data\\toc.xml", "TOC"};
+  s.searchindex = FileSpec{"res/other/search.xml", "SEARCH"};
+  s.download = FileSpec{"files\\book.pdf", "BOOKPDF"};
+  s.langs = FileSpec{"langs.zip", LangsZip()};
+  s.flag = FileSpec{"flag.zip", ZipWriter().AddFile("en.png", "FLAG").Bytes()};
+  s.bgsound = FileSpec{"music.mp3", "MUSIC"};
+  for (const char* extra : {"bookinfo", "mag", "toolbar", "input", "vs", "thumbswf"})
+    s.extras[extra] = FileSpec{"", std::string("EXTRA-") + extra};
+
+  PageSpec first;
+  first.elements = {
+      ElementSpec{"img", {"res\\pages\\page_0000.swf", testsupport::SwfBytes(500, 700)}},
+      ElementSpec{"snd", {"res/pages/s.mp3", "SOUND"}}, ElementSpec{"area", FileSpec()},
+      ElementSpec{"vid", {"res/pages/v.flv", "VIDEO"}, FileSpec{"res/pages/v.jpg", "PREVIEW"}}};
+  first.elements[0].width = 500;
+  first.elements[0].height = 700;
+  first.search = FileSpec{"res\\pages\\page_0000.txt", "TEXT0"};
+  first.download = FileSpec{"page.pdf", "PAGEPDF"};
+  first.mobile = FileSpec{"res\\mobile\\page_0000.png", testsupport::PictureBytes(1000, 500)};
+  first.mobilefile1 = "res/mobile/m.jpg";
+  first.photoviewthumb = "res/pages/pv.png";
+  first.print = "res\\print\\p0.swf";
+  PageSpec second;
+  second.elements = {ElementSpec{"snd", {"res/pages/page_0001.mp3", "SOUND1"}}};
+  second.mobile = FileSpec{"res/mobile/page_0001.png", testsupport::PictureBytes(300, 600)};
+  second.mobilefile1 = "m.png";
+  second.photoviewthumb = "pv.jpg";
+  s.pages = {first, second};
+  return s;
+}
+
+// A book with one chapter and nothing else.
+BookSpec BareBook() {
+  BookSpec s;
+  s.exetitle = "Bare";
+  return s;
+}
+
+TEST_F(SplitTest, FullBookWritesEveryStepInOrder) {
+  const BookSpec spec = FullBook();
+  const SplitRun run = Run(spec);
+  ASSERT_FALSE(run.error) << *run.error;
+
+  EXPECT_EQ(run.messages,
+            (std::vector<std::string>{"WM_BOOK_TITLE Full Book", "WM_BOOK_PROGRESS 5 100",
+                                      "WM_BOOK_PROGRESS 10 100", "WM_BOOK_PROGRESS 55 100",
+                                      "WM_BOOK_PROGRESS 100 100", "WM_BOOK_LOADED"}));
+
+  std::vector<std::string> log = FinishLinesBeforePages();
+  for (const char* line :
+       {"Page Count: 2", "Finish Split Page[0].Elem1/4", "Finish Split Page[0].Elem2/4",
+        "Finish Split Page[0].Elem4/4", "Finish Split Page[1].Elem1/1", "Finish SplitPages"})
+    log.push_back(line);
+  EXPECT_EQ(LogLines(), log);
+
+  const std::map<std::string, std::string> blobs = {
+      {"res/other/background.JPG", "BACKGROUND"},
+      {"res/navbtn/info.ini", kNavBtnIni},
+      {"res/navbtn/first.png", "FIRST"},
+      {"res/navbtn/prev one.png", "PREV"},
+      {"res/navbar/info.ini", "[info]\r\nname=bar\r\n"},
+      {"res/navbar/top.png", "TOP"},
+      {"res/navbar/bottom.png", "BOTTOM"},
+      {"book.swf", "PRELOADER"},
+      {"res/other/logo.png", "LOGO"},
+      {"res/other/search.xml", "SEARCH"},
+      {"res/other/toc.xml", "TOC"},
+      {"res/sounds/bg.mp3", "MUSIC"},
+      {"res/downloads/book.pdf", "BOOKPDF"},
+      {"res/languages/en/lang.xml", "<lang>en</lang>"},
+      {"res/languages/de/lang.xml", "<lang>de</lang>"},
+      {"res/flags/en.png", "FLAG"},
+      {"res/pages/page_0000.swf", spec.pages[0].elements[0].file.bytes},
+      {"res/pages/s.mp3", "SOUND"},
+      {"res/pages/v.flv", "VIDEO"},
+      {"res/pages/v.jpg", "PREVIEW"},
+      {"res/pages/page_0000.txt", "TEXT0"},
+      {"res/downloads/page_0000.pdf", "PAGEPDF"},
+      {"res/mobile/page_0000.png", spec.pages[0].mobile->bytes},
+      {"res/pages/page_0001.mp3", "SOUND1"},
+      {"res/mobile/page_0001.png", spec.pages[1].mobile->bytes},
+      {"framework.swf", "EXTRA-bookinfo"},
+      {"res/other/mag.swf", "EXTRA-mag"},
+      {"res/other/toolbar.swf", "EXTRA-toolbar"},
+      {"res/other/input.png", "EXTRA-input"},
+      {"res/other/videoskin.swf", "EXTRA-vs"},
+      {"res/other/thumb.swf", "EXTRA-thumbswf"},
+  };
+  const std::map<std::string, platform::ImageSize> derived = {
+      {"res/mobile/page0001_i1.jpg", {800, 400}}, {"res/pages/thumb_0001.png", {200, 100}},
+      {"res/thumbnails/thumb_0.png", {100, 140}}, {"res/mobile/page0002_i1.png", {400, 800}},
+      {"res/pages/thumb_0002.jpg", {100, 200}},   {"res/thumbnails/thumb_1.png", {100, 140}},
+  };
+  std::map<std::string, std::string> tree = Tree();
+  for (const auto& [name, size] : derived) {
+    ASSERT_EQ(tree.erase(name), 1u) << name;
+    const platform::ImageSize actual = platform::ReadImageSize(Book(name));
+    EXPECT_EQ(actual.width, size.width) << name;
+    EXPECT_EQ(actual.height, size.height) << name;
+  }
+  EXPECT_EQ(tree, blobs);
+}
+
+TEST_F(SplitTest, FullBookRenamesFilesInMemory) {
+  ASSERT_FALSE(Run(FullBook()).error);
+  EXPECT_EQ(opener_->Project().background->filename, Book("res/other/background.JPG").string());
+  const TMPage& page = opener_->Book().Chapters->Items(0).Pages->Items(0);
+  const auto& movie = dynamic_cast<const TBasicVisualPageFileElement&>(page.elem->Items(0));
+  EXPECT_EQ(movie.src(), Book("res/pages/page_0000.swf").string());
+  EXPECT_EQ(dynamic_cast<const TMVid&>(page.elem->Items(3)).preview,
+            Book("res/pages/v.jpg").string());
+  EXPECT_EQ(page.searchtxt, Book("res/pages/page_0000.txt").string());
+  EXPECT_EQ(page.mobilefile2, Book("res/mobile/page_0000.png").string());
+  EXPECT_EQ(page.mobilefile1, Book("res/mobile/page0001_i1.jpg").string());
+  EXPECT_EQ(page.photoviewthumb, Book("res/pages/thumb_0001.png").string());
+  EXPECT_EQ(page.pagethumb, Book("res/thumbnails/thumb_0.png").string());
+  EXPECT_EQ(page.print, Book("res/print/p0.swf").string());
+  EXPECT_EQ(page.download, "page.pdf");
+}
+
+TEST_F(SplitTest, AbsentStepsWriteNothingAndStillLogTheirFinishLines) {
+  const SplitRun run = Run(BareBook());
+  ASSERT_FALSE(run.error);
+  EXPECT_TRUE(Tree().empty());
+  std::vector<std::string> log = FinishLinesBeforePages();
+  log.insert(log.end(), {"Page Count: 0", "Finish SplitPages"});
+  EXPECT_EQ(LogLines(), log);
+  EXPECT_EQ(run.messages, (std::vector<std::string>{"WM_BOOK_TITLE Bare", "WM_BOOK_PROGRESS 5 100",
+                                                    "WM_BOOK_PROGRESS 10 100", "WM_BOOK_LOADED"}));
+}
+
+TEST_F(SplitTest, AbortBeforeTheSplitRunsStepsOneToEightAndStopsAfterProgressFive) {
+  beforeSplit_ = [](TProjectOpener& opener) { opener.SetAbort(true); };
+  const SplitRun run = Run(FullBook());
+  ASSERT_FALSE(run.error);
+  EXPECT_EQ(run.messages,
+            (std::vector<std::string>{"WM_BOOK_TITLE Full Book", "WM_BOOK_PROGRESS 5 100"}));
+  const std::vector<std::string> all = FinishLinesBeforePages();
+  EXPECT_EQ(LogLines(), std::vector<std::string>(all.begin(), all.begin() + 7));
+  const auto tree = Tree();
+  EXPECT_TRUE(tree.count("res/sounds/bg.mp3"));
+  EXPECT_FALSE(tree.count("res/downloads/book.pdf"));
+  EXPECT_FALSE(tree.count("framework.swf"));
+}
+
+TEST_F(SplitTest, AbortDuringThePagesStopsAfterTheCurrentPage) {
+  BookSpec spec = BareBook();
+  for (int i = 0; i < 3; ++i)
+    spec.pages.push_back(PageSpec({ElementSpec{"img", {"p" + std::to_string(i) + ".swf", "S"}}}));
+  spec.extras["mag"] = FileSpec{"", "MAG"};
+  recorder_.onMessage = [this](const BookMessage& m) {
+    if (m.id == WM_BOOK_PROGRESS && m.wParam == 40) opener_->SetAbort(true);
+  };
+  const SplitRun run = Run(spec);
+  ASSERT_FALSE(run.error);
+  EXPECT_EQ(run.messages.back(), "WM_BOOK_PROGRESS 40 100");
+  EXPECT_EQ(LogLines().back(), "Finish Split Page[0].Elem1/1");
+  EXPECT_EQ(Tree(), (std::map<std::string, std::string>{{"p0.swf", "S"}}));
+}
+
+// The download gate: with extras the project's navbtn/download decides; the plain split writes
+// the book's download regardless. Pages always follow navbtn/download.
+struct GateCase {
+  bool extras;
+  bool navbtnDownload;
+  bool bookDownload;
+  bool pageDownload;
+  bool extrasWritten;
+};
+
+class DownloadGateTest : public SplitTest, public ::testing::WithParamInterface<GateCase> {};
+
+TEST_P(DownloadGateTest, FollowsExtrasAndNavbtnDownload) {
+  const GateCase& c = GetParam();
+  BookSpec spec = BareBook();
+  spec.navbtnDownload = c.navbtnDownload;
+  spec.download = FileSpec{"book.pdf", "PDF"};
+  PageSpec page;
+  page.download = FileSpec{"x.PDF", "PAGE"};
+  spec.pages.push_back(page);
+  spec.extras["mag"] = FileSpec{"", "MAG"};
+  const SplitRun run = Run(spec, c.extras);
+  ASSERT_FALSE(run.error);
+  const auto tree = Tree();
+  EXPECT_EQ(tree.count("res/downloads/book.pdf"), c.bookDownload ? 1u : 0u);
+  EXPECT_EQ(tree.count("res/downloads/page_0000.PDF"), c.pageDownload ? 1u : 0u);
+  EXPECT_EQ(tree.count("res/other/mag.swf"), c.extrasWritten ? 1u : 0u);
+  const auto log = LogLines();
+  EXPECT_NE(std::find(log.begin(), log.end(), "Finish SplitDownloadFiles"), log.end());
+  EXPECT_EQ(run.messages.back(), "WM_BOOK_LOADED");
+}
+
+INSTANTIATE_TEST_SUITE_P(Gates, DownloadGateTest,
+                         ::testing::Values(GateCase{true, false, false, false, true},
+                                           GateCase{true, true, true, true, true},
+                                           GateCase{false, false, true, false, false},
+                                           GateCase{false, true, true, true, false}));
+
+TEST_F(SplitTest, NavigationButtonsSkipBlankKeysAndUnknownTypesButReachLaterMembers) {
+  BookSpec spec = BareBook();
+  spec.navbtn = GroupSpec{"[info]\r\nnext=  \r\nplay=play.png\r\nsearch=find.png\r\n",
+                          {{4, "PLAY"}, {3, "NEXT"}, {19, "NINETEEN"}, {18, "SEARCH"}}};
+  ASSERT_FALSE(Run(spec).error);
+  const auto tree = Tree();
+  EXPECT_EQ(tree.size(), 3u);
+  EXPECT_EQ(tree.at("res/navbtn/play.png"), "PLAY");
+  EXPECT_EQ(tree.at("res/navbtn/find.png"), "SEARCH");
+}
+
+TEST_F(SplitTest, LanguageArchiveIsUnpackedSafelyAndRemoved) {
+  const std::string escape = "escaped-" + platform::NewGuid();
+  BookSpec spec = BareBook();
+  spec.langs = FileSpec{"langs.zip", ZipWriter()
+                                         .AddFile("../" + escape, "OUT")
+                                         .AddFile("/tmp/" + escape, "ABS")
+                                         .AddSymlink("link", "/etc")
+                                         .AddFile("fr/lang.xml", "FR")
+                                         .Bytes()};
+  spec.flag = FileSpec{"flag.zip", "this is not a zip archive"};
+  const SplitRun run = Run(spec);
+  ASSERT_FALSE(run.error);
+  EXPECT_EQ(Tree(), (std::map<std::string, std::string>{{"res/languages/fr/lang.xml", "FR"}}));
+  EXPECT_FALSE(fs::exists(Book("res") / escape));
+  EXPECT_FALSE(fs::exists(fs::path("/tmp") / escape));
+  EXPECT_EQ(run.messages.back(), "WM_BOOK_LOADED");
+}
+
+// Failures: the error lines of each boundary, in order, and no completion message.
+struct FailureCase {
+  const char* name;
+  std::function<void(BookSpec&)> damage;
+  std::vector<std::string> errorLines;
+};
+
+class SplitFailureTest : public SplitTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(SplitFailureTest, LogsEachBoundaryAndRaisesTheSameMessage) {
+  const FailureCase& c = GetParam();
+  BookSpec spec = BareBook();
+  spec.navbtnDownload = true;
+  c.damage(spec);
+  const SplitRun run = Run(spec);
+  ASSERT_TRUE(run.error);
+  const std::string& last = c.errorLines.back();
+  EXPECT_EQ("[ProSaver.Split]: Error:" + *run.error, last);
+  const auto log = LogLines();
+  ASSERT_GE(log.size(), c.errorLines.size());
+  EXPECT_EQ(std::vector<std::string>(log.end() - static_cast<long>(c.errorLines.size()), log.end()),
+            c.errorLines);
+  EXPECT_NE(run.messages.back(), "WM_BOOK_LOADED");
+}
+
+const std::string kReadError = "Stream read error";
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, SplitFailureTest,
+    ::testing::Values(
+        FailureCase{"LogoPastTheEnd",
+                    [](BookSpec& s) {
+                      s.logo = FileSpec{"logo.png", "", kPastEnd};
+                    },
+                    {"[ProSaver.Split]: Error:" + kReadError}},
+        FailureCase{"BookDownloadPastTheEnd",
+                    [](BookSpec& s) {
+                      s.download = FileSpec{"b.pdf", "", kPastEnd};
+                    },
+                    {"[ProSaver.SplitDownloadFiles]: Error:" + kReadError,
+                     "[ProSaver.Split]: Error:" + kReadError}},
+        FailureCase{"ElementPastTheEnd",
+                    [](BookSpec& s) {
+                      s.pages.push_back(PageSpec({ElementSpec{"img", {"p.swf", "", kPastEnd}}}));
+                    },
+                    {"Page Count: 1", "[ProSaver.SplitPages]: Error:" + kReadError,
+                     "[ProSaver.Split]: Error:" + kReadError}},
+        FailureCase{"SoundNameWithoutAddress",
+                    [](BookSpec& s) {
+                      s.bgsound = FileSpec{"bg.mp3", "", BlobAddress{}};
+                    },
+                    {"Finish SplitToc", "[ProSaver.Split]: Error:" + kReadError}},
+        FailureCase{"NoChapter",
+                    [](BookSpec& s) { s.withChapter = false; },
+                    {"Finish SplitToc", "[ProSaver.Split]: Error:List index out of bounds (0)"}},
+        FailureCase{"MobileImageWithoutElements",
+                    [](BookSpec& s) {
+                      PageSpec page;
+                      page.mobile = FileSpec{"m.png", testsupport::PictureBytes(20, 10)};
+                      page.mobilefile1 = "a.png";
+                      page.photoviewthumb = "b.png";
+                      s.pages.push_back(page);
+                    },
+                    {"Page Count: 1", "[ProSaver.SplitPages]: Error:List index out of bounds (0)",
+                     "[ProSaver.Split]: Error:List index out of bounds (0)"}},
+        FailureCase{"NavigationBarTypeOtherThanTopOrBottom",
+                    [](BookSpec& s) {
+                      s.navbar = GroupSpec{"[info]", {{2, "X"}}};
+                      s.navbarTopfile = "top.png";
+                    },
+                    {"Finish SplitProjNavBtn",
+                     "[ProSaver.Split]: Error:Refused path \"res/navbar/\": names no file"}},
+        FailureCase{"NavigationBarWithoutFileName",
+                    [](BookSpec& s) {
+                      s.navbar = GroupSpec{"[info]", {{0, "X"}}};
+                    },
+                    {"Finish SplitProjNavBtn",
+                     "[ProSaver.Split]: Error:Refused path \"res/navbar/\": names no file"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Document paths that would reach outside the book root are refused like a failed write.
+struct HostileCase {
+  const char* name;
+  std::function<void(BookSpec&, const std::string& escape)> plant;
+};
+
+class HostileNameTest : public SplitTest, public ::testing::WithParamInterface<HostileCase> {};
+
+TEST_P(HostileNameTest, IsRefusedAndNothingIsWrittenOutsideTheBookRoot) {
+  const std::string escape = "escaped-" + platform::NewGuid();
+  BookSpec spec = BareBook();
+  GetParam().plant(spec, escape);
+  const SplitRun run = Run(spec);
+  ASSERT_TRUE(run.error);
+  EXPECT_EQ(run.error->rfind("Refused path \"", 0), 0u) << *run.error;
+  EXPECT_EQ(LogLines().back(), "[ProSaver.Split]: Error:" + *run.error);
+  for (const fs::path& place : {root_ / escape, root_.parent_path() / escape,
+                                fs::path("/tmp") / escape, root_ / "files" / escape})
+    EXPECT_FALSE(fs::exists(place)) << place;
+}
+
+PageSpec PageWith(ElementSpec element) {
+  return PageSpec({std::move(element)});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, HostileNameTest,
+    ::testing::Values(
+        HostileCase{"ElementClimbsOut",
+                    [](BookSpec& s, const std::string& e) {
+                      s.pages.push_back(PageWith({"img", {"..\\..\\" + e, "X"}}));
+                    }},
+        HostileCase{"ElementAbsolute",
+                    [](BookSpec& s, const std::string& e) {
+                      s.pages.push_back(PageWith({"img", {"/tmp/" + e, "X"}}));
+                    }},
+        HostileCase{
+            "VideoPreview",
+            [](BookSpec& s, const std::string& e) {
+              s.pages.push_back(PageWith({"vid", {"v.flv", "V"}, FileSpec{"../" + e, "P"}}));
+            }},
+        HostileCase{"SearchText",
+                    [](BookSpec& s, const std::string& e) {
+                      PageSpec page;
+                      page.search = FileSpec{"../" + e, "T"};
+                      s.pages.push_back(page);
+                    }},
+        HostileCase{"MobileImage",
+                    [](BookSpec& s, const std::string& e) {
+                      PageSpec page = PageWith({"img", {"p.swf", "S"}});
+                      page.mobile = FileSpec{"..\\" + e, "M"};
+                      s.pages.push_back(page);
+                    }},
+        HostileCase{"NavigationButtonName",
+                    [](BookSpec& s, const std::string& e) {
+                      s.navbtn = GroupSpec{"[info]\nfirstpage=../../../" + e + "\n", {{0, "B"}}};
+                    }},
+        HostileCase{"NavigationBarTopFile",
+                    [](BookSpec& s, const std::string& e) {
+                      s.navbar = GroupSpec{"[info]", {{0, "T"}}};
+                      s.navbarTopfile = "..\\..\\..\\" + e;
+                    }},
+        HostileCase{"TocNamePart",
+                    [](BookSpec& s, const std::string&) {
+                      s.toc = FileSpec{"x/..", "T"};
+                    }},
+        HostileCase{"SearchIndexNamePart",
+                    [](BookSpec& s, const std::string&) {
+                      s.searchindex = FileSpec{"x\\..", "S"};
+                    }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(SplitTest, EmptyProjectDocumentIsReportedAndTheBookStillLoads) {
+  PackageBuilder package;
+  package.Finish("", "<book title=\"Only the book\"><Chapters><chapter/></Chapters></book>");
+  package.WriteTo(package_);
+  const SplitRun run = RunPackage();
+  ASSERT_FALSE(run.error);
+  EXPECT_EQ(LogLines().front(), "Failed to SplitProj");
+  EXPECT_EQ(opener_->Book().title, "Only the book");
+  EXPECT_EQ(run.messages.front(), "WM_BOOK_PROGRESS 5 100");
+}
+
+TEST_F(SplitTest, FileWithoutPackageFailsToOpen) {
+  std::ofstream(package_, std::ios::binary) << "just an executable image, nothing appended";
+  TProjectOpener opener(&recorder_);
+  EXPECT_THROW(opener.Open(package_), Error);
+  EXPECT_TRUE(recorder_.lines.empty());
+}
+
+}  // namespace

@@ -1,0 +1,180 @@
+// Page splitting: names, progress, and the three images derived from a page's mobile image.
+
+#include <gtest/gtest.h>
+
+#include "model/book/MProjects.h"
+#include "package/SplitNames.h"
+#include "platform/Image.h"
+#include "tests/package/SplitHarness.h"
+
+namespace {
+
+using namespace splittest;
+using testsupport::BookSpec;
+using testsupport::ElementSpec;
+using testsupport::FileSpec;
+using testsupport::PageSpec;
+
+TEST(SplitNamesTest, N4PadsToFourDigitsAndKeepsLongerNumbers) {
+  EXPECT_EQ(N4(0), "0000");
+  EXPECT_EQ(N4(12), "0012");
+  EXPECT_EQ(N4(1234), "1234");
+  EXPECT_EQ(N4(12345), "12345");
+}
+
+TEST(SplitNamesTest, NamePartsTreatBothSeparatorsAlike) {
+  EXPECT_EQ(FileExtension("C:\\dir.v2\\Bg.JPG"), ".JPG");
+  EXPECT_EQ(FileExtension("dir.v2/name"), "");
+  EXPECT_EQ(FileExtension("name."), ".");
+  EXPECT_EQ(FileNamePart("res/other\\search.xml"), "search.xml");
+  EXPECT_EQ(FileNamePart("folder/"), "");
+  EXPECT_TRUE(IsBlank(" \t\r\n"));
+  EXPECT_FALSE(IsBlank(" a "));
+}
+
+PageSpec MobilePage(ElementSpec first, int width, int height) {
+  PageSpec page;
+  page.elements = {std::move(first)};
+  page.mobile = FileSpec{"res/mobile/m.png", testsupport::PictureBytes(width, height)};
+  page.mobilefile1 = "x.png";
+  page.photoviewthumb = "y.png";
+  return page;
+}
+
+TEST_F(SplitTest, ThreePagesReportFortySeventyHundred) {
+  BookSpec spec;
+  for (int i = 0; i < 3; ++i) spec.pages.push_back(PageSpec{});
+  const SplitRun run = Run(spec);
+  ASSERT_FALSE(run.error);
+  EXPECT_EQ(run.messages,
+            (std::vector<std::string>{"WM_BOOK_TITLE Fixture Book", "WM_BOOK_PROGRESS 5 100",
+                                      "WM_BOOK_PROGRESS 10 100", "WM_BOOK_PROGRESS 40 100",
+                                      "WM_BOOK_PROGRESS 70 100", "WM_BOOK_PROGRESS 100 100",
+                                      "WM_BOOK_LOADED"}));
+}
+
+// Scaled copies keep the proportions inside their box, enlarging small pictures too.
+struct ScaleCase {
+  int width, height;
+  platform::ImageSize large, small;
+};
+
+class ScaledCopyTest : public SplitTest, public ::testing::WithParamInterface<ScaleCase> {};
+
+TEST_P(ScaledCopyTest, FitsTheBoxes) {
+  const ScaleCase& c = GetParam();
+  BookSpec spec;
+  spec.pages = {MobilePage({"snd", {"s.mp3", "S"}}, c.width, c.height)};
+  ASSERT_FALSE(Run(spec).error);
+  const auto large = platform::ReadImageSize(Book("res/mobile/page0001_i1.png"));
+  const auto small = platform::ReadImageSize(Book("res/pages/thumb_0001.png"));
+  EXPECT_EQ(std::pair(large.width, large.height), std::pair(c.large.width, c.large.height));
+  EXPECT_EQ(std::pair(small.width, small.height), std::pair(c.small.width, c.small.height));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, ScaledCopyTest,
+                         ::testing::Values(ScaleCase{1000, 500, {800, 400}, {200, 100}},
+                                           ScaleCase{300, 600, {400, 800}, {100, 200}},
+                                           ScaleCase{10, 10, {800, 800}, {200, 200}},
+                                           ScaleCase{1000, 333, {800, 266}, {200, 67}}));
+
+TEST_F(SplitTest, PageThumbnailSizeRoundsHalvesToEven) {
+  BookSpec spec;
+  spec.pagewidth = 5;   // 2.5 -> 2
+  spec.pageheight = 7;  // 3.5 -> 4
+  spec.thumbscale = 0.5;
+  spec.pages = {MobilePage({"snd", {"s.mp3", "S"}}, 40, 40)};
+  ASSERT_FALSE(Run(spec).error);
+  const auto thumb = platform::ReadImageSize(Book("res/thumbnails/thumb_0.png"));
+  EXPECT_EQ(std::pair(thumb.width, thumb.height), std::pair(2, 4));
+}
+
+// The page thumbnail drawn as the rules say, made independently with the image service.
+std::string ExpectedThumbnail(const fs::path& mobile, int x, int y, int w, int h) {
+  const fs::path file = platform::TempPath() / ("expected-" + platform::NewGuid() + ".png");
+  auto canvas = platform::CreateCanvas(100, 140);
+  canvas->DrawStretched(*platform::LoadPicture(mobile), x, y, w, h);
+  canvas->SaveToFile(file);
+  const std::string bytes = ReadFile(file);
+  fs::remove(file);
+  return bytes;
+}
+
+// The first element decides: a movie or picture with a size places the mobile image at the
+// element's scaled rectangle; anything else stretches it over the whole thumbnail.
+TEST_F(SplitTest, ThumbnailIsPlacedForMoviesAndPicturesAndStretchedOtherwise) {
+  BookSpec spec;  // page 500 x 700 at 0.2: thumbnail 100 x 140
+  ElementSpec movie{"img", {"p0.swf", testsupport::SwfBytes(500, 700)}};
+  movie.left = 13;     // 2.6 -> 3
+  movie.top = 7;       // 1.4 -> 1
+  movie.width = 250;   // 50
+  movie.height = 103;  // 20.6 -> 21
+  ElementSpec picture{"img", {"p1.png", testsupport::PictureBytes(30, 30)}};
+  picture.left = 50;  // 10
+  picture.width = 500;
+  picture.height = 700;
+  ElementSpec emptyMovie{"img", {"p3.swf", testsupport::SwfBytes(0, 0)}};
+  spec.pages = {MobilePage(movie, 60, 80), MobilePage(picture, 60, 80),
+                MobilePage({"snd", {"s.mp3", "SOUND"}}, 60, 80), MobilePage(emptyMovie, 60, 80)};
+  // Opaque pictures (JPEG has no transparency), so placing and stretching differ.
+  for (int i = 0; i < 4; ++i)
+    spec.pages[i].mobile =
+        FileSpec{"m" + std::to_string(i) + ".jpg", testsupport::PictureBytes(60, 80, ".jpg")};
+  ASSERT_FALSE(Run(spec).error);
+
+  EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_0.png")),
+            ExpectedThumbnail(Book("m0.jpg"), 3, 1, 50, 21));
+  EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_1.png")),
+            ExpectedThumbnail(Book("m1.jpg"), 10, 0, 100, 140));
+  const std::string stretched = ExpectedThumbnail(Book("m2.jpg"), 0, 0, 100, 140);
+  EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_2.png")), stretched);
+  EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_3.png")), stretched);
+  EXPECT_NE(ReadFile(Book("res/thumbnails/thumb_0.png")), stretched);
+}
+
+TEST_F(SplitTest, MissingFirstFileIsReportedAndLeavesNoPageThumbnail) {
+  BookSpec spec;
+  spec.pages = {MobilePage({"img", {"res/pages/not-in-package.jpg", ""}}, 50, 50)};
+  testing::internal::CaptureStderr();
+  const SplitRun run = Run(spec);
+  const std::string err = testing::internal::GetCapturedStderr();
+  ASSERT_FALSE(run.error);
+  EXPECT_NE(err.find("File do not exist:" + Book("res/pages/not-in-package.jpg").string()),
+            std::string::npos)
+      << err;
+  const auto tree = Tree();
+  EXPECT_TRUE(tree.count("res/mobile/page0001_i1.png"));
+  EXPECT_FALSE(tree.count("res/thumbnails/thumb_0.png"));
+  EXPECT_EQ(run.messages.back(), "WM_BOOK_LOADED");
+}
+
+TEST_F(SplitTest, PageWithoutMobileImageKeepsItsImageNames) {
+  BookSpec spec;
+  PageSpec page({ElementSpec{"img", {"p.swf", "S"}}});
+  page.mobilefile1 = "res/mobile/a.jpg";
+  page.photoviewthumb = "res/pages/b.jpg";
+  spec.pages = {page};
+  ASSERT_FALSE(Run(spec).error);
+  const TMPage& loaded = opener_->Book().Chapters->Items(0).Pages->Items(0);
+  EXPECT_EQ(loaded.mobilefile1, "res/mobile/a.jpg");
+  EXPECT_EQ(loaded.photoviewthumb, "res/pages/b.jpg");
+  EXPECT_EQ(loaded.pagethumb, "");
+  EXPECT_EQ(Tree(), (std::map<std::string, std::string>{{"p.swf", "S"}}));
+}
+
+TEST_F(SplitTest, FailedPageDownloadIsLoggedAndTheSplitGoesOn) {
+  BookSpec spec;
+  spec.navbtnDownload = true;
+  PageSpec page({ElementSpec{"img", {"p.swf", "S"}}});
+  page.download = FileSpec{"p.pdf", "", BlobAddress{0x7FFFFF00u, 0x100u}};
+  spec.pages = {page};
+  const SplitRun run = Run(spec);
+  ASSERT_FALSE(run.error);
+  const auto log = LogLines();
+  EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),
+            (std::vector<std::string>{"Page Count: 1", "Failed to save PDF Page for download.",
+                                      "Finish Split Page[0].Elem1/1", "Finish SplitPages"}));
+  EXPECT_EQ(run.messages.back(), "WM_BOOK_LOADED");
+}
+
+}  // namespace
