@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -64,66 +65,6 @@ std::optional<double> ReadLocaleDecimal(std::string_view text) {
   return ReadPointDecimal(LocalSeparatorToPoint(text));
 }
 
-template <class T>
-T ParseAttrIntegral(std::string_view text) {
-  return static_cast<T>(
-      model_text::ParseInteger(text, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
-}
-
-// The attribute text converted to the property's kind; raises Error on a bad text.
-TPropValue AttrValue(TPropKind kind, const std::string& text) {
-  switch (kind) {
-    case TPropKind::Integer:
-      return ParseAttrIntegral<std::int32_t>(text);
-    case TPropKind::Cardinal:
-      return ParseAttrIntegral<std::uint32_t>(text);
-    case TPropKind::Int64:
-      return ParseAttrIntegral<std::int64_t>(text);
-    case TPropKind::Double:
-      return model_text::ParseDouble(text);
-    case TPropKind::Boolean:
-      return model_text::ParseBoolean(text);
-    default:
-      return text;
-  }
-}
-
-// A child element's text for a scalar property: integers 0 when not a number, Doubles in the
-// user's locale, Booleans by name. Int64 properties are never read from child elements.
-std::optional<TPropValue> ChildValue(TPropKind kind, const std::string& text) {
-  const auto integer = [&](std::int64_t min, std::int64_t max) -> std::int64_t {
-    const auto value = ReadDecimal(text);
-    return value && *value >= min && *value <= max ? *value : 0;
-  };
-  switch (kind) {
-    case TPropKind::Integer:
-      return static_cast<std::int32_t>(integer(std::numeric_limits<std::int32_t>::min(),
-                                               std::numeric_limits<std::int32_t>::max()));
-    case TPropKind::Cardinal:
-      return static_cast<std::uint32_t>(integer(0, std::numeric_limits<std::uint32_t>::max()));
-    case TPropKind::Int64:
-      return std::nullopt;
-    case TPropKind::Double:
-      return ReadLocaleDecimal(text).value_or(0.0);
-    case TPropKind::Boolean:
-      return model_text::ParseBoolean(text);
-    default:
-      return text;
-  }
-}
-
-const TClassInfo& DescribeBasicObject() {
-  static const auto info = TPropTableBuilder<TMBasicObject>("TMBasicObject", nullptr).Build();
-  return *info;
-}
-
-}  // namespace
-
-// ---------------------------------------------------------------------------------------------
-// Text conversions
-
-namespace model_text {
-
 std::int64_t ParseInteger(std::string_view text, std::int64_t min, std::int64_t max) {
   const auto value = ReadDecimal(text);
   if (!value || *value < min || *value > max)
@@ -169,7 +110,60 @@ std::string FormatValue(const TPropValue& value) {
       value);
 }
 
-}  // namespace model_text
+template <class T>
+T ParseAttrIntegral(std::string_view text) {
+  return static_cast<T>(
+      ParseInteger(text, std::numeric_limits<T>::min(), std::numeric_limits<T>::max()));
+}
+
+// The attribute text converted to the property's kind; raises Error on a bad text.
+TPropValue AttrValue(TPropKind kind, const std::string& text) {
+  switch (kind) {
+    case TPropKind::Integer:
+      return ParseAttrIntegral<std::int32_t>(text);
+    case TPropKind::Cardinal:
+      return ParseAttrIntegral<std::uint32_t>(text);
+    case TPropKind::Int64:
+      return ParseAttrIntegral<std::int64_t>(text);
+    case TPropKind::Double:
+      return ParseDouble(text);
+    case TPropKind::Boolean:
+      return ParseBoolean(text);
+    default:
+      return text;
+  }
+}
+
+// A child element's text for a scalar property: integers 0 when not a number, Doubles in the
+// user's locale, Booleans by name. Int64 properties are never read from child elements.
+std::optional<TPropValue> ChildValue(TPropKind kind, const std::string& text) {
+  const auto integer = [&](std::int64_t min, std::int64_t max) -> std::int64_t {
+    const auto value = ReadDecimal(text);
+    return value && *value >= min && *value <= max ? *value : 0;
+  };
+  switch (kind) {
+    case TPropKind::Integer:
+      return static_cast<std::int32_t>(integer(std::numeric_limits<std::int32_t>::min(),
+                                               std::numeric_limits<std::int32_t>::max()));
+    case TPropKind::Cardinal:
+      return static_cast<std::uint32_t>(integer(0, std::numeric_limits<std::uint32_t>::max()));
+    case TPropKind::Int64:
+      return std::nullopt;
+    case TPropKind::Double:
+      return ReadLocaleDecimal(text).value_or(0.0);
+    case TPropKind::Boolean:
+      return ParseBoolean(text);
+    default:
+      return text;
+  }
+}
+
+const TClassInfo& DescribeBasicObject() {
+  static const auto info = TPropTableBuilder<TMBasicObject>("TMBasicObject", nullptr).Build();
+  return *info;
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Property tables
@@ -307,7 +301,7 @@ void TMBasicObject::SaveToXML(platform::XmlNode node) const {
         held->SaveToXML(node.AddChild(prop->name));
     } else {
       try {
-        std::string text = model_text::FormatValue(prop->get(*this));
+        std::string text = FormatValue(prop->get(*this));
         if (text == "True" || text == "False") text = Lower(text);
         if (skipped(prop->name, text)) continue;
         node.SetAttribute(prop->name, text);

@@ -340,18 +340,3 @@ class TPropTableBuilder {
   std::vector<TPropInfo> FOwn;
   std::vector<TClassInfo::TDefaultOverride> FOverrides;
 };
-
-// Text conversions of the model, exposed for the tests.
-namespace model_text {
-
-// Attribute texts: decimal integers with range check, "true"/"false" in any case, Doubles with
-// "." whatever the locale. Raise Error with a message naming the text.
-std::int64_t ParseInteger(std::string_view text, std::int64_t min, std::int64_t max);
-double ParseDouble(std::string_view text);
-bool ParseBoolean(std::string_view text);
-
-// The canonical text of a scalar as SaveToXML writes it (before the skip list).
-std::string FormatValue(const TPropValue& value);
-std::string FormatDouble(double value);
-
-}  // namespace model_text
