@@ -12,6 +12,10 @@
     window.prompt(kFlashCallPrompt, request);
   });
 
+  // The emulator cancels every context-menu request, even with its own menu off; stopping the
+  // event before it reaches the player lets the request through to the window's menu.
+  window.addEventListener('contextmenu', (event) => event.stopImmediatePropagation(), true);
+
   function focusPlayer(player) {
     player.focus();
     // The emulator takes keys only while its element has focus; give it back whenever the view
