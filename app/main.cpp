@@ -14,17 +14,24 @@
 #include "platform/Os.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtTermination.h"
+#include "platform/ruffle/RuffleFlashHost.h"
 
 namespace {
 
 constexpr std::string_view kScreenSaverLockName = "ZantrelScreenSaver";
 
-// TODO(ruffle): once platform/ruffle provides CreateRuffleFlashHost, link bookstub-player
-// against bookstub_platform_ruffle and return the Ruffle host here unless the environment
-// variable BOOKSTUB_FLASH_HOST is "none":
-//   if (!NoFlashEmulatorWanted()) return platform::CreateRuffleFlashHost(parent, menu);
+// The emulator plays the movie unless BOOKSTUB_FLASH_HOST is "none" (tests of the window that
+// need no movie).
+bool FlashEmulatorWanted() {
+  const char* host = std::getenv("BOOKSTUB_FLASH_HOST");
+  return host == nullptr || std::string_view(host) != "none";
+}
+
 FlashHostFactory ChooseFlashHost() {
-  return [](QWidget* parent, QMenu* menu) { return platform::CreateEmptyFlashHost(parent, menu); };
+  if (!FlashEmulatorWanted()) {
+    return [](QWidget* parent, QMenu* menu) { return platform::CreateEmptyFlashHost(parent, menu); };
+  }
+  return [](QWidget* parent, QMenu* menu) { return platform::CreateRuffleFlashHost(parent, menu); };
 }
 
 void ReportStartupError(const std::string& message) {
@@ -50,6 +57,7 @@ int main(int argc, char* argv[]) {
       if (screenSaverLock->AlreadyExists()) return EXIT_SUCCESS;
     }
 
+    if (FlashEmulatorWanted()) platform::PrepareFlashHostProcess();
     QApplication application(argc, argv);
     try {
       TMainForm form({platform::RunningExecutablePath(), mode, ChooseFlashHost()});
