@@ -128,7 +128,9 @@ class TMBookmarks : public TMTypedObjects<TMBookmark> {
   explicit TMBookmarks(TMPersistent* owner = nullptr) : TMTypedObjects(owner) {}
 };
 
-// The background box; it writes its attributes by a rule set of its own.
+// The background box. It leaves out attributes by a skip list of its own (width, height 0,
+// backgroundrepeat false, empty scale9grid, alpha 1); its Doubles are written with "." like
+// every other attribute, since a locale separator could not be read back.
 class TMBox : public TMBasicObject {
  public:
   explicit TMBox(TMPersistent* owner = nullptr);
