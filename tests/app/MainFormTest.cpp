@@ -28,37 +28,14 @@
 #include "app/Main.h"
 #include "log/ZanLog.h"
 #include "package/uPathGetter.h"
+#include "tests/app/FormTestSupport.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class FakeFlashHost : public platform::QtFlashHost {
- public:
-  FakeFlashHost(QWidget* parent, QMenu* menu) : widget_(new QWidget(parent)), menu_(menu) {}
-  QWidget* Widget() override { return widget_; }
-  void SetMovie(const fs::path& movie) override { movie_ = movie; }
-  void Call(const std::string& request) { RaiseFlashCall(request); }
-  const fs::path& Movie() const { return movie_; }
-  QMenu* Menu() const { return menu_; }
-
- private:
-  QWidget* widget_;  // owned by the form
-  QMenu* menu_;
-  fs::path movie_;
-};
-
-// Processes events until `done` holds; false when it never does (a generous bound, so a hang
-// becomes a failure instead of a stuck run).
-bool ProcessEventsUntil(const std::function<bool()>& done) {
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > giveUp) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(1);
-  }
-  return true;
-}
+using formtest::FakeFlashHost;
+using formtest::ProcessEventsUntil;
 
 // Sends messages from a thread of its own, as the loader does, while the window thread runs.
 void SendFromLoaderThread(TMainForm& form, const std::vector<BookMessage>& messages) {
@@ -96,25 +73,10 @@ void SendMouse(TMainForm& form, QEvent::Type type, QPoint global, Qt::MouseButto
 
 class MainFormTest : public testing::Test {
  protected:
-  void SetUp() override {
-    const char* previous = std::getenv("TMPDIR");
-    previousTmp_ = previous ? previous : "";
-    tmp_ = fs::temp_directory_path() /
-           ("bookstub-form-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++));
-    fs::create_directories(tmp_);
-    ::setenv("TMPDIR", tmp_.c_str(), 1);
-    AppLog.reset();
-  }
-
+  void SetUp() override { AppLog.reset(); }
   void TearDown() override {
     form_.reset();
     AppLog.reset();
-    if (previousTmp_.empty())
-      ::unsetenv("TMPDIR");
-    else
-      ::setenv("TMPDIR", previousTmp_.c_str(), 1);
-    std::error_code ignored;
-    fs::remove_all(tmp_, ignored);
   }
 
   TMainForm& MakeForm(RunMode mode = RunMode::Window,
@@ -141,21 +103,14 @@ class MainFormTest : public testing::Test {
     return form;
   }
 
-  std::vector<fs::path> FoldersInTmp() const {
-    std::vector<fs::path> folders;
-    for (const auto& entry : fs::directory_iterator(tmp_))
-      if (entry.is_directory()) folders.push_back(entry.path());
-    return folders;
-  }
+  std::vector<fs::path> FoldersInTmp() const { return tmp_.Subfolders(); }
 
   static FakeFlashHost& Host(TMainForm& form) {
     return static_cast<FakeFlashHost&>(form.FlashHost());
   }
 
-  fs::path tmp_;
-  std::string previousTmp_;
+  formtest::TemporaryFolderEnvironment tmp_{"form"};
   std::unique_ptr<TMainForm> form_;
-  static inline int counter_ = 0;
 };
 
 TEST_F(MainFormTest, StartsAsSmallUntitledProgressWindowWithoutMaximise) {

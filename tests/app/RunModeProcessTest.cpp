@@ -11,17 +11,26 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/support/BookFixture.h"
+
 extern char** environ;
 
 namespace fs = std::filesystem;
 
 namespace {
+
+std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 constexpr auto kGiveUp = std::chrono::seconds(60);  // a hang becomes a failure
 
@@ -196,6 +205,38 @@ TEST_F(RunModeProcessTest, ScreenSaverLockIsFreedWhenTheFirstEnds) {
   EXPECT_TRUE(WaitForWorkingFolders(1, *next));
   next->Terminate();
   EXPECT_EQ(next->WaitForExit(), 0);
+}
+
+TEST_F(RunModeProcessTest, PlayerSplitsTheBookAppendedToItselfAndDeletesItsFolderWhenStopped) {
+  testsupport::BookSpec spec;
+  spec.stubImage = ReadFile(BOOKSTUB_PLAYER_PATH);
+  spec.exetitle = "Appended Book";
+  spec.preloader = testsupport::FileSpec{"viewer.swf", "VIEWER MOVIE"};
+  for (int i = 0; i < 3; ++i) {
+    testsupport::PageSpec page;
+    page.elements.emplace_back(
+        "img", testsupport::FileSpec{"res\\pages\\page_" + std::to_string(i) + ".swf", "PAGE"});
+    spec.pages.push_back(std::move(page));
+  }
+  const fs::path player = root_ / "bin" / "book";
+  testsupport::BuildBook(spec).WriteTo(player);
+  fs::permissions(player, fs::perms::owner_all);
+
+  auto process = Start(player, {});
+  ASSERT_TRUE(WaitForWorkingFolders(1, *process));
+  const fs::path files = WorkingFolders().front() / "files";
+  const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
+  while (ReadFile(files / "Log" / "log1.txt").find("Finish SplitPages") == std::string::npos) {
+    ASSERT_TRUE(process->Running());
+    ASSERT_LT(std::chrono::steady_clock::now(), giveUp);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(ReadFile(files / "book.swf"), "VIEWER MOVIE");
+  EXPECT_EQ(ReadFile(files / "res" / "pages" / "page_2.swf"), "PAGE");
+
+  process->Terminate();
+  EXPECT_EQ(process->WaitForExit(), 0);
+  EXPECT_TRUE(WorkingFolders().empty());
 }
 
 }  // namespace
