@@ -2,11 +2,12 @@
 // The header of a SWF movie: signature, version, file length, stage rectangle, frame rate and
 // frame count, for plain ("FWS") and zlib-compressed ("CWS") files.
 //
-// Memory: a compressed file is inflated as a stream through a fixed buffer. The body (the bytes
-// after the frame count) is kept only when asked for (`TSwfBody::Keep`) and only up to
-// kMaxSwfBodySize bytes; a longer body raises Error instead of allocating what the header claims.
-// Without it, the rest of a compressed stream is still inflated (and thrown away) so that a
-// damaged or short stream fails the load as the decompressor's error.
+// Memory: a compressed file is inflated as a stream through a fixed buffer, never into a buffer
+// sized by the header's file length. The body (the bytes after the frame count) is kept only
+// when asked for (`TSwfBody::Keep`) and only up to kMaxSwfBodySize bytes; a longer body raises
+// Error. Without it, the rest of a compressed stream (up to kMaxSwfCheckSize bytes) is still
+// inflated and thrown away, so that a damaged stream, or one shorter than the header's file
+// length, fails the load with an Error as it would when the whole file is read.
 
 #include <array>
 #include <cstdint>
@@ -16,7 +17,12 @@
 #include <sstream>
 #include <string>
 
+#include "package/uBitsEngine.h"
+
+// The most body bytes kept in memory (TSwfBody::Keep).
 inline constexpr std::uint64_t kMaxSwfBodySize = 64u * 1024 * 1024;
+// The most bytes of a compressed file inflated only to check the stream (TSwfBody::Skip).
+inline constexpr std::uint64_t kMaxSwfCheckSize = 256u * 1024 * 1024;
 
 enum class TSwfBody { Skip, Keep };
 
@@ -26,6 +32,8 @@ class TSWFStreamReader {
   explicit TSWFStreamReader(const std::filesystem::path& fileName = {},
                             TSwfBody body = TSwfBody::Skip);
 
+  // Raise Error when the file cannot be opened, a header is cut short (kStreamReadError) or the
+  // compressed data is damaged.
   void LoadFile(const std::filesystem::path& fileName);
   void LoadFromStream(std::istream& stream);
 
@@ -51,10 +59,11 @@ class TSWFStreamReader {
   std::string Body() const { return FBody ? FBody->str() : std::string(); }
 
  private:
-  void ReadHeaderFields(std::istream& headerStream);
-  void LoadUncompressed(std::istream& stream);
+  void Reset();
+  void ReadHeaderFields(std::istream& stream);
   void LoadCompressed(std::istream& stream);
-  std::ostringstream& BodyStream();
+  // Copies the rest of `stream` into the body (Keep only).
+  void TakeRest(std::istream& stream);
 
   bool FValid = false;
   bool FCompressed = false;

@@ -1,0 +1,47 @@
+#include "package/uBitsEngine.h"
+
+#include "util/Error.h"
+
+std::uint8_t TBitsEngine::ReadByte() {
+  const auto value = FStream.get();
+  if (value == std::istream::traits_type::eof()) throw Error(kStreamReadError);
+  return static_cast<std::uint8_t>(value);
+}
+
+std::uint16_t TBitsEngine::ReadWord() {
+  const std::uint16_t low = ReadByte();
+  const std::uint16_t high = ReadByte();
+  return static_cast<std::uint16_t>(low | (high << 8));
+}
+
+std::uint32_t TBitsEngine::GetBits(int count) {
+  if (count < 0 || count > 32) throw Error("Invalid bit count " + std::to_string(count));
+  std::uint32_t result = 0;
+  for (int i = 0; i < count; ++i) {
+    if (FBitsLeft == 0) {
+      FCurrentByte = ReadByte();
+      FBitsLeft = 8;
+    }
+    --FBitsLeft;
+    result = (result << 1) | ((FCurrentByte >> FBitsLeft) & 1u);
+  }
+  return result;
+}
+
+std::int32_t TBitsEngine::GetSBits(int count) {
+  std::uint32_t value = GetBits(count);
+  const bool negative = count > 0 && ((value >> (count - 1)) & 1u) != 0;
+  if (negative && count < 32) value |= ~0u << count;
+  return static_cast<std::int32_t>(value);
+}
+
+TSwfRect TBitsEngine::ReadRect() {
+  const int size = static_cast<int>(GetBits(5));
+  TSwfRect rect;
+  rect.Xmin = GetSBits(size);
+  rect.Xmax = GetSBits(size);
+  rect.Ymin = GetSBits(size);
+  rect.Ymax = GetSBits(size);
+  FlushBits();
+  return rect;
+}
