@@ -61,12 +61,16 @@ void TProjectOpener::Open(const fs::path& path) {
   FStream = std::make_unique<TPackageReader>(path);
   FBook = std::make_unique<TMBook>();
   FProject = std::make_unique<TLMProject>();
-  if (!SplitProj()) LogMessage("Failed to SplitProj");
-  if (!SplitMagProj()) LogMessage("Failed to SplitMagProj");
+  const bool projectRead = SplitProj();
+  if (!projectRead) LogMessage("Failed to SplitProj");
+  const bool bookRead = SplitMagProj();
+  if (!bookRead) LogMessage("Failed to SplitMagProj");
+  // Splitting a package without its documents would only write defaults; the opening ends here.
+  if (!projectRead || !bookRead) throw Error("The package holds an empty document");
 }
 
 // The project settings document: the last blob of the file. An empty document is reported as
-// a failure and leaves the defaults; read and parse errors are raised.
+// a failure (nothing to load); read and parse errors are raised.
 bool TProjectOpener::SplitProj() {
   const DocumentRanges documents = FStream->LocateDocuments();
   FCursor = documents.project.start;
@@ -101,6 +105,7 @@ void TProjectOpener::Split() {
 }
 
 TProjectOpener::TRunState TProjectOpener::RunSteps() {
+  if (!FStream) throw Error("No package is open");
   SplitProjBg();
   LogMessage("Finish SplitProjBg");
   SplitProjNavBtn();

@@ -425,15 +425,20 @@ INSTANTIATE_TEST_SUITE_P(
                     }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SplitTest, EmptyProjectDocumentIsReportedAndTheBookStillLoads) {
-  PackageBuilder package;
-  package.Finish("", "<book title=\"Only the book\"><Chapters><chapter/></Chapters></book>");
-  package.WriteTo(package_);
-  const SplitRun run = RunPackage();
-  ASSERT_FALSE(run.error);
-  EXPECT_EQ(LogLines().front(), "Failed to SplitProj");
-  EXPECT_EQ(opener_->Book().title, "Only the book");
-  EXPECT_EQ(run.messages.front(), "WM_BOOK_PROGRESS 5 100");
+TEST_F(SplitTest, EmptyDocumentsAreReportedAndEndTheOpening) {
+  for (const auto& [project, book, lines] :
+       {std::tuple{"", "<book/>", std::vector<std::string>{"Failed to SplitProj"}},
+        std::tuple{"<project/>", "", std::vector<std::string>{"Failed to SplitMagProj"}},
+        std::tuple{"", "",
+                   std::vector<std::string>{"Failed to SplitProj", "Failed to SplitMagProj"}}}) {
+    fs::remove(root_ / "files" / "Log" / "log1.txt");
+    PackageBuilder package;
+    package.Finish(project, book);
+    package.WriteTo(package_);
+    TProjectOpener opener(nullptr);
+    EXPECT_THROW(opener.Open(package_), Error);
+    EXPECT_EQ(LogLines(), lines);
+  }
 }
 
 TEST_F(SplitTest, FileWithoutPackageFailsToOpen) {
