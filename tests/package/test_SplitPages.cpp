@@ -53,7 +53,8 @@ TEST_F(SplitTest, ThreePagesReportFortySeventyHundred) {
                                       "WM_BOOK_LOADED"}));
 }
 
-// Scaled copies keep the proportions inside their box, enlarging small pictures too.
+// Scaled copies keep the proportions inside their box, enlarging small pictures too; a side that
+// would round to nothing keeps one pixel.
 struct ScaleCase {
   int width, height;
   platform::ImageSize large, small;
@@ -76,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ScaledCopyTest,
                          ::testing::Values(ScaleCase{1000, 500, {800, 400}, {200, 100}},
                                            ScaleCase{300, 600, {400, 800}, {100, 200}},
                                            ScaleCase{10, 10, {800, 800}, {200, 200}},
-                                           ScaleCase{1000, 333, {800, 266}, {200, 67}}));
+                                           ScaleCase{1000, 333, {800, 266}, {200, 67}},
+                                           ScaleCase{2000, 1, {800, 1}, {200, 1}}));
 
 TEST_F(SplitTest, PageThumbnailSizeRoundsHalvesToEven) {
   BookSpec spec;
