@@ -43,8 +43,8 @@ class Viewer extends Sprite {
 		title.text = "Bookstub demo";
 		status = label(STAGE_WIDTH / 2 - 60, STAGE_HEIGHT - 44, 16, 0xDDDDDD);
 		addChild(pageHolder);
-		addButton("\u25C0 Previous", 20, STAGE_HEIGHT - 50, function() turn(-1));
-		addButton("Next \u25B6", STAGE_WIDTH - 140, STAGE_HEIGHT - 50, function() turn(1));
+		addButton("Previous", 20, STAGE_HEIGHT - 50, function() turn(-1));
+		addButton("Next", STAGE_WIDTH - 140, STAGE_HEIGHT - 50, function() turn(1));
 		addButton("Window", STAGE_WIDTH - 140, 10, toggleFullScreen);
 		addEventListener(Event.ADDED_TO_STAGE, onStage);
 		loadContents();

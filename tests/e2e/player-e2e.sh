@@ -4,7 +4,9 @@
 #  - the window goes full screen once the book is loaded,
 #  - the movie's "fullscreen_error" call turns it into a 900 x 600 window,
 #  - the page picture the movie loads by a relative path is on screen (so it was served),
-#  - the window's context menu closes the player, and the working folder is gone afterwards.
+#  - the window's context menu (not the browser's) returns to full screen, Esc leaves it while
+#    the web view has the focus, and the menu's "Exit" closes the player,
+#  - the working folder is gone afterwards.
 # usage: player-e2e.sh <bookstub-player> <bookstub-make-book> <bookstub-flash-host-harness> <work folder>
 set -euo pipefail
 player=$1 make_book=$2 harness=$3 work=$4
@@ -66,11 +68,23 @@ echo "windowed: $(geometry)"
 wait_for centre_is_page 75 || fail "the page picture is not on screen"
 echo "page picture on screen"
 
-# The window's context menu: right click, then its last item, "Exit".
-read -r x y w h < <(geometry)
-xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
-sleep 0.5
-xdotool key Up Return
+# The window's context menu at the pointer; `key` picks an item: Down = the first ("Fullscreen"),
+# Up = the last ("Exit").
+menu_item() {
+  local x y w h
+  read -r x y w h < <(geometry)
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
+  sleep 0.5
+  xdotool key "$1" Return
+}
+menu_item Down
+wait_for is_full_screen 50 || fail "the menu's \"Fullscreen\" did not go full screen: $(geometry)"
+echo "full screen again from the menu"
+xdotool windowfocus --sync "$window"
+xdotool key Escape
+wait_for is_windowed 50 || fail "Esc did not leave full screen: $(geometry)"
+echo "windowed by Esc"
+menu_item Up
 exited() { ! kill -0 "$pid" 2>/dev/null; }
 wait_for exited 50 || fail "the context menu's Exit did not close the player"
 wait "$pid" || fail "the player exited with an error"
