@@ -243,7 +243,7 @@ void TProjectOpener::SplitZipArchive(std::uint32_t pos, const fs::path& archive)
   WriteBySuffix(pos, archive);
   try {
     platform::UnzipAll(archive, archive.parent_path());
-  } catch (const Error&) {
+  } catch (const std::exception&) {
   }
   std::error_code ec;
   fs::remove(archive, ec);
