@@ -5,6 +5,7 @@
 
 #include "platform/Image.h"
 #include "platform/Os.h"
+#include "tests/support/SwfWriter.h"
 #include "util/Error.h"
 
 namespace testsupport {
@@ -227,31 +228,7 @@ std::string PictureBytes(int width, int height, const std::string& extension) {
 }
 
 std::string SwfBytes(int width, int height) {
-  constexpr int kBits = 20;  // enough for any test stage
-  std::string rect;
-  std::uint64_t acc = 0;
-  int count = 0;
-  const auto put = [&](std::uint32_t value, int bits) {
-    for (int i = bits - 1; i >= 0; --i) {
-      acc = (acc << 1) | ((value >> i) & 1u);
-      if (++count == 8) {
-        rect += static_cast<char>(acc & 0xFF);
-        acc = 0;
-        count = 0;
-      }
-    }
-  };
-  put(kBits, 5);
-  put(0, kBits);
-  put(static_cast<std::uint32_t>(width * 20), kBits);
-  put(0, kBits);
-  put(static_cast<std::uint32_t>(height * 20), kBits);
-  if (count) put(0, 8 - count);
-  std::string body = rect + std::string("\x00\x18\x01\x00", 4);  // 24 fps, one frame
-  std::string swf = "FWS";
-  swf += static_cast<char>(10);
-  swf += EncodeUInt32(static_cast<std::uint32_t>(8 + body.size()));
-  return swf + body;
+  return SwfWriter().StagePixels(width, height).Fws();
 }
 
 }  // namespace testsupport

@@ -99,7 +99,7 @@ BuiltBook BuildBook(const BookSpec& spec);
 // opaque red, made with the image service.
 std::string PictureBytes(int width, int height, const std::string& extension = ".png");
 
-// An uncompressed SWF header ("FWS") whose stage is width x height pixels.
+// An uncompressed SWF movie ("FWS") whose stage is width x height pixels.
 std::string SwfBytes(int width, int height);
 
 }  // namespace testsupport
