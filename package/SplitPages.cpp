@@ -130,11 +130,11 @@ void TProjectOpener::SplitPageElements(int index, TMPage& page) {
 }
 
 // The first element's file: the full path written for it, or its document name below the book
-// root when it was not in the package. Empty when the first element has no file. Raises the
+// root when it was not in the package. Empty when the first element names no file. Raises the
 // list's index error for a page without elements.
 fs::path TProjectOpener::FirstElementFile(const TMPage& page) const {
   const auto* file = dynamic_cast<const TBasicVisualPageFileElement*>(&page.elem->Items(0));
-  if (!file) return {};
+  if (!file || IsBlank(file->src())) return {};
   return file->pos_ > 0 ? fs::path(file->src()) : BookFile(file->src());
 }
 

@@ -103,7 +103,8 @@ std::string ExpectedThumbnail(const fs::path& mobile, int x, int y, int w, int h
 }
 
 // The first element decides: a movie or picture with a size places the mobile image at the
-// element's scaled rectangle; anything else stretches it over the whole thumbnail.
+// element's scaled rectangle; anything else (a sound, an empty stage, an element without a file)
+// stretches it over the whole thumbnail.
 TEST_F(SplitTest, ThumbnailIsPlacedForMoviesAndPicturesAndStretchedOtherwise) {
   BookSpec spec;  // page 500 x 700 at 0.2: thumbnail 100 x 140
   ElementSpec movie{"img", {"p0.swf", testsupport::SwfBytes(500, 700)}};
@@ -116,10 +117,14 @@ TEST_F(SplitTest, ThumbnailIsPlacedForMoviesAndPicturesAndStretchedOtherwise) {
   picture.width = 500;
   picture.height = 700;
   ElementSpec emptyMovie{"img", {"p3.swf", testsupport::SwfBytes(0, 0)}};
-  spec.pages = {MobilePage(movie, 60, 80), MobilePage(picture, 60, 80),
-                MobilePage({"snd", {"s.mp3", "SOUND"}}, 60, 80), MobilePage(emptyMovie, 60, 80)};
+  spec.pages = {MobilePage(movie, 60, 80),
+                MobilePage(picture, 60, 80),
+                MobilePage({"snd", {"s.mp3", "SOUND"}}, 60, 80),
+                MobilePage(emptyMovie, 60, 80),
+                MobilePage({"img", FileSpec()}, 60, 80),
+                MobilePage({"area", FileSpec()}, 60, 80)};
   // Opaque pictures (JPEG has no transparency), so placing and stretching differ.
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < 6; ++i)
     spec.pages[i].mobile =
         FileSpec{"m" + std::to_string(i) + ".jpg", testsupport::PictureBytes(60, 80, ".jpg")};
   ASSERT_FALSE(Run(spec).error);
@@ -130,7 +135,8 @@ TEST_F(SplitTest, ThumbnailIsPlacedForMoviesAndPicturesAndStretchedOtherwise) {
             ExpectedThumbnail(Book("m1.jpg"), 10, 0, 100, 140));
   const std::string stretched = ExpectedThumbnail(Book("m2.jpg"), 0, 0, 100, 140);
   EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_2.png")), stretched);
-  EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_3.png")), stretched);
+  for (const char* name : {"thumb_3.png", "thumb_4.png", "thumb_5.png"})
+    EXPECT_EQ(ReadFile(Book("res/thumbnails") / name), stretched) << name;
   EXPECT_NE(ReadFile(Book("res/thumbnails/thumb_0.png")), stretched);
 }
 
