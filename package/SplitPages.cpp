@@ -12,7 +12,6 @@
 #include "package/PackageReader.h"
 #include "package/ProSaver.h"
 #include "package/SplitNames.h"
-#include "package/uBitsEngine.h"  // before the reader, which uses TSwfRect
 #include "package/uPathGetter.h"
 #include "package/uSWFStreamReader.h"
 #include "platform/Image.h"
