@@ -116,7 +116,7 @@ TMainForm::~TMainForm() {
 
 void TMainForm::FormCreate() {
   ApplyWindowFlags();
-  setWindowTitle(QString());
+  SetCaption({});
   PaintWhite(*this);
   setMouseTracking(true);
 
@@ -250,7 +250,7 @@ void TMainForm::HandleBookMessage(const BookMessage& message) {
       OnBookLoaded();
       break;
     case WM_BOOK_TITLE:
-      setWindowTitle(QString::fromStdString(message.text));
+      SetCaption(message.text);
       break;
     default:
       break;
@@ -284,6 +284,11 @@ void TMainForm::ShowBook() {
   FScreenSaverFilter = true;
   QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
   FPointerHidden = true;
+}
+
+void TMainForm::SetCaption(const std::string& text) {
+  // Qt puts the application name into an empty title bar; a zero-width space keeps it blank.
+  setWindowTitle(text.empty() ? kBlankCaption : QString::fromStdString(text));
 }
 
 void TMainForm::SetWindowAlpha(int alpha) {

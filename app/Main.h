@@ -2,6 +2,7 @@
 // The player's only window and the thread that splits the book package behind it.
 
 #include <QMargins>
+#include <QString>
 #include <QThread>
 #include <QWidget>
 
@@ -56,6 +57,9 @@ struct TMainFormOptions {
 
 class TMainForm : public QWidget, public BookMessageTarget {
  public:
+  // The caption until WM_BOOK_TITLE arrives (and when the title is empty).
+  static inline const QString kBlankCaption = QString(QChar(0x200B));
+
   explicit TMainForm(TMainFormOptions options);
   ~TMainForm() override;
   TMainForm(const TMainForm&) = delete;
@@ -97,6 +101,7 @@ class TMainForm : public QWidget, public BookMessageTarget {
   void HandleBookMessage(const BookMessage& message);
   void OnBookLoaded();
   void ShowBook();
+  void SetCaption(const std::string& text);
   void SetWindowAlpha(int alpha);
   void ApplyPlacement(const WindowPlacement& placement);
   void PlaceFrame(const Rect& frame, bool bordered);

@@ -116,7 +116,7 @@ class MainFormTest : public testing::Test {
 TEST_F(MainFormTest, StartsAsSmallUntitledProgressWindowWithoutMaximise) {
   TMainForm& form = MakeForm();
   EXPECT_EQ(form.size(), QSize(234, 25));
-  EXPECT_TRUE(form.windowTitle().isEmpty());
+  EXPECT_EQ(form.windowTitle(), TMainForm::kBlankCaption);
   EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
   EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
   EXPECT_EQ(form.ProgressBar().value(), 0);
@@ -151,6 +151,8 @@ TEST_F(MainFormTest, LoaderMessagesSetTitleAndProgress) {
                               {WM_BOOK_PROGRESS, 55, 100, {}},
                               {WM_BOOK_PROGRESS, 100, 100, {}}});
   EXPECT_EQ(form.windowTitle(), QString::fromUtf8("My \xC3\xA9 Book"));
+  SendFromLoaderThread(form, {{WM_BOOK_TITLE, 0, 0, ""}});
+  EXPECT_EQ(form.windowTitle(), TMainForm::kBlankCaption) << "an empty title stays blank";
   EXPECT_EQ(shown, (std::vector<int>{5, 10, 55, 100}));
   EXPECT_FALSE(form.BookShown());
 }
@@ -280,7 +282,7 @@ TEST_F(MainFormTest, MessagesAfterCloseAreSkipped) {
   TMainForm& form = ShowLoadingForm();
   form.close();
   SendFromLoaderThread(form, {{WM_BOOK_TITLE, 0, 0, "late"}, {WM_BOOK_LOADED, 0, 0, {}}});
-  EXPECT_TRUE(form.windowTitle().isEmpty());
+  EXPECT_EQ(form.windowTitle(), TMainForm::kBlankCaption);
   EXPECT_FALSE(form.BookShown());
 }
 
