@@ -29,7 +29,8 @@ bool FlashEmulatorWanted() {
 
 FlashHostFactory ChooseFlashHost() {
   if (!FlashEmulatorWanted()) {
-    return [](QWidget* parent, QMenu* menu) { return platform::CreateEmptyFlashHost(parent, menu); };
+    return
+        [](QWidget* parent, QMenu* menu) { return platform::CreateEmptyFlashHost(parent, menu); };
   }
   return [](QWidget* parent, QMenu* menu) { return platform::CreateRuffleFlashHost(parent, menu); };
 }
