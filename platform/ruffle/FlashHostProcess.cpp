@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QWebEngineUrlScheme>
 
 #include "platform/ruffle/FlashHostSchemeHandler.h"
@@ -33,6 +34,8 @@ void PrepareFlashHostProcess() {
   // The browser engine shares OpenGL contexts with the widgets; it must be said up front.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   RegisterFlashHostScheme();
+  // The engine's start-up report on every launch is noise in the player's output.
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 }
 
 }  // namespace platform

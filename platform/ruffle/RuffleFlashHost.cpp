@@ -33,6 +33,13 @@ bool IsPlayableMovie(const fs::path& movie) {
   return text == "FWS" || text == "CWS" || text == "ZWS";
 }
 
+// Web addresses open in the user's browser, as they did from the Flash control.
+void OpenWebLink(const QUrl& url) {
+  if (url.scheme() == "http" || url.scheme() == "https" || url.scheme() == "mailto") {
+    QDesktopServices::openUrl(url);
+  }
+}
+
 // The web page of the host: answers the page's external-call prompts, keeps every navigation
 // inside the host page, and opens web links in the user's browser as the Flash control did.
 class FlashHostPage : public QWebEnginePage {
@@ -63,9 +70,7 @@ class FlashHostPage : public QWebEnginePage {
 
   bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
     if (url.scheme() == FlashHostSchemeHandler::kScheme || url.scheme() == "about") return true;
-    const bool isWebLink =
-        url.scheme() == "http" || url.scheme() == "https" || url.scheme() == "mailto";
-    if (isMainFrame && isWebLink) QDesktopServices::openUrl(url);
+    if (isMainFrame) OpenWebLink(url);
     return false;
   }
 
