@@ -228,6 +228,38 @@ TEST_F(ImageTest, CompressedBmpIsReadThroughTheImageMagickFallbackWhenInstalled)
   ExpectNear(At(pixels, 17, 7), kBlue, 0, "right");
 }
 
+TEST_F(ImageTest, SourceTransparencyAndGreyLevelsSurviveStretching) {
+  // Left half opaque green, right half fully transparent (with red colour values that must not
+  // bleed into the edge when resampled).
+  const VImage green = VImage::black(10, 10).new_from_image({0, 255, 0, 255});
+  const VImage hidden = VImage::black(10, 10).new_from_image({255, 0, 0, 0});
+  green.join(hidden, VIPS_DIRECTION_HORIZONTAL)
+      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+      .pngsave(File("alpha.png").c_str());
+  const VImage grey16 =
+      (VImage::black(8, 8) + 30000)
+          .cast(VIPS_FORMAT_USHORT)
+          .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_GREY16));
+  grey16.pngsave(File("grey16.png").c_str());
+
+  auto canvas = platform::CreateCanvas(60, 20);
+  canvas->DrawStretched(*platform::LoadPicture(File("alpha.png")), 0, 0, 40, 20);
+  canvas->DrawStretched(*platform::LoadPicture(File("grey16.png")), 40, 0, 20, 20);
+  canvas->SaveToFile(File("out.png"));
+
+  const VImage out = VImage::pngload(File("out.png").c_str());
+  ExpectNear(At(out, 5, 10), {0, 255, 0, 255}, 0, "opaque half");
+  ExpectNear(At(out, 35, 10), kClear, 0, "transparent half");
+  for (int x = 15; x < 25; ++x) {
+    const Rgba edge = At(out, x, 10);
+    if (edge[3] > 0) {
+      EXPECT_LE(edge[0], 8) << "red bled into the edge at " << x;
+    }
+  }
+  const int grey = 30000 * 255 / 65535;
+  ExpectNear(At(out, 50, 10), {grey, grey, grey, 255}, 1, "16-bit grey");
+}
+
 TEST_F(ImageTest, ShrinkOnLoadKeepsTheStoredSizeAndTheColours) {
   const fs::path file = File("large.jpg");
   RedBlue(1600, 1200).jpegsave(file.c_str());
