@@ -65,7 +65,6 @@ std::optional<std::vector<std::string>> SafeSegments(std::string name) {
   std::replace(name.begin(), name.end(), '\\', '/');
   if (name.empty() || name.front() == '/') return std::nullopt;
   if (name.size() >= 2 && name[1] == ':') return std::nullopt;  // drive letter
-  if (name.find('\0') != std::string::npos) return std::nullopt;
   std::vector<std::string> segments;
   size_t start = 0;
   while (start <= name.size()) {
@@ -150,15 +149,22 @@ bool ExtractEntry(const fs::path& zip, archive* reader, archive* writer, archive
   return written;
 }
 
-// As ExtractEntry; a file cut short by a damaged archive is removed before the error goes on.
+void RemoveUnlessFolder(const fs::path& target) {
+  std::error_code ec;
+  if (!fs::is_directory(fs::symlink_status(target, ec))) fs::remove(target, ec);
+}
+
+// As ExtractEntry, but a file left incomplete (refused by the disk or cut short by a damaged
+// archive, which raises Error) is removed.
 bool ExtractEntryOrRemove(const fs::path& zip, archive* reader, ArchiveWriter& writer,
                           archive_entry* entry, const fs::path& target) {
   try {
-    return ExtractEntry(zip, reader, writer.get(), entry, target);
+    if (ExtractEntry(zip, reader, writer.get(), entry, target)) return true;
+    RemoveUnlessFolder(target);
+    return false;
   } catch (const Error&) {
     writer.reset();  // closes the partial file
-    std::error_code ec;
-    if (!fs::is_directory(target, ec)) fs::remove(target, ec);
+    RemoveUnlessFolder(target);
     throw;
   }
 }

@@ -183,6 +183,21 @@ TEST_F(UnzipTest, ReplacesAnExistingLinkAtTheEntryNameInsteadOfItsTarget) {
   EXPECT_EQ(ReadAll(target() / "f.txt"), "new");
 }
 
+TEST_F(UnzipTest, AnEntryThatClashesWithTheExistingTreeIsSkipped) {
+  fs::create_directories(target() / "folder" / "inner");
+  WriteAll(target() / "file.txt", "keep");
+
+  const auto report = Unzip(ZipWriter()
+                                .AddFile("folder", "a file where a folder is")
+                                .AddFile("file.txt/child.txt", "below a file")
+                                .AddFile("after.txt", "after"));
+
+  EXPECT_EQ(report.skipped, (std::vector<std::string>{"folder", "file.txt/child.txt"}));
+  EXPECT_TRUE(fs::is_directory(target() / "folder" / "inner"));
+  EXPECT_EQ(ReadAll(target() / "file.txt"), "keep");
+  EXPECT_EQ(ReadAll(target() / "after.txt"), "after");
+}
+
 TEST_F(UnzipTest, RaisesErrorNamingTheArchiveWhenItCannotBeRead) {
   WriteAll(zip(), "this is not a zip archive at all, just text");
   try {
