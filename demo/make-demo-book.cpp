@@ -116,11 +116,11 @@ std::string TableOfContents(const Options& options) {
 }
 
 testsupport::BuiltBook BuildDemoBook(const Options& options) {
-  testsupport::BookSpec spec;
-  spec.stubImage = ReadFile(options.player);
-  spec.exetitle = options.title;
-  spec.preloader = testsupport::FileSpec("book.swf", ReadFile(options.movie));
-  spec.toc = testsupport::FileSpec("toc.xml", TableOfContents(options));
+  testsupport::BookSpec bookSpec;
+  bookSpec.stubImage = ReadFile(options.player);
+  bookSpec.exetitle = options.title;
+  bookSpec.preloader = testsupport::FileSpec("book.swf", ReadFile(options.movie));
+  bookSpec.toc = testsupport::FileSpec("toc.xml", TableOfContents(options));
   for (int i = 0; i < options.pages; ++i) {
     char name[64];
     std::snprintf(name, sizeof name, "res/pages/page_%04d.png", i);
@@ -136,9 +136,9 @@ testsupport::BuiltBook BuildDemoBook(const Options& options) {
     element.height = picture.height();
     testsupport::PageSpec page;
     page.elements.push_back(std::move(element));
-    spec.pages.push_back(std::move(page));
+    bookSpec.pages.push_back(std::move(page));
   }
-  return testsupport::BuildBook(spec);
+  return testsupport::BuildBook(bookSpec);
 }
 
 Options ParseOptions(const std::vector<std::string>& args) {

@@ -32,16 +32,16 @@ std::string ReadFile(const fs::path& file) {
 }
 
 testsupport::BookSpec Book(int pageCount) {
-  testsupport::BookSpec spec;
-  spec.exetitle = "Loading Test Book";
-  spec.preloader = testsupport::FileSpec{"viewer.swf", "VIEWER MOVIE"};
+  testsupport::BookSpec bookSpec;
+  bookSpec.exetitle = "Loading Test Book";
+  bookSpec.preloader = testsupport::FileSpec{"viewer.swf", "VIEWER MOVIE"};
   for (int i = 0; i < pageCount; ++i) {
     const std::string name = "res\\pages\\page_" + std::to_string(i) + ".swf";
     testsupport::PageSpec page;
     page.elements.emplace_back("img", testsupport::FileSpec{name, "PAGE" + std::to_string(i)});
-    spec.pages.push_back(std::move(page));
+    bookSpec.pages.push_back(std::move(page));
   }
-  return spec;
+  return bookSpec;
 }
 
 class BookLoadingTest : public testing::Test {
@@ -52,9 +52,9 @@ class BookLoadingTest : public testing::Test {
     AppLog.reset();
   }
 
-  TMainForm& StartLoading(const testsupport::BookSpec& spec) {
+  TMainForm& StartLoading(const testsupport::BookSpec& bookSpec) {
     const fs::path package = packages_.Folder() / "book.bin";
-    testsupport::BuildBook(spec).WriteTo(package);
+    testsupport::BuildBook(bookSpec).WriteTo(package);
     form_ = std::make_unique<TMainForm>(
         TMainFormOptions{package, RunMode::Window, formtest::MakeFakeFlashHost});
     QObject::connect(&form_->ProgressBar(), &QProgressBar::valueChanged,

@@ -208,18 +208,18 @@ TEST_F(RunModeProcessTest, ScreenSaverLockIsFreedWhenTheFirstEnds) {
 }
 
 TEST_F(RunModeProcessTest, PlayerSplitsTheBookAppendedToItselfAndDeletesItsFolderWhenStopped) {
-  testsupport::BookSpec spec;
-  spec.stubImage = ReadFile(BOOKSTUB_PLAYER_PATH);
-  spec.exetitle = "Appended Book";
-  spec.preloader = testsupport::FileSpec{"viewer.swf", "VIEWER MOVIE"};
+  testsupport::BookSpec bookSpec;
+  bookSpec.stubImage = ReadFile(BOOKSTUB_PLAYER_PATH);
+  bookSpec.exetitle = "Appended Book";
+  bookSpec.preloader = testsupport::FileSpec{"viewer.swf", "VIEWER MOVIE"};
   for (int i = 0; i < 3; ++i) {
     testsupport::PageSpec page;
     page.elements.emplace_back(
         "img", testsupport::FileSpec{"res\\pages\\page_" + std::to_string(i) + ".swf", "PAGE"});
-    spec.pages.push_back(std::move(page));
+    bookSpec.pages.push_back(std::move(page));
   }
   const fs::path player = root_ / "bin" / "book";
-  testsupport::BuildBook(spec).WriteTo(player);
+  testsupport::BuildBook(bookSpec).WriteTo(player);
   fs::permissions(player, fs::perms::owner_all);
 
   auto process = Start(player, {});

@@ -68,8 +68,8 @@ class SplitTest : public ::testing::Test {
   }
 
   // Builds the package, then Open and SplitAll (or Split) as the loading thread does.
-  SplitRun Run(const testsupport::BookSpec& spec, bool extras = true) {
-    testsupport::BuildBook(spec).WriteTo(package_);
+  SplitRun Run(const testsupport::BookSpec& bookSpec, bool extras = true) {
+    testsupport::BuildBook(bookSpec).WriteTo(package_);
     return RunPackage(extras);
   }
   SplitRun RunPackage(bool extras = true) {

@@ -85,8 +85,8 @@ BookSpec BareBook() {
 }
 
 TEST_F(SplitTest, FullBookWritesEveryStepInOrder) {
-  const BookSpec spec = FullBook();
-  const SplitRun run = Run(spec);
+  const BookSpec bookSpec = FullBook();
+  const SplitRun run = Run(bookSpec);
   ASSERT_FALSE(run.error) << *run.error;
 
   EXPECT_EQ(run.messages,
@@ -118,15 +118,15 @@ TEST_F(SplitTest, FullBookWritesEveryStepInOrder) {
       {"res/languages/en/lang.xml", "<lang>en</lang>"},
       {"res/languages/de/lang.xml", "<lang>de</lang>"},
       {"res/flags/en.png", "FLAG"},
-      {"res/pages/page_0000.swf", spec.pages[0].elements[0].file.bytes},
+      {"res/pages/page_0000.swf", bookSpec.pages[0].elements[0].file.bytes},
       {"res/pages/s.mp3", "SOUND"},
       {"res/pages/v.flv", "VIDEO"},
       {"res/pages/v.jpg", "PREVIEW"},
       {"res/pages/page_0000.txt", "TEXT0"},
       {"res/downloads/page_0000.pdf", "PAGEPDF"},
-      {"res/mobile/page_0000.png", spec.pages[0].mobile->bytes},
+      {"res/mobile/page_0000.png", bookSpec.pages[0].mobile->bytes},
       {"res/pages/page_0001.mp3", "SOUND1"},
-      {"res/mobile/page_0001.png", spec.pages[1].mobile->bytes},
+      {"res/mobile/page_0001.png", bookSpec.pages[1].mobile->bytes},
       {"framework.swf", "EXTRA-bookinfo"},
       {"res/other/mag.swf", "EXTRA-mag"},
       {"res/other/toolbar.swf", "EXTRA-toolbar"},
@@ -192,14 +192,14 @@ TEST_F(SplitTest, AbortBeforeTheSplitRunsStepsOneToEightAndStopsAfterProgressFiv
 }
 
 TEST_F(SplitTest, AbortDuringThePagesStopsAfterTheCurrentPage) {
-  BookSpec spec = BareBook();
+  BookSpec bookSpec = BareBook();
   for (int i = 0; i < 3; ++i)
-    spec.pages.push_back(PageSpec({ElementSpec{"img", {"p" + std::to_string(i) + ".swf", "S"}}}));
-  spec.extras["mag"] = FileSpec{"", "MAG"};
+    bookSpec.pages.push_back(PageSpec({ElementSpec{"img", {"p" + std::to_string(i) + ".swf", "S"}}}));
+  bookSpec.extras["mag"] = FileSpec{"", "MAG"};
   recorder_.onMessage = [this](const BookMessage& m) {
     if (m.id == WM_BOOK_PROGRESS && m.wParam == 40) opener_->SetAbort(true);
   };
-  const SplitRun run = Run(spec);
+  const SplitRun run = Run(bookSpec);
   ASSERT_FALSE(run.error);
   EXPECT_EQ(run.messages.back(), "WM_BOOK_PROGRESS 40 100");
   EXPECT_EQ(LogLines().back(), "Finish Split Page[0].Elem1/1");
@@ -220,14 +220,14 @@ class DownloadGateTest : public SplitTest, public ::testing::WithParamInterface<
 
 TEST_P(DownloadGateTest, FollowsExtrasAndNavbtnDownload) {
   const GateCase& c = GetParam();
-  BookSpec spec = BareBook();
-  spec.navbtnDownload = c.navbtnDownload;
-  spec.download = FileSpec{"book.pdf", "PDF"};
+  BookSpec bookSpec = BareBook();
+  bookSpec.navbtnDownload = c.navbtnDownload;
+  bookSpec.download = FileSpec{"book.pdf", "PDF"};
   PageSpec page;
   page.download = FileSpec{"x.PDF", "PAGE"};
-  spec.pages.push_back(page);
-  spec.extras["mag"] = FileSpec{"", "MAG"};
-  const SplitRun run = Run(spec, c.extras);
+  bookSpec.pages.push_back(page);
+  bookSpec.extras["mag"] = FileSpec{"", "MAG"};
+  const SplitRun run = Run(bookSpec, c.extras);
   ASSERT_FALSE(run.error);
   const auto tree = Tree();
   EXPECT_EQ(tree.count("res/downloads/book.pdf"), c.bookDownload ? 1u : 0u);
@@ -245,10 +245,10 @@ INSTANTIATE_TEST_SUITE_P(Gates, DownloadGateTest,
                                            GateCase{false, true, true, true, false}));
 
 TEST_F(SplitTest, NavigationButtonsSkipBlankKeysAndUnknownTypesButReachLaterMembers) {
-  BookSpec spec = BareBook();
-  spec.navbtn = GroupSpec{"[info]\r\nnext=  \r\nplay=play.png\r\nsearch=find.png\r\n",
+  BookSpec bookSpec = BareBook();
+  bookSpec.navbtn = GroupSpec{"[info]\r\nnext=  \r\nplay=play.png\r\nsearch=find.png\r\n",
                           {{4, "PLAY"}, {3, "NEXT"}, {19, "NINETEEN"}, {18, "SEARCH"}}};
-  ASSERT_FALSE(Run(spec).error);
+  ASSERT_FALSE(Run(bookSpec).error);
   const auto tree = Tree();
   EXPECT_EQ(tree.size(), 3u);
   EXPECT_EQ(tree.at("res/navbtn/play.png"), "PLAY");
@@ -257,15 +257,15 @@ TEST_F(SplitTest, NavigationButtonsSkipBlankKeysAndUnknownTypesButReachLaterMemb
 
 TEST_F(SplitTest, LanguageArchiveIsUnpackedSafelyAndRemoved) {
   const std::string escape = "escaped-" + platform::NewGuid();
-  BookSpec spec = BareBook();
-  spec.langs = FileSpec{"langs.zip", ZipWriter()
+  BookSpec bookSpec = BareBook();
+  bookSpec.langs = FileSpec{"langs.zip", ZipWriter()
                                          .AddFile("../" + escape, "OUT")
                                          .AddFile("/tmp/" + escape, "ABS")
                                          .AddSymlink("link", "/etc")
                                          .AddFile("fr/lang.xml", "FR")
                                          .Bytes()};
-  spec.flag = FileSpec{"flag.zip", "this is not a zip archive"};
-  const SplitRun run = Run(spec);
+  bookSpec.flag = FileSpec{"flag.zip", "this is not a zip archive"};
+  const SplitRun run = Run(bookSpec);
   ASSERT_FALSE(run.error);
   EXPECT_EQ(Tree(), (std::map<std::string, std::string>{{"res/languages/fr/lang.xml", "FR"}}));
   EXPECT_FALSE(fs::exists(Book("res") / escape));
@@ -284,10 +284,10 @@ class SplitFailureTest : public SplitTest, public ::testing::WithParamInterface<
 
 TEST_P(SplitFailureTest, LogsEachBoundaryAndRaisesTheSameMessage) {
   const FailureCase& c = GetParam();
-  BookSpec spec = BareBook();
-  spec.navbtnDownload = true;
-  c.damage(spec);
-  const SplitRun run = Run(spec);
+  BookSpec bookSpec = BareBook();
+  bookSpec.navbtnDownload = true;
+  c.damage(bookSpec);
+  const SplitRun run = Run(bookSpec);
   ASSERT_TRUE(run.error);
   const std::string& last = c.errorLines.back();
   EXPECT_EQ("[ProSaver.Split]: Error:" + *run.error, last);
@@ -363,9 +363,9 @@ class HostileNameTest : public SplitTest, public ::testing::WithParamInterface<H
 
 TEST_P(HostileNameTest, IsRefusedAndNothingIsWrittenOutsideTheBookRoot) {
   const std::string escape = "escaped-" + platform::NewGuid();
-  BookSpec spec = BareBook();
-  GetParam().plant(spec, escape);
-  const SplitRun run = Run(spec);
+  BookSpec bookSpec = BareBook();
+  GetParam().plant(bookSpec, escape);
+  const SplitRun run = Run(bookSpec);
   ASSERT_TRUE(run.error);
   EXPECT_EQ(run.error->rfind("Refused path \"", 0), 0u) << *run.error;
   EXPECT_EQ(LogLines().back(), "[ProSaver.Split]: Error:" + *run.error);

@@ -42,9 +42,9 @@ PageSpec MobilePage(ElementSpec first, int width, int height) {
 }
 
 TEST_F(SplitTest, ThreePagesReportFortySeventyHundred) {
-  BookSpec spec;
-  for (int i = 0; i < 3; ++i) spec.pages.push_back(PageSpec{});
-  const SplitRun run = Run(spec);
+  BookSpec bookSpec;
+  for (int i = 0; i < 3; ++i) bookSpec.pages.push_back(PageSpec{});
+  const SplitRun run = Run(bookSpec);
   ASSERT_FALSE(run.error);
   EXPECT_EQ(run.messages,
             (std::vector<std::string>{"WM_BOOK_TITLE Fixture Book", "WM_BOOK_PROGRESS 5 100",
@@ -64,9 +64,9 @@ class ScaledCopyTest : public SplitTest, public ::testing::WithParamInterface<Sc
 
 TEST_P(ScaledCopyTest, FitsTheBoxes) {
   const ScaleCase& c = GetParam();
-  BookSpec spec;
-  spec.pages = {MobilePage({"snd", {"s.mp3", "S"}}, c.width, c.height)};
-  ASSERT_FALSE(Run(spec).error);
+  BookSpec bookSpec;
+  bookSpec.pages = {MobilePage({"snd", {"s.mp3", "S"}}, c.width, c.height)};
+  ASSERT_FALSE(Run(bookSpec).error);
   const auto large = platform::ReadImageSize(Book("res/mobile/page0001_i1.png"));
   const auto small = platform::ReadImageSize(Book("res/pages/thumb_0001.png"));
   EXPECT_EQ(std::pair(large.width, large.height), std::pair(c.large.width, c.large.height));
@@ -81,12 +81,12 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ScaledCopyTest,
                                            ScaleCase{2000, 1, {800, 1}, {200, 1}}));
 
 TEST_F(SplitTest, PageThumbnailSizeRoundsHalvesToEven) {
-  BookSpec spec;
-  spec.pagewidth = 5;   // 2.5 -> 2
-  spec.pageheight = 7;  // 3.5 -> 4
-  spec.thumbscale = 0.5;
-  spec.pages = {MobilePage({"snd", {"s.mp3", "S"}}, 40, 40)};
-  ASSERT_FALSE(Run(spec).error);
+  BookSpec bookSpec;
+  bookSpec.pagewidth = 5;   // 2.5 -> 2
+  bookSpec.pageheight = 7;  // 3.5 -> 4
+  bookSpec.thumbscale = 0.5;
+  bookSpec.pages = {MobilePage({"snd", {"s.mp3", "S"}}, 40, 40)};
+  ASSERT_FALSE(Run(bookSpec).error);
   const auto thumb = platform::ReadImageSize(Book("res/thumbnails/thumb_0.png"));
   EXPECT_EQ(std::pair(thumb.width, thumb.height), std::pair(2, 4));
 }
@@ -106,7 +106,7 @@ std::string ExpectedThumbnail(const fs::path& mobile, int x, int y, int w, int h
 // element's scaled rectangle; anything else (a sound, an empty stage, an element without a file)
 // stretches it over the whole thumbnail.
 TEST_F(SplitTest, ThumbnailIsPlacedForMoviesAndPicturesAndStretchedOtherwise) {
-  BookSpec spec;  // page 500 x 700 at 0.2: thumbnail 100 x 140
+  BookSpec bookSpec;  // page 500 x 700 at 0.2: thumbnail 100 x 140
   ElementSpec movie{"img", {"p0.swf", testsupport::SwfBytes(500, 700)}};
   movie.left = 13;     // 2.6 -> 3
   movie.top = 7;       // 1.4 -> 1
@@ -117,7 +117,7 @@ TEST_F(SplitTest, ThumbnailIsPlacedForMoviesAndPicturesAndStretchedOtherwise) {
   picture.width = 500;
   picture.height = 700;
   ElementSpec emptyMovie{"img", {"p3.swf", testsupport::SwfBytes(0, 0)}};
-  spec.pages = {MobilePage(movie, 60, 80),
+  bookSpec.pages = {MobilePage(movie, 60, 80),
                 MobilePage(picture, 60, 80),
                 MobilePage({"snd", {"s.mp3", "SOUND"}}, 60, 80),
                 MobilePage(emptyMovie, 60, 80),
@@ -125,9 +125,9 @@ TEST_F(SplitTest, ThumbnailIsPlacedForMoviesAndPicturesAndStretchedOtherwise) {
                 MobilePage({"area", FileSpec()}, 60, 80)};
   // Opaque pictures (JPEG has no transparency), so placing and stretching differ.
   for (int i = 0; i < 6; ++i)
-    spec.pages[i].mobile =
+    bookSpec.pages[i].mobile =
         FileSpec{"m" + std::to_string(i) + ".jpg", testsupport::PictureBytes(60, 80, ".jpg")};
-  ASSERT_FALSE(Run(spec).error);
+  ASSERT_FALSE(Run(bookSpec).error);
 
   EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_0.png")),
             ExpectedThumbnail(Book("m0.jpg"), 3, 1, 50, 21));
@@ -141,10 +141,10 @@ TEST_F(SplitTest, ThumbnailIsPlacedForMoviesAndPicturesAndStretchedOtherwise) {
 }
 
 TEST_F(SplitTest, MissingFirstFileIsReportedAndLeavesNoPageThumbnail) {
-  BookSpec spec;
-  spec.pages = {MobilePage({"img", {"res/pages/not-in-package.jpg", ""}}, 50, 50)};
+  BookSpec bookSpec;
+  bookSpec.pages = {MobilePage({"img", {"res/pages/not-in-package.jpg", ""}}, 50, 50)};
   testing::internal::CaptureStderr();
-  const SplitRun run = Run(spec);
+  const SplitRun run = Run(bookSpec);
   const std::string err = testing::internal::GetCapturedStderr();
   ASSERT_FALSE(run.error);
   EXPECT_NE(err.find("File do not exist:" + Book("res/pages/not-in-package.jpg").string()),
@@ -157,12 +157,12 @@ TEST_F(SplitTest, MissingFirstFileIsReportedAndLeavesNoPageThumbnail) {
 }
 
 TEST_F(SplitTest, PageWithoutMobileImageKeepsItsImageNames) {
-  BookSpec spec;
+  BookSpec bookSpec;
   PageSpec page({ElementSpec{"img", {"p.swf", "S"}}});
   page.mobilefile1 = "res/mobile/a.jpg";
   page.photoviewthumb = "res/pages/b.jpg";
-  spec.pages = {page};
-  ASSERT_FALSE(Run(spec).error);
+  bookSpec.pages = {page};
+  ASSERT_FALSE(Run(bookSpec).error);
   const TMPage& loaded = opener_->Book().Chapters->Items(0).Pages->Items(0);
   EXPECT_EQ(loaded.mobilefile1, "res/mobile/a.jpg");
   EXPECT_EQ(loaded.photoviewthumb, "res/pages/b.jpg");
@@ -171,12 +171,12 @@ TEST_F(SplitTest, PageWithoutMobileImageKeepsItsImageNames) {
 }
 
 TEST_F(SplitTest, FailedPageDownloadIsLoggedAndTheSplitGoesOn) {
-  BookSpec spec;
-  spec.navbtnDownload = true;
+  BookSpec bookSpec;
+  bookSpec.navbtnDownload = true;
   PageSpec page({ElementSpec{"img", {"p.swf", "S"}}});
   page.download = FileSpec{"p.pdf", "", BlobAddress{0x7FFFFF00u, 0x100u}};
-  spec.pages = {page};
-  const SplitRun run = Run(spec);
+  bookSpec.pages = {page};
+  const SplitRun run = Run(bookSpec);
   ASSERT_FALSE(run.error);
   const auto log = LogLines();
   EXPECT_EQ(std::vector<std::string>(log.end() - 4, log.end()),

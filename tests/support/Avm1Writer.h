@@ -60,7 +60,7 @@ struct Avm1MovieSpec {
 // A movie of frames, each with its optional actions.
 class Avm1MovieWriter {
  public:
-  explicit Avm1MovieWriter(Avm1MovieSpec spec = {}) : spec_(spec) {}
+  explicit Avm1MovieWriter(Avm1MovieSpec movie = {}) : spec_(movie) {}
   void AddFrame(const Avm1Actions& actions) { frames_.push_back(actions.Bytes()); }
   void AddEmptyFrames(int count);
   // The whole file: "FWS" header, stage rectangle, FileAttributes, background, frames, End.

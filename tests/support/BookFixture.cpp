@@ -124,29 +124,29 @@ std::string PageXml(PackageBuilder& package, const PageSpec& page) {
   return "<page" + attrs + "><elem>" + elements + "</elem></page>";
 }
 
-std::string ProjectXml(const BookSpec& spec, const Layout& at) {
+std::string ProjectXml(const BookSpec& bookSpec, const Layout& at) {
   ElementWriter w;
   w.Open("project");
-  w.Text("exetitle", spec.exetitle);
+  w.Text("exetitle", bookSpec.exetitle);
   const auto named = [&](const char* tag, const std::optional<FileSpec>& file, BlobAddress a) {
     w.Open(tag);
     w.Text("filename", file ? file->name : std::string());
     w.Address(a);
     w.Close(tag);
   };
-  named("background", spec.background, at.background);
+  named("background", bookSpec.background, at.background);
   w.Open("navbtn");
-  w.Bool("download", spec.navbtnDownload);
+  w.Bool("download", bookSpec.navbtnDownload);
   w.Address(at.navbtn);
   w.Close("navbtn");
   w.Open("navbar");
-  w.Text("topfile", spec.navbarTopfile);
-  w.Text("bottomfile", spec.navbarBottomfile);
+  w.Text("topfile", bookSpec.navbarTopfile);
+  w.Text("bottomfile", bookSpec.navbarBottomfile);
   w.Address(at.navbar);
   w.Close("navbar");
-  named("preloader", spec.preloader, at.preloader);
-  named("logo", spec.logo, at.logo);
-  named("toc", spec.toc, at.toc);
+  named("preloader", bookSpec.preloader, at.preloader);
+  named("logo", bookSpec.logo, at.logo);
+  named("toc", bookSpec.toc, at.toc);
   for (const auto& [name, address] : at.extras) {
     w.Value("pos_" + name + "_", address.pos);
     w.Value("size_" + name + "_", address.size);
@@ -155,23 +155,23 @@ std::string ProjectXml(const BookSpec& spec, const Layout& at) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + w.Str();
 }
 
-std::string BookXml(const BookSpec& spec, const Layout& at) {
+std::string BookXml(const BookSpec& bookSpec, const Layout& at) {
   std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<book";
-  xml += Attr("title", spec.exetitle) + Attr("pagewidth", spec.pagewidth) +
-         Attr("pageheight", spec.pageheight) + Attr("thumbscale", spec.thumbscale);
-  if (spec.searchindex)
-    xml += Attr("searchindex", spec.searchindex->name) +
+  xml += Attr("title", bookSpec.exetitle) + Attr("pagewidth", bookSpec.pagewidth) +
+         Attr("pageheight", bookSpec.pageheight) + Attr("thumbscale", bookSpec.thumbscale);
+  if (bookSpec.searchindex)
+    xml += Attr("searchindex", bookSpec.searchindex->name) +
            AddressAttrs("pos_search_", "size_search_", at.searchindex);
-  if (spec.download)
-    xml += Attr("download", spec.download->name) +
+  if (bookSpec.download)
+    xml += Attr("download", bookSpec.download->name) +
            AddressAttrs("pos_download_", "size_download_", at.download);
   xml += AddressAttrs("pos_langs_", "size_langs_", at.langs);
   xml += AddressAttrs("pos_flag_", "size_flag_", at.flag);
   xml += "><Chapters>";
-  if (spec.withChapter) {
+  if (bookSpec.withChapter) {
     xml += "<chapter";
-    if (spec.bgsound)
-      xml += Attr("bgsound", spec.bgsound->name) + AddressAttrs("pos_", "size_", at.bgsound);
+    if (bookSpec.bgsound)
+      xml += Attr("bgsound", bookSpec.bgsound->name) + AddressAttrs("pos_", "size_", at.bgsound);
     xml += "><Pages>";
     for (const std::string& page : at.pagesXml) xml += page;
     xml += "</Pages></chapter>";
@@ -187,31 +187,31 @@ void BuiltBook::WriteTo(const std::filesystem::path& file) const {
   if (!out) throw Error("Cannot write package \"" + file.string() + "\"");
 }
 
-BuiltBook BuildBook(const BookSpec& spec) {
-  PackageBuilder package = spec.stubImage ? PackageBuilder(*spec.stubImage) : PackageBuilder();
+BuiltBook BuildBook(const BookSpec& bookSpec) {
+  PackageBuilder package = bookSpec.stubImage ? PackageBuilder(*bookSpec.stubImage) : PackageBuilder();
   Layout at;
   const auto place = [&](const std::optional<FileSpec>& file) {
     return PlaceOptional(package, file).value_or(BlobAddress{});
   };
   // The authoring order: background, groups, viewer movie, search index, toc, archives, pages,
   // shared movies; the logo, the sound and the download file where the order leaves room.
-  at.background = place(spec.background);
-  if (spec.navbtn) at.navbtn = PlaceGroup(package, *spec.navbtn);
-  if (spec.navbar) at.navbar = PlaceGroup(package, *spec.navbar);
-  at.preloader = place(spec.preloader);
-  at.logo = place(spec.logo);
-  at.searchindex = place(spec.searchindex);
-  at.toc = place(spec.toc);
-  at.bgsound = place(spec.bgsound);
-  at.download = place(spec.download);
-  at.langs = place(spec.langs);
-  at.flag = place(spec.flag);
-  for (const PageSpec& page : spec.pages) at.pagesXml.push_back(PageXml(package, page));
-  for (const auto& [name, file] : spec.extras) at.extras[name] = Place(package, file);
+  at.background = place(bookSpec.background);
+  if (bookSpec.navbtn) at.navbtn = PlaceGroup(package, *bookSpec.navbtn);
+  if (bookSpec.navbar) at.navbar = PlaceGroup(package, *bookSpec.navbar);
+  at.preloader = place(bookSpec.preloader);
+  at.logo = place(bookSpec.logo);
+  at.searchindex = place(bookSpec.searchindex);
+  at.toc = place(bookSpec.toc);
+  at.bgsound = place(bookSpec.bgsound);
+  at.download = place(bookSpec.download);
+  at.langs = place(bookSpec.langs);
+  at.flag = place(bookSpec.flag);
+  for (const PageSpec& page : bookSpec.pages) at.pagesXml.push_back(PageXml(package, page));
+  for (const auto& [name, file] : bookSpec.extras) at.extras[name] = Place(package, file);
 
   BuiltBook built;
-  built.projectXml = ProjectXml(spec, at);
-  built.bookXml = BookXml(spec, at);
+  built.projectXml = ProjectXml(bookSpec, at);
+  built.bookXml = BookXml(bookSpec, at);
   built.bytes = package.Finish(built.projectXml, built.bookXml);
   return built;
 }

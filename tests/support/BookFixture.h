@@ -93,7 +93,7 @@ struct BuiltBook {
   void WriteTo(const std::filesystem::path& file) const;
 };
 
-BuiltBook BuildBook(const BookSpec& spec);
+BuiltBook BuildBook(const BookSpec& bookSpec);
 
 // A picture file of the given size (format by the extension of `name`: ".png", ".jpg", ...),
 // opaque red, made with the image service.

@@ -68,19 +68,19 @@ class BookstubTest : public ::testing::Test {
   }
 
   static BookSpec ThreePageBook() {
-    BookSpec spec;
-    spec.exetitle = "Tool Book";
-    spec.preloader = FileSpec{"loader.swf", "MOVIE"};
+    BookSpec bookSpec;
+    bookSpec.exetitle = "Tool Book";
+    bookSpec.preloader = FileSpec{"loader.swf", "MOVIE"};
     for (int i = 0; i < 3; ++i) {
       PageSpec page({ElementSpec{
           "img",
           {"res/pages/page_000" + std::to_string(i) + ".swf", testsupport::SwfBytes(100, 100)}}});
-      spec.pages.push_back(page);
+      bookSpec.pages.push_back(page);
     }
-    spec.pages[1].mobile = FileSpec{"res/mobile/m.png", testsupport::PictureBytes(40, 20)};
-    spec.pages[1].mobilefile1 = "a.jpg";
-    spec.pages[1].photoviewthumb = "b.png";
-    return spec;
+    bookSpec.pages[1].mobile = FileSpec{"res/mobile/m.png", testsupport::PictureBytes(40, 20)};
+    bookSpec.pages[1].mobilefile1 = "a.jpg";
+    bookSpec.pages[1].photoviewthumb = "b.png";
+    return bookSpec;
   }
 
   fs::path dir_, package_, root_;
@@ -106,9 +106,9 @@ TEST_F(BookstubTest, SplitMessagesPrintsOneLinePerWindowMessage) {
 }
 
 TEST_F(BookstubTest, SplitFailureExitsOneWithTheMessageOnStderr) {
-  BookSpec spec = ThreePageBook();
-  spec.logo = FileSpec{"logo.png", "", BlobAddress{0x7FFFFF00u, 0x100u}};
-  testsupport::BuildBook(spec).WriteTo(package_);
+  BookSpec bookSpec = ThreePageBook();
+  bookSpec.logo = FileSpec{"logo.png", "", BlobAddress{0x7FFFFF00u, 0x100u}};
+  testsupport::BuildBook(bookSpec).WriteTo(package_);
   const Outcome run = Tool(Split());
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(Lines(run.out), std::vector<std::string>{"WM_BOOK_TITLE Tool Book"});
@@ -151,9 +151,9 @@ TEST_F(BookstubTest, MissingOrUnreadablePackageIsExplained) {
 }
 
 TEST_F(BookstubTest, InfoReportsEveryAddressedBlob) {
-  BookSpec spec = ThreePageBook();
-  spec.toc = FileSpec{"toc.xml", "", BlobAddress{0x7FFFFF00u, 0x100u}};
-  testsupport::BuildBook(spec).WriteTo(package_);
+  BookSpec bookSpec = ThreePageBook();
+  bookSpec.toc = FileSpec{"toc.xml", "", BlobAddress{0x7FFFFF00u, 0x100u}};
+  testsupport::BuildBook(bookSpec).WriteTo(package_);
   const Outcome run = Tool("info --json " + package_.string());
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out.rfind("{\"title\":\"Tool Book\"", 0), 0u) << run.out;
