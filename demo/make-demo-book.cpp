@@ -81,32 +81,9 @@ QImage DemoPage(int index, int count, const std::string& title) {
   return page;
 }
 
-std::string EscapeXml(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 std::string TableOfContents(const Options& options) {
   std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<toc title=\"" +
-                    EscapeXml(options.title) + "\">\n";
+                    testsupport::EscapeXml(options.title) + "\">\n";
   for (int i = 0; i < options.pages; ++i) {
     char name[64];
     std::snprintf(name, sizeof name, "res/pages/page_%04d.png", i);

@@ -11,29 +11,6 @@
 namespace testsupport {
 namespace {
 
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 // Adds the file's blob (unless it has a fixed address or no bytes and no address is wanted).
 BlobAddress Place(PackageBuilder& package, const FileSpec& file) {
   if (file.address) return *file.address;
@@ -54,7 +31,7 @@ class ElementWriter {
   void Value(const std::string& name, const T& value) {
     out_ << "<" << name << ">" << value << "</" << name << ">";
   }
-  void Text(const std::string& name, const std::string& value) { Value(name, Escape(value)); }
+  void Text(const std::string& name, const std::string& value) { Value(name, EscapeXml(value)); }
   void Bool(const std::string& name, bool value) { Value(name, value ? "True" : "False"); }
   void Address(const BlobAddress& address) {
     Value("pos_", address.pos);
@@ -68,7 +45,7 @@ class ElementWriter {
 
 // Book document: attributes.
 std::string Attr(const std::string& name, const std::string& value) {
-  return " " + name + "=\"" + Escape(value) + "\"";
+  return " " + name + "=\"" + EscapeXml(value) + "\"";
 }
 template <class T>
 std::string Attr(const std::string& name, T value) {
@@ -181,6 +158,29 @@ std::string BookXml(const BookSpec& bookSpec, const Layout& at) {
 
 }  // namespace
 
+std::string EscapeXml(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
 void BuiltBook::WriteTo(const std::filesystem::path& file) const {
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -188,7 +188,8 @@ void BuiltBook::WriteTo(const std::filesystem::path& file) const {
 }
 
 BuiltBook BuildBook(const BookSpec& bookSpec) {
-  PackageBuilder package = bookSpec.stubImage ? PackageBuilder(*bookSpec.stubImage) : PackageBuilder();
+  PackageBuilder package =
+      bookSpec.stubImage ? PackageBuilder(*bookSpec.stubImage) : PackageBuilder();
   Layout at;
   const auto place = [&](const std::optional<FileSpec>& file) {
     return PlaceOptional(package, file).value_or(BlobAddress{});

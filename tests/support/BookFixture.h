@@ -102,4 +102,7 @@ std::string PictureBytes(int width, int height, const std::string& extension = "
 // An uncompressed SWF movie ("FWS") whose stage is width x height pixels.
 std::string SwfBytes(int width, int height);
 
+// Text with &, <, > and " escaped for an XML attribute or element.
+std::string EscapeXml(const std::string& text);
+
 }  // namespace testsupport
