@@ -59,8 +59,13 @@ std::optional<TSize> FirstFileSize(const fs::path& file) {
     return std::nullopt;
   }
   if (IsPictureFile(file, false)) {
-    const platform::ImageSize image = platform::ReadImageSize(file);
-    size = {image.width, image.height};
+    // The signature test also accepts formats the image library cannot read (PCX, Photoshop,
+    // Sun raster, SGI) and damaged pictures: such a file has no size, and the page goes on.
+    try {
+      const platform::ImageSize image = platform::ReadImageSize(file);
+      size = {image.width, image.height};
+    } catch (const Error&) {
+    }
   }
   return size;
 }
@@ -166,6 +171,8 @@ void TProjectOpener::SplitMobileImages(int index, TMPage& page) {
 
   const std::optional<TSize> first = FirstFileSize(FirstElementFile(page));
   if (!first) return;
+  // A book without a page size has no room for a page thumbnail; the page goes on without one.
+  if (pageThumb.width < 1 || pageThumb.height < 1) return;
   if (first->width >= 1 && first->height >= 1) {
     const auto& element = page.elem->Items(0);
     auto canvas = platform::CreateCanvas(pageThumb.width, pageThumb.height);

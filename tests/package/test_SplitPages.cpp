@@ -118,11 +118,11 @@ TEST_F(SplitTest, ThumbnailIsPlacedForMoviesAndPicturesAndStretchedOtherwise) {
   picture.height = 700;
   ElementSpec emptyMovie{"img", {"p3.swf", testsupport::SwfBytes(0, 0)}};
   bookSpec.pages = {MobilePage(movie, 60, 80),
-                MobilePage(picture, 60, 80),
-                MobilePage({"snd", {"s.mp3", "SOUND"}}, 60, 80),
-                MobilePage(emptyMovie, 60, 80),
-                MobilePage({"img", FileSpec()}, 60, 80),
-                MobilePage({"area", FileSpec()}, 60, 80)};
+                    MobilePage(picture, 60, 80),
+                    MobilePage({"snd", {"s.mp3", "SOUND"}}, 60, 80),
+                    MobilePage(emptyMovie, 60, 80),
+                    MobilePage({"img", FileSpec()}, 60, 80),
+                    MobilePage({"area", FileSpec()}, 60, 80)};
   // Opaque pictures (JPEG has no transparency), so placing and stretching differ.
   for (int i = 0; i < 6; ++i)
     bookSpec.pages[i].mobile =
@@ -152,6 +152,37 @@ TEST_F(SplitTest, MissingFirstFileIsReportedAndLeavesNoPageThumbnail) {
       << err;
   const auto tree = Tree();
   EXPECT_TRUE(tree.count("res/mobile/page0001_i1.png"));
+  EXPECT_FALSE(tree.count("res/thumbnails/thumb_0.png"));
+  EXPECT_EQ(run.messages.back(), "WM_BOOK_LOADED");
+}
+
+// A first file that passes the signature test but cannot be decoded has no size, like a sound.
+TEST_F(SplitTest, UndecodableFirstPictureGetsTheStretchedThumbnail) {
+  BookSpec bookSpec;
+  bookSpec.pages = {MobilePage({"img", {"p.png", "\x89PNG\r\n\x1a\nbroken"}}, 60, 80),
+                    MobilePage({"img", {"p.pcx", std::string("\x0a\x05\x01\x08", 4)}}, 60, 80)};
+  for (int i = 0; i < 2; ++i)
+    bookSpec.pages[i].mobile =
+        FileSpec{"m" + std::to_string(i) + ".jpg", testsupport::PictureBytes(60, 80, ".jpg")};
+  const SplitRun run = Run(bookSpec);
+  ASSERT_FALSE(run.error) << *run.error;
+  EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_0.png")),
+            ExpectedThumbnail(Book("m0.jpg"), 0, 0, 100, 140));
+  EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_1.png")),
+            ExpectedThumbnail(Book("m1.jpg"), 0, 0, 100, 140));
+  EXPECT_EQ(run.messages.back(), "WM_BOOK_LOADED");
+}
+
+// Without a page size (the book's default 0) the mobile copies are still made.
+TEST_F(SplitTest, BookWithoutPageSizeGetsNoPageThumbnail) {
+  BookSpec bookSpec;
+  bookSpec.pagewidth = 0;
+  bookSpec.pages = {MobilePage({"snd", {"s.mp3", "S"}}, 40, 40)};
+  const SplitRun run = Run(bookSpec);
+  ASSERT_FALSE(run.error) << *run.error;
+  const auto tree = Tree();
+  EXPECT_TRUE(tree.count("res/mobile/page0001_i1.png"));
+  EXPECT_TRUE(tree.count("res/pages/thumb_0001.png"));
   EXPECT_FALSE(tree.count("res/thumbnails/thumb_0.png"));
   EXPECT_EQ(run.messages.back(), "WM_BOOK_LOADED");
 }
