@@ -32,11 +32,17 @@ std::string Quoted(std::string_view text) {
   return "'" + std::string(text) + "'";
 }
 
+// Drops one leading "+" (from_chars takes only "-"); false when a second sign follows it.
+bool DropPlusSign(std::string_view& text) {
+  if (text.empty() || text.front() != '+') return true;
+  text.remove_prefix(1);
+  return text.empty() || (text.front() != '+' && text.front() != '-');
+}
+
 // A decimal integer with an optional sign; nullopt when the text is not one or overflows.
 std::optional<std::int64_t> ReadDecimal(std::string_view text) {
   text = TrimBlanks(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty() || text.front() == '+') return std::nullopt;
+  if (!DropPlusSign(text) || text.empty()) return std::nullopt;
   std::int64_t value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
   if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
@@ -46,7 +52,7 @@ std::optional<std::int64_t> ReadDecimal(std::string_view text) {
 // A decimal number with "." as the point and an optional exponent; nullopt otherwise.
 std::optional<double> ReadPointDecimal(std::string_view text) {
   text = TrimBlanks(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (!DropPlusSign(text)) return std::nullopt;
   const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
     return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-';
   });
