@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <mutex>
-#include <numeric>
 #include <random>
 
 #include "platform/Os.h"
@@ -101,23 +100,17 @@ void TMPage::SetIsSimplePage(bool value) {
 }
 
 void TMPages::MovePages(const std::vector<std::string>& indexes, int target) {
-  if (target < 0 || target > Count())
-    throw Error("List index out of bounds (" + std::to_string(target) + ")");
+  CheckIndex(target, Count() + 1);
+  std::vector<int> moved;
   for (const std::string& text : indexes) {
     std::int32_t index = 0;
     if (!TryStrToInt(text, index)) throw Error("'" + text + "' is not a valid integer value");
     CheckIndex(index, Count());
+    moved.push_back(index);
   }
-  std::vector<int> order(indexes.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(),
-                   [&](int a, int b) { return CompareNumericFirst(indexes, a, b) < 0; });
-  std::vector<int> moved;
-  for (int position : order) {
-    std::int32_t index = 0;
-    TryStrToInt(indexes[static_cast<std::size_t>(position)], index);
-    if (std::find(moved.begin(), moved.end(), index) == moved.end()) moved.push_back(index);
-  }
+  // In ascending order, each page once.
+  std::sort(moved.begin(), moved.end());
+  moved.erase(std::unique(moved.begin(), moved.end()), moved.end());
 
   std::vector<std::unique_ptr<TMBasicObject>> copies;
   for (int index : moved) {
@@ -130,10 +123,8 @@ void TMPages::MovePages(const std::vector<std::string>& indexes, int target) {
   // The originals, shifted past the inserted copies, go from the back so that deleting one
   // does not move the next.
   const int count = static_cast<int>(moved.size());
-  for (int& index : moved)
-    if (index >= target) index += count;
-  std::sort(moved.rbegin(), moved.rend());
-  for (int index : moved) Delete(index);
+  for (auto index = moved.rbegin(); index != moved.rend(); ++index)
+    Delete(*index >= target ? *index + count : *index);
 }
 
 const TClassInfo& TMChapter::StaticClassInfo() {
