@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -14,10 +13,13 @@
 
 namespace {
 
+// ASCII letters only: std::tolower follows the user's locale, and a Turkish one leaves "I" as it
+// is (names written in capitals would not match, and a TMImg would be written as "Img").
 std::string Lower(std::string_view text) {
   std::string result(text);
-  std::transform(result.begin(), result.end(), result.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(result.begin(), result.end(), result.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
   return result;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <string_view>
 #include <utility>
 
@@ -16,8 +15,9 @@ std::string LowerExtension(std::string path) {
   const std::size_t mark = path.find_last_of(".\\:");
   if (mark == std::string::npos || path[mark] != '.') return {};
   std::string ext = path.substr(mark);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
   return ext;
 }
 

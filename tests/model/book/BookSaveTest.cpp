@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <clocale>
 #include <cmath>
 #include <functional>
@@ -273,6 +274,41 @@ TEST_F(CommaLocale, ChildElementDoublesUseTheLocaleSeparator) {
       booktest::BookFrom("<book><foldfx>0,75</foldfx><dragspeed>0.25</dragspeed></book>");
   EXPECT_EQ(book->foldfx, 0.75);
   EXPECT_EQ(book->dragspeed, 0.0);
+}
+
+// Sets the process locale to a Turkish one, whose "I" is not the capital of "i", if the system
+// has one.
+class TurkishLocale : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"tr_TR.UTF-8", "tr_TR.utf8", "tr_TR.ISO-8859-9", "tr_TR"}) {
+      if (std::setlocale(LC_ALL, name) && std::tolower('I') != 'i') return;
+    }
+    std::setlocale(LC_ALL, "C");
+    GTEST_SKIP() << "no locale with a Turkish letter case is installed";
+  }
+  void TearDown() override { std::setlocale(LC_ALL, "C"); }
+};
+
+TEST_F(TurkishLocale, NamesAndBooleansMatchInAnyLetterCase) {
+  const auto book = booktest::BookFrom(
+      R"(<book IGNORESYSLANG="TRUE" PAGEWIDTH="640"><Chapters><chapter><Pages><page><elem>
+      <img src="a.swf" LEFT="7"/></elem></page></Pages></chapter></Chapters></book>)");
+  EXPECT_TRUE(book->ignoresyslang);
+  EXPECT_EQ(book->pagewidth, 640);
+  const auto& picture = book->Chapters->Items(0).Pages->Items(0).elem->Items(0);
+  EXPECT_EQ(picture.left, 7);
+}
+
+TEST_F(TurkishLocale, PictureElementNamesKeepTheirAsciiLetters) {
+  TMBook book;
+  auto& page = Append<TMPage>(*Append<TMChapter>(*book.Chapters).Pages);
+  Append<TMImg>(*page.elem);
+  Append<TMImg>(*page.elem).SetSrc("res/PAGES/ANIM.GIF");
+  const auto reread = booktest::BookFrom(book.SaveToText());
+  const auto& elements = *reread->Chapters->Items(0).Pages->Items(0).elem;
+  EXPECT_NE(dynamic_cast<const TMImg*>(&elements.Items(0)), nullptr);
+  EXPECT_NE(dynamic_cast<const TMGif*>(&elements.Items(1)), nullptr);
 }
 
 struct CommaNumpunct : std::numpunct<char> {
