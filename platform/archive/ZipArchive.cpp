@@ -2,7 +2,8 @@
 // Implements: UnzipAll of platform/Zip.h for PKWARE zip archives (stored, deflated and whatever
 //   else libarchive's zip reader decodes); folders recreated, existing files replaced, files
 //   and folders created with default permissions (0644 / 0755 less the umask), modification
-//   times kept. Entry names written with "\" separators are taken as folders.
+//   times kept. Entry names written with "\" separators are taken as folders; names are
+//   read as UTF-8 whatever the process locale.
 // Does not: read other archive formats, restore owners, permission bits, ACLs or extended
 //   attributes, create links or special files, or ask for passwords (encrypted entries fail
 //   the unpacking).
@@ -16,6 +17,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <locale.h>
 
 #include <algorithm>
 #include <memory>
@@ -108,6 +110,28 @@ std::optional<fs::path> TargetPath(const fs::path& folder,
   return path;
 }
 
+// libarchive converts entry names through the calling thread's character set. Under the "C"
+// locale a program starts in, a non-ASCII name cannot be converted and comes back empty, and the
+// entry would be passed over. Names are read under a UTF-8 character set instead, for this
+// thread and for the length of one unpacking.
+class Utf8NamesScope {
+ public:
+  Utf8NamesScope() : utf8_(newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{})) {
+    if (utf8_ != locale_t{}) previous_ = uselocale(utf8_);
+  }
+  ~Utf8NamesScope() {
+    if (utf8_ == locale_t{}) return;
+    uselocale(previous_);
+    freelocale(utf8_);
+  }
+  Utf8NamesScope(const Utf8NamesScope&) = delete;
+  Utf8NamesScope& operator=(const Utf8NamesScope&) = delete;
+
+ private:
+  locale_t utf8_;
+  locale_t previous_{};
+};
+
 ArchiveReader OpenZip(const fs::path& zip) {
   ArchiveReader reader(archive_read_new());
   if (!reader) Fail(zip, "out of memory");
@@ -172,6 +196,7 @@ bool ExtractEntryOrRemove(const fs::path& zip, archive* reader, ArchiveWriter& w
 }  // namespace
 
 UnzipReport UnzipAll(const fs::path& zip, const fs::path& folder) {
+  const Utf8NamesScope utf8Names;
   ArchiveReader reader = OpenZip(zip);
   std::error_code ec;
   fs::create_directories(folder, ec);

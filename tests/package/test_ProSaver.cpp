@@ -194,7 +194,8 @@ TEST_F(SplitTest, AbortBeforeTheSplitRunsStepsOneToEightAndStopsAfterProgressFiv
 TEST_F(SplitTest, AbortDuringThePagesStopsAfterTheCurrentPage) {
   BookSpec bookSpec = BareBook();
   for (int i = 0; i < 3; ++i)
-    bookSpec.pages.push_back(PageSpec({ElementSpec{"img", {"p" + std::to_string(i) + ".swf", "S"}}}));
+    bookSpec.pages.push_back(
+        PageSpec({ElementSpec{"img", {"p" + std::to_string(i) + ".swf", "S"}}}));
   bookSpec.extras["mag"] = FileSpec{"", "MAG"};
   recorder_.onMessage = [this](const BookMessage& m) {
     if (m.id == WM_BOOK_PROGRESS && m.wParam == 40) opener_->SetAbort(true);
@@ -247,7 +248,7 @@ INSTANTIATE_TEST_SUITE_P(Gates, DownloadGateTest,
 TEST_F(SplitTest, NavigationButtonsSkipBlankKeysAndUnknownTypesButReachLaterMembers) {
   BookSpec bookSpec = BareBook();
   bookSpec.navbtn = GroupSpec{"[info]\r\nnext=  \r\nplay=play.png\r\nsearch=find.png\r\n",
-                          {{4, "PLAY"}, {3, "NEXT"}, {19, "NINETEEN"}, {18, "SEARCH"}}};
+                              {{4, "PLAY"}, {3, "NEXT"}, {19, "NINETEEN"}, {18, "SEARCH"}}};
   ASSERT_FALSE(Run(bookSpec).error);
   const auto tree = Tree();
   EXPECT_EQ(tree.size(), 3u);
@@ -259,11 +260,11 @@ TEST_F(SplitTest, LanguageArchiveIsUnpackedSafelyAndRemoved) {
   const std::string escape = "escaped-" + platform::NewGuid();
   BookSpec bookSpec = BareBook();
   bookSpec.langs = FileSpec{"langs.zip", ZipWriter()
-                                         .AddFile("../" + escape, "OUT")
-                                         .AddFile("/tmp/" + escape, "ABS")
-                                         .AddSymlink("link", "/etc")
-                                         .AddFile("fr/lang.xml", "FR")
-                                         .Bytes()};
+                                             .AddFile("../" + escape, "OUT")
+                                             .AddFile("/tmp/" + escape, "ABS")
+                                             .AddSymlink("link", "/etc")
+                                             .AddFile("fr/lang.xml", "FR")
+                                             .Bytes()};
   bookSpec.flag = FileSpec{"flag.zip", "this is not a zip archive"};
   const SplitRun run = Run(bookSpec);
   ASSERT_FALSE(run.error);
@@ -271,6 +272,18 @@ TEST_F(SplitTest, LanguageArchiveIsUnpackedSafelyAndRemoved) {
   EXPECT_FALSE(fs::exists(Book("res") / escape));
   EXPECT_FALSE(fs::exists(fs::path("/tmp") / escape));
   EXPECT_EQ(run.messages.back(), "WM_BOOK_LOADED");
+}
+
+// The process runs in the "C" locale, as the tool and the tests start; UTF-8 names still unpack.
+TEST_F(SplitTest, ArchiveEntriesWithNonAsciiNamesAreUnpacked) {
+  const std::string summer = "fr/\xC3\xA9t\xC3\xA9.xml";
+  const std::string chinese = "\xE4\xB8\xAD\xE6\x96\x87/lang.xml";
+  BookSpec bookSpec = BareBook();
+  bookSpec.langs =
+      FileSpec{"langs.zip", ZipWriter().AddFile(summer, "FR").AddFile(chinese, "ZH").Bytes()};
+  ASSERT_FALSE(Run(bookSpec).error);
+  EXPECT_EQ(Tree(), (std::map<std::string, std::string>{{"res/languages/" + summer, "FR"},
+                                                        {"res/languages/" + chinese, "ZH"}}));
 }
 
 // Failures: the error lines of each boundary, in order, and no completion message.
