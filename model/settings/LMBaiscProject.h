@@ -20,7 +20,8 @@
 //   optional exponent; text that does not convert, or overflows, gives 0.
 // - Strings: as is (UTF-8).
 // - Int64: never read; the property keeps its value.
-// - Objects: the element is loaded into the existing sub-object (child elements only).
+// - Objects: the element is loaded into the existing sub-object (its attributes, then its
+//   child elements).
 // - Lists: the present items are dropped and one item is loaded from every child element.
 
 #include <cstdint>

@@ -191,9 +191,10 @@ TEST(SettingsLoad, NestedObjectIsFilledInPlaceAndKeepsItsOtherDefaults) {
   TLMProject project;
   const TLMNavBar* before = project.navbar.get();
   project.LoadFromStream(
-      "<project><navbar><height>50</height><usetop>False</usetop></navbar>"
+      "<project><navbar left=\"3\"><height>50</height><usetop>False</usetop></navbar>"
       "</project>");
   EXPECT_EQ(project.navbar.get(), before);
+  EXPECT_EQ(project.navbar->left, 3);
   EXPECT_EQ(project.navbar->height, 50);
   EXPECT_FALSE(project.navbar->usetop);
   EXPECT_EQ(project.navbar->alpha, 100);
