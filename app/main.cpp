@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <cstdlib>
 #include <exception>
 #include <memory>
@@ -59,7 +60,10 @@ int main(int argc, char* argv[]) {
     }
 
     if (FlashEmulatorWanted()) platform::PrepareFlashHostProcess();
-    QApplication application(argc, argv);
+    // The toolkit and the browser engine see argument 0 alone: their own options (-platform,
+    // -style, engine switches) are not the player's to take.
+    int toolkitArgc = std::min(argc, 1);
+    QApplication application(toolkitArgc, argv);
     try {
       TMainForm form({platform::RunningExecutablePath(), mode, ChooseFlashHost()});
       platform::CallOnTerminationRequest([&form] { form.close(); });

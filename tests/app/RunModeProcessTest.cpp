@@ -195,6 +195,13 @@ TEST_F(RunModeProcessTest, SecondScreenSaverExitsAtOnceAndWindowModeStillRuns) {
   EXPECT_TRUE(WorkingFolders().empty()) << "a player asked to stop deletes its folder";
 }
 
+TEST_F(RunModeProcessTest, WindowModeTakesNoToolkitOptionsFromItsArguments) {
+  auto process = Start(Player(), {"-platform", "no-such-platform", "-style", "no-such-style"});
+  ASSERT_TRUE(WaitForWorkingFolders(1, *process)) << "the window must open on the usual platform";
+  process->Terminate();
+  EXPECT_EQ(process->WaitForExit(), 0);
+}
+
 TEST_F(RunModeProcessTest, ScreenSaverLockIsFreedWhenTheFirstEnds) {
   auto first = Start(ScreenSaver(), {"/s"});
   ASSERT_TRUE(WaitForWorkingFolders(1, *first));
