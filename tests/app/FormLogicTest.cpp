@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "app/FormLogic.h"
@@ -12,6 +13,11 @@ struct RunModeCase {
   std::string argument1;
   RunMode expected;
 };
+
+// Keeps test listings to the label instead of the struct's raw bytes.
+void PrintTo(const RunModeCase& c, std::ostream* os) {
+  *os << c.label;
+}
 
 class RunModeDecision : public testing::TestWithParam<RunModeCase> {};
 

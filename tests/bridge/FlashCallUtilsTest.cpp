@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "bridge/FlashCallUtils.h"
@@ -26,6 +27,11 @@ struct EmptyNameCase {
   std::string request;
 };
 
+// Keeps test listings to the label instead of the struct's raw bytes.
+void PrintTo(const EmptyNameCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
 class FlashParamParserEmptyName : public testing::TestWithParam<EmptyNameCase> {};
 
 TEST_P(FlashParamParserEmptyName, GivesAnEmptyNameWithoutError) {
@@ -49,6 +55,10 @@ struct DecisionCase {
   std::string request;
   FlashCallAction expected;
 };
+
+void PrintTo(const DecisionCase& c, std::ostream* os) {
+  *os << c.label;
+}
 
 class FlashCallDecision : public testing::TestWithParam<DecisionCase> {};
 
