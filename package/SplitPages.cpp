@@ -2,8 +2,10 @@
 // mobile image.
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "log/ZanLog.h"
 #include "model/book/MPageElements.h"
@@ -38,7 +40,19 @@ TSize FitSize(const platform::ImageSize& source, int box) {
   return {std::max(1, static_cast<int>(fit.width)), std::max(1, static_cast<int>(fit.height))};
 }
 
+// The names the image library can choose a format by.
+bool HasPictureExtension(const fs::path& file) {
+  static constexpr std::string_view kExtensions[] = {".png", ".jpg", ".jpeg", ".gif",
+                                                     ".bmp", ".tif", ".tiff"};
+  const std::string extension = LowerCase(file.extension().string());
+  return std::find(std::begin(kExtensions), std::end(kExtensions), extension) !=
+         std::end(kExtensions);
+}
+
+// A copy named without a picture extension (a page whose document leaves `mobilefile1` or
+// `photoviewthumb` empty) has no format to be saved in: it is left out and the page goes on.
 void SaveStretched(const platform::Picture& picture, TSize size, const fs::path& dest) {
+  if (!HasPictureExtension(dest)) return;
   auto canvas = platform::CreateCanvas(size.width, size.height);
   canvas->DrawStretched(picture, 0, 0, size.width, size.height);
   canvas->SaveToFile(dest);

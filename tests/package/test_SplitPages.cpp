@@ -187,6 +187,21 @@ TEST_F(SplitTest, BookWithoutPageSizeGetsNoPageThumbnail) {
   EXPECT_EQ(run.messages.back(), "WM_BOOK_LOADED");
 }
 
+// Copy names come from the document's names' extensions; without one there is no format.
+TEST_F(SplitTest, CopiesWithoutPictureExtensionAreLeftOutAndThePageGoesOn) {
+  BookSpec bookSpec;
+  bookSpec.pages = {MobilePage({"snd", {"s.mp3", "S"}}, 40, 40)};
+  bookSpec.pages[0].mobilefile1 = "";
+  bookSpec.pages[0].photoviewthumb = "res/pages/thumb.dat";
+  const SplitRun run = Run(bookSpec);
+  ASSERT_FALSE(run.error) << *run.error;
+  const auto tree = Tree();
+  EXPECT_FALSE(tree.count("res/mobile/page0001_i1"));
+  EXPECT_FALSE(tree.count("res/pages/thumb_0001.dat"));
+  EXPECT_TRUE(tree.count("res/thumbnails/thumb_0.png"));
+  EXPECT_EQ(run.messages.back(), "WM_BOOK_LOADED");
+}
+
 TEST_F(SplitTest, PageWithoutMobileImageKeepsItsImageNames) {
   BookSpec bookSpec;
   PageSpec page({ElementSpec{"img", {"p.swf", "S"}}});
