@@ -293,6 +293,11 @@ struct FailureCase {
   std::vector<std::string> errorLines;
 };
 
+// Test listings show the case's name, not the struct's raw bytes.
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class SplitFailureTest : public SplitTest, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(SplitFailureTest, LogsEachBoundaryAndRaisesTheSameMessage) {
@@ -371,6 +376,10 @@ struct HostileCase {
   const char* name;
   std::function<void(BookSpec&, const std::string& escape)> plant;
 };
+
+void PrintTo(const HostileCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class HostileNameTest : public SplitTest, public ::testing::WithParamInterface<HostileCase> {};
 

@@ -18,6 +18,11 @@ struct BuilderCase {
   const char* relative;
 };
 
+// Test listings show the case's name, not the struct's raw bytes.
+void PrintTo(const BuilderCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class PathBuilderTest : public ::testing::TestWithParam<BuilderCase> {};
 
 TEST_P(PathBuilderTest, RelativeToTheBookRootAndAbsoluteUnderFiles) {

@@ -67,6 +67,11 @@ struct IniCase {
   const char* expected;
 };
 
+// Test listings show the case's name, not the struct's raw bytes.
+void PrintTo(const IniCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class ReadIniValueTest : public ::testing::TestWithParam<IniCase> {};
 
 TEST_P(ReadIniValueTest, FollowsProfileRules) {

@@ -189,6 +189,11 @@ struct ClassCase {
   std::string elementName;
 };
 
+// Test listings show the case's name, not the struct's raw bytes.
+void PrintTo(const ClassCase& c, std::ostream* os) {
+  *os << c.className;
+}
+
 template <class T>
 std::function<std::unique_ptr<TMBasicObject>()> Make() {
   return [] { return std::make_unique<T>(); };

@@ -84,6 +84,11 @@ struct MoveCase {
   std::string expected;
 };
 
+// Test listings show the case's name, not the struct's raw bytes.
+void PrintTo(const MoveCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
 class MovePages : public testing::TestWithParam<MoveCase> {};
 
 TEST_P(MovePages, MovesCopiesToTheTargetAndRemovesTheOriginals) {

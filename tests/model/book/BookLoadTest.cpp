@@ -30,6 +30,11 @@ struct AttrCase {
   std::string error;
 };
 
+// Test listings show the case's name, not the struct's raw bytes.
+void PrintTo(const AttrCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
 std::unique_ptr<TMBasicObject> Load(const std::string& element) {
   std::unique_ptr<TMBasicObject> object;
   if (element.rfind("<vid", 0) == 0)
@@ -288,6 +293,10 @@ struct ClassChoice {
   std::string element;
   std::string className;
 };
+
+void PrintTo(const ClassChoice& c, std::ostream* os) {
+  *os << c.element;
+}
 
 class ElementClassChoice : public testing::TestWithParam<ClassChoice> {};
 

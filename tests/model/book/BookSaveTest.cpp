@@ -168,6 +168,11 @@ struct SaveCase {
   std::optional<std::string> text;  // nullopt: left out
 };
 
+// Test listings show the case's name, not the struct's raw bytes.
+void PrintTo(const SaveCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
 template <class T>
 std::function<std::unique_ptr<TMBasicObject>()> Object(std::function<void(T&)> setup) {
   return [setup] {

@@ -52,6 +52,11 @@ struct ClassCase {
   std::vector<Expected> properties;
 };
 
+// Test listings show the case's name, not the struct's raw bytes.
+void PrintTo(const ClassCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 template <typename T>
 std::function<std::unique_ptr<TLMBasicProject>()> Maker() {
   return [] { return std::make_unique<T>(); };
