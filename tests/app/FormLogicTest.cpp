@@ -5,6 +5,10 @@
 
 #include "app/FormLogic.h"
 
+void PrintTo(const Size& size, std::ostream* os) {
+  *os << size.width << 'x' << size.height;
+}
+
 namespace {
 
 struct RunModeCase {
@@ -89,6 +93,10 @@ struct FilterCase {
   Point pointer;
   bool closes;
 };
+
+void PrintTo(const FilterCase& c, std::ostream* os) {
+  *os << c.label;
+}
 
 class ScreenSaverFilter : public testing::TestWithParam<FilterCase> {};
 

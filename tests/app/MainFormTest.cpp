@@ -242,33 +242,46 @@ TEST_F(MainFormTest, ScreenSaverHidesPointerStaysOnTopAndIgnoresOneAxisMoves) {
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "closing shows the pointer again";
 }
 
-class ScreenSaverInput : public MainFormTest,
-                         public testing::WithParamInterface<std::function<void(TMainForm&)>> {};
+struct InputCase {
+  const char* label;
+  std::function<void(TMainForm&)> send;
+};
+
+void PrintTo(const InputCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class ScreenSaverInput : public MainFormTest, public testing::WithParamInterface<InputCase> {};
 
 TEST_P(ScreenSaverInput, ClosesTheScreenSaverAndRestoresThePointer) {
   TMainForm& form = ShowBookForm(RunMode::ScreenSaver);
-  GetParam()(form);
+  GetParam().send(form);
   EXPECT_TRUE(ProcessEventsUntil([&] { return !form.isVisible(); }));
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, ScreenSaverInput,
-    testing::Values([](TMainForm& form) { SendKey(form, Qt::Key_Space); },
-                    [](TMainForm& form) { SendKey(form, Qt::Key_Escape); },
-                    [](TMainForm& form) {
-                      SendMouse(form, QEvent::MouseMove, QCursor::pos() + QPoint(3, 4),
-                                Qt::NoButton);
-                    },
-                    [](TMainForm& form) {
-                      SendMouse(form, QEvent::MouseButtonPress, QCursor::pos(), Qt::LeftButton);
-                    },
-                    [](TMainForm& form) {
-                      SendMouse(form, QEvent::MouseButtonPress, QCursor::pos(), Qt::RightButton);
-                    },
-                    [](TMainForm& form) {
-                      SendMouse(form, QEvent::MouseButtonPress, QCursor::pos(), Qt::MiddleButton);
-                    }));
+    testing::Values(
+        InputCase{"Key", [](TMainForm& form) { SendKey(form, Qt::Key_Space); }},
+        InputCase{"Escape", [](TMainForm& form) { SendKey(form, Qt::Key_Escape); }},
+        InputCase{"DiagonalMove",
+                  [](TMainForm& form) {
+                    SendMouse(form, QEvent::MouseMove, QCursor::pos() + QPoint(3, 4), Qt::NoButton);
+                  }},
+        InputCase{"LeftButton",
+                  [](TMainForm& form) {
+                    SendMouse(form, QEvent::MouseButtonPress, QCursor::pos(), Qt::LeftButton);
+                  }},
+        InputCase{"RightButton",
+                  [](TMainForm& form) {
+                    SendMouse(form, QEvent::MouseButtonPress, QCursor::pos(), Qt::RightButton);
+                  }},
+        InputCase{"MiddleButton",
+                  [](TMainForm& form) {
+                    SendMouse(form, QEvent::MouseButtonPress, QCursor::pos(), Qt::MiddleButton);
+                  }}),
+    [](const testing::TestParamInfo<InputCase>& info) { return info.param.label; });
 
 TEST_F(MainFormTest, WindowModeIgnoresScreenSaverInput) {
   TMainForm& form = ShowBookForm();

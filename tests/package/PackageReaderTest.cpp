@@ -213,6 +213,11 @@ struct AddressCase {
   std::uint32_t size;
 };
 
+// Test listings show the case's name, not the struct's raw bytes.
+void PrintTo(const AddressCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class BadAddressTest : public PackageReaderTest,
                        public ::testing::WithParamInterface<AddressCase> {};
 

@@ -14,6 +14,11 @@
 namespace fs = std::filesystem;
 using testsupport::SwfWriter;
 
+// Found by argument-dependent lookup, so beside the enumeration's (global) namespace.
+void PrintTo(TSwfBody body, std::ostream* out) {
+  *out << (body == TSwfBody::Keep ? "Keep" : "Skip");
+}
+
 namespace {
 
 // ---------------------------------------------------------------------------------------------

@@ -217,6 +217,11 @@ struct GateCase {
   bool extrasWritten;
 };
 
+void PrintTo(const GateCase& c, std::ostream* os) {
+  *os << "extras=" << c.extras << " navbtnDownload=" << c.navbtnDownload
+      << " bookDownload=" << c.bookDownload << " pageDownload=" << c.pageDownload;
+}
+
 class DownloadGateTest : public SplitTest, public ::testing::WithParamInterface<GateCase> {};
 
 TEST_P(DownloadGateTest, FollowsExtrasAndNavbtnDownload) {

@@ -60,6 +60,11 @@ struct ScaleCase {
   platform::ImageSize large, small;
 };
 
+// Test listings show the page size, not the struct's raw bytes.
+void PrintTo(const ScaleCase& c, std::ostream* os) {
+  *os << c.width << 'x' << c.height;
+}
+
 class ScaledCopyTest : public SplitTest, public ::testing::WithParamInterface<ScaleCase> {};
 
 TEST_P(ScaledCopyTest, FitsTheBoxes) {

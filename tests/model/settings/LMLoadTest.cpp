@@ -42,6 +42,11 @@ struct IntegerCase {
   std::int32_t expected;
 };
 
+// Test listings show the text and the value, not the struct's raw bytes.
+void PrintTo(const IntegerCase& c, std::ostream* os) {
+  *os << '"' << c.text << "\" -> " << c.expected;
+}
+
 class IntegerElement : public testing::TestWithParam<IntegerCase> {};
 
 TEST_P(IntegerElement, ConvertsOrGivesZero) {
@@ -65,6 +70,10 @@ struct CardinalCase {
   std::uint32_t expected;
 };
 
+void PrintTo(const CardinalCase& c, std::ostream* os) {
+  *os << '"' << c.text << "\" -> " << c.expected;
+}
+
 class CardinalElement : public testing::TestWithParam<CardinalCase> {};
 
 TEST_P(CardinalElement, KeepsTheThirtyTwoBitPattern) {
@@ -84,6 +93,10 @@ struct BooleanCase {
   std::string text;
   bool expected;
 };
+
+void PrintTo(const BooleanCase& c, std::ostream* os) {
+  *os << '"' << c.text << "\" -> " << std::boolalpha << c.expected;
+}
 
 class BooleanElement : public testing::TestWithParam<BooleanCase> {};
 
@@ -129,6 +142,10 @@ struct DoubleCase {
   std::string text;
   double expected;
 };
+
+void PrintTo(const DoubleCase& c, std::ostream* os) {
+  *os << '"' << c.text << "\" -> " << c.expected;
+}
 
 class DoubleElement : public testing::TestWithParam<DoubleCase> {};
 
