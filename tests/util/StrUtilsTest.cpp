@@ -14,6 +14,11 @@ struct IntCase {
   std::int32_t value;
 };
 
+// Test listings show the case, not the struct's raw bytes.
+void PrintTo(const IntCase& c, std::ostream* os) {
+  *os << '"' << c.text << '"';
+}
+
 class TryStrToIntTest : public ::testing::TestWithParam<IntCase> {};
 
 TEST_P(TryStrToIntTest, FollowsTheClassLibraryRules) {

@@ -16,6 +16,11 @@ struct FitCase {
   TFitRect expected;
 };
 
+// Test listings show the sizes, not the struct's raw bytes.
+void PrintTo(const FitCase& c, std::ostream* os) {
+  *os << c.sw << 'x' << c.sh << " in " << c.bw << 'x' << c.bh;
+}
+
 class FitInBoxTest : public ::testing::TestWithParam<FitCase> {};
 
 TEST_P(FitInBoxTest, CentresTheLargestFittingRectangle) {

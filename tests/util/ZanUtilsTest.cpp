@@ -108,6 +108,11 @@ struct RoundCase {
   int expected;
 };
 
+// Test listings show the value, not the struct's raw bytes.
+void PrintTo(const RoundCase& c, std::ostream* os) {
+  *os << c.value;
+}
+
 class RoundHalfEvenTest : public ::testing::TestWithParam<RoundCase> {};
 
 TEST_P(RoundHalfEvenTest, HalvesGoToEven) {
