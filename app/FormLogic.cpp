@@ -4,13 +4,9 @@
 #include <cctype>
 #include <string>
 
-namespace {
+#include "util/AsciiCase.h"
 
-std::string Transformed(std::string_view text, int (*convert)(int)) {
-  std::string result(text);
-  for (char& c : result) c = static_cast<char>(convert(static_cast<unsigned char>(c)));
-  return result;
-}
+namespace {
 
 // From the last "." of the file name on, dot included; empty when the name has no dot.
 std::string_view FileExtension(std::string_view path) {
@@ -24,8 +20,8 @@ std::string_view FileExtension(std::string_view path) {
 }  // namespace
 
 RunMode DecideRunMode(std::string_view executable, std::string_view argument1) {
-  if (Transformed(FileExtension(executable), ::tolower) != ".scr") return RunMode::Window;
-  const std::string switchText = Transformed(argument1.substr(0, 2), ::toupper);
+  if (AsciiLowerCase(FileExtension(executable)) != ".scr") return RunMode::Window;
+  const std::string switchText = AsciiUpperCase(argument1.substr(0, 2));
   return switchText == "/S" ? RunMode::ScreenSaver : RunMode::NoWindow;
 }
 

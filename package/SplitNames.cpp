@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <string>
+#include "util/AsciiCase.h"
 
 namespace {
 
@@ -33,10 +34,7 @@ std::string FileExtension(std::string_view name) {
 }
 
 std::string LowerCase(std::string_view text) {
-  std::string lower(text);
-  std::transform(lower.begin(), lower.end(), lower.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
+  return AsciiLowerCase(text);
 }
 
 std::string N4(long long k) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Os.h"
+#include "util/AsciiCase.h"
 #include "util/Error.h"
 
 namespace {
@@ -82,12 +83,6 @@ std::uint64_t StreamSize(std::istream& stream) {
   const auto size = stream.tellg();
   stream.seekg(0, std::ios::beg);
   return size < 0 ? 0 : static_cast<std::uint64_t>(size);
-}
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
 }
 
 }  // namespace
@@ -193,7 +188,7 @@ void SwfStageSize(const fs::path& path, int& width, int& height) {
     platform::ShowMessageBox(path.string() + " do not exist.");
     return;
   }
-  if (Lower(path.extension().string()) != ".swf") {
+  if (AsciiLowerCase(path.extension().string()) != ".swf") {
     platform::ShowMessageBox(path.string() + " is not a SWF File.");
     return;
   }

@@ -5,20 +5,13 @@
 #include <fstream>
 #include <string>
 
+#include "util/AsciiCase.h"
 #include "util/Error.h"
 #include "util/ZanUtils.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string LowerExtension(const fs::path& file) {
-  std::string extension = file.extension().string();
-  std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) {
-    return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  });
-  return extension;
-}
 
 bool OneOf(const std::string& value, std::initializer_list<const char*> list) {
   return std::any_of(list.begin(), list.end(), [&](const char* item) { return value == item; });
@@ -39,7 +32,7 @@ bool HasPictureSignature(const fs::path& file) {
 }  // namespace
 
 bool IsPictureFile(const fs::path& file, bool byExtension) {
-  const std::string extension = LowerExtension(file);
+  const std::string extension = AsciiLowerCase(file.extension().string());
   if (extension.empty() || OneOf(extension, {".flv", ".swf", ".pdf", ".mp4", ".mp3", ".f4v"}))
     return false;
   if (byExtension) return OneOf(extension, {".jpeg", ".jpg", ".png", ".bmp", ".gif"});

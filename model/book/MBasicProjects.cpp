@@ -8,20 +8,11 @@
 #include <optional>
 
 #include "log/ZanLog.h"
+#include "util/AsciiCase.h"
 #include "util/Error.h"
 #include "util/StrUtils_zan.h"
 
 namespace {
-
-// ASCII letters only: std::tolower follows the user's locale, and a Turkish one leaves "I" as it
-// is (names written in capitals would not match, and a TMImg would be written as "Img").
-std::string Lower(std::string_view text) {
-  std::string result(text);
-  std::transform(result.begin(), result.end(), result.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return result;
-}
 
 std::string_view TrimBlanks(std::string_view text) {
   const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -87,7 +78,7 @@ double ParseDouble(std::string_view text) {
 }
 
 bool ParseBoolean(std::string_view text) {
-  const std::string lower = Lower(text);
+  const std::string lower = AsciiLowerCase(text);
   if (lower == "true") return true;
   if (lower == "false") return false;
   throw Error(Quoted(text) + " is not a valid boolean value");
@@ -177,7 +168,7 @@ const TClassInfo& DescribeBasicObject() {
 // Property tables
 
 std::string DefaultElementName(std::string_view className) {
-  return Lower(className.size() > 2 ? className.substr(2) : std::string_view());
+  return AsciiLowerCase(className.size() > 2 ? className.substr(2) : std::string_view());
 }
 
 const TSaveSkipList& StandardSaveSkips() {
@@ -200,7 +191,7 @@ TClassInfo::TClassInfo(std::string className, const TClassInfo* parent, TFactory
       FSaveSkips(saveSkips) {
   if (FParent) FAll = FParent->FAll;
   for (const TPropInfo& prop : FOwn) FAll.push_back(&prop);
-  for (const TPropInfo* prop : FAll) FByLowerName.try_emplace(Lower(prop->name), prop);
+  for (const TPropInfo* prop : FAll) FByLowerName.try_emplace(AsciiLowerCase(prop->name), prop);
   for (const TDefaultOverride& override : FOverrides)
     if (!Find(override.name)) throw Error("Unknown property " + override.name);
 }
@@ -212,7 +203,7 @@ bool TClassInfo::InheritsFrom(const TClassInfo& other) const {
 }
 
 const TPropInfo* TClassInfo::Find(std::string_view name) const {
-  const auto found = FByLowerName.find(Lower(name));
+  const auto found = FByLowerName.find(AsciiLowerCase(name));
   return found == FByLowerName.end() ? nullptr : found->second;
 }
 
@@ -310,7 +301,7 @@ void TMBasicObject::SaveToXML(platform::XmlNode node) const {
     } else {
       try {
         std::string text = FormatValue(prop->get(*this));
-        if (text == "True" || text == "False") text = Lower(text);
+        if (text == "True" || text == "False") text = AsciiLowerCase(text);
         if (skipped(prop->name, text)) continue;
         node.SetAttribute(prop->name, text);
       } catch (const std::exception&) {

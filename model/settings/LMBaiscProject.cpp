@@ -4,22 +4,11 @@
 #include <cstddef>
 
 #include "platform/Xml.h"
+#include "util/AsciiCase.h"
 #include "util/Error.h"
 #include "util/StrUtils_zan.h"
 
 namespace {
-
-// Property lookup ignores the letter case of ASCII letters only.
-char AsciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameAsciiText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  return true;
-}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -85,8 +74,8 @@ std::uint32_t ToCardinal(std::string_view text) {
 }
 
 bool ToBoolean(std::string_view text) {
-  if (SameAsciiText(text, "True")) return true;
-  if (SameAsciiText(text, "False")) return false;
+  if (SameTextAscii(text, "True")) return true;
+  if (SameTextAscii(text, "False")) return false;
   throw Error("Invalid property element: " + std::string(text));
 }
 
@@ -148,7 +137,7 @@ TLMClassInfo::TLMClassInfo(std::string_view name, const TLMClassInfo* parent, Fa
 
 const TLMPropertyInfo* TLMClassInfo::Find(std::string_view name) const {
   for (const TLMPropertyInfo* property : properties_)
-    if (SameAsciiText(property->name, name)) return property;
+    if (SameTextAscii(property->name, name)) return property;
   return nullptr;
 }
 

@@ -22,6 +22,7 @@
 #include <sstream>
 
 #include "platform/Os.h"
+#include "util/AsciiCase.h"
 
 namespace fs = std::filesystem;
 
@@ -75,15 +76,6 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 std::string_view Unquote(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front())
@@ -113,13 +105,13 @@ std::string ReadIniValue(const fs::path& file, std::string_view section, std::st
       const std::size_t close = line.find(']');
       if (close == std::string_view::npos) continue;
       if (inSection) break;  // only the first matching section is searched
-      inSection = EqualsIgnoringCase(Trim(line.substr(1, close - 1)), wantedSection);
+      inSection = SameTextAscii(Trim(line.substr(1, close - 1)), wantedSection);
       continue;
     }
     if (!inSection) continue;
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    if (EqualsIgnoringCase(Trim(line.substr(0, equals)), wantedKey))
+    if (SameTextAscii(Trim(line.substr(0, equals)), wantedKey))
       return std::string(Unquote(Trim(line.substr(equals + 1))));
   }
   return std::string(fallback);

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <utility>
 #include <vector>
+#include "util/AsciiCase.h"
 
 namespace platform {
 namespace {
@@ -40,11 +41,6 @@ std::optional<std::vector<std::string>> SplitSegments(std::string_view relativeP
   return segments;
 }
 
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(
-      a, b, [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
-}
-
 // The entries of `folder` that `segment` may name: the exact one first when it exists, then
 // those matching it in another letter case, by name.
 std::vector<fs::path> CandidateEntries(const fs::path& folder, const std::string& segment) {
@@ -56,8 +52,7 @@ std::vector<fs::path> CandidateEntries(const fs::path& folder, const std::string
   std::vector<fs::path> others;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
     const fs::path& entry = it->path();
-    if (entry.filename() != segment &&
-        EqualsIgnoringAsciiCase(entry.filename().native(), segment)) {
+    if (entry.filename() != segment && SameTextAscii(entry.filename().native(), segment)) {
       others.push_back(entry);
     }
   }
@@ -133,7 +128,7 @@ std::string_view MimeTypeForFile(const fs::path& file) {
   }};
   const std::string extension = file.extension().string();
   for (const auto& [known, type] : kTypes) {
-    if (EqualsIgnoringAsciiCase(extension, known)) return type;
+    if (SameTextAscii(extension, known)) return type;
   }
   return "application/octet-stream";
 }

@@ -24,6 +24,7 @@
 
 #include "platform/Image.h"
 #include "platform/vips/BmpCodec.h"
+#include "util/AsciiCase.h"
 #include "util/Error.h"
 
 namespace platform {
@@ -48,12 +49,6 @@ void InitVips() {
     if (ready) vips_cache_set_max(0);
   });
   if (!ready) throw Error("The image library could not start: " + std::string(vips_error_buffer()));
-}
-
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
 }
 
 std::string ReadStart(const fs::path& file, size_t count) {
@@ -218,7 +213,7 @@ class VipsCanvas final : public Canvas {
 
   void SaveToFile(const fs::path& file) const override {
     InitVips();
-    const std::string extension = Lower(file.extension().string());
+    const std::string extension = AsciiLowerCase(file.extension().string());
     try {
       if (extension == ".png")
         image_.pngsave(file.c_str());

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+
+#include <clocale>
 #include <vips/vips8>
 
 #include <array>
@@ -425,6 +427,24 @@ INSTANTIATE_TEST_SUITE_P(Extensions, SaveFormatTest,
                            std::string name = info.param.extension.substr(1);
                            return name == "PNG" ? std::string("upperPNG") : name;
                          });
+
+// Under a Turkish user locale the C library leaves "I" upper case; ".GIF" and ".TIF" must still
+// choose their encoders.
+TEST_F(ImageTest, UpperCaseExtensionsChooseTheirEncoderWhateverTheUserLocale) {
+  if (std::setlocale(LC_ALL, "tr_TR.UTF-8") == nullptr) GTEST_SKIP() << "no tr_TR locale";
+  auto canvas = platform::CreateCanvas(4, 4);
+  bool saved = true;
+  for (const char* name : {"out.GIF", "out.TIF"}) {
+    try {
+      canvas->SaveToFile(File(name));
+    } catch (const Error&) {
+      saved = false;
+    }
+  }
+  std::setlocale(LC_ALL, "C");
+  EXPECT_TRUE(saved);
+  EXPECT_EQ(ReadStart(File("out.GIF"), 4), "GIF8");
+}
 
 TEST_F(ImageTest, AnUnknownExtensionIsRefused) {
   auto canvas = platform::CreateCanvas(4, 4);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <fstream>
 
 #include "util/Error.h"
@@ -51,6 +52,16 @@ TEST(IsPictureFileTest, ByExtension) {
     EXPECT_TRUE(ByExtension(name)) << name;
   for (const char* name : {"a.swf", "a.tif", "a.pcx", "a", "a.mp3", "a.PDF", "a.txt"})
     EXPECT_FALSE(ByExtension(name)) << name;
+}
+
+// A Turkish locale lower-cases "I" to a dotless i, if at all: extensions must still match.
+TEST(IsPictureFileTest, ByExtensionWhateverTheUserLocale) {
+  if (std::setlocale(LC_ALL, "tr_TR.UTF-8") == nullptr) GTEST_SKIP() << "no tr_TR locale";
+  const bool gif = ByExtension("PAGE.GIF");
+  const bool pdf = ByExtension("PAGE.PDF");
+  std::setlocale(LC_ALL, "C");
+  EXPECT_TRUE(gif);
+  EXPECT_FALSE(pdf);
 }
 
 class SignatureTest : public ::testing::Test {
