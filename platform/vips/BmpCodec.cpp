@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "util/Error.h"
+#include "util/LittleEndian.h"
 
 namespace platform::bmp {
 namespace {
@@ -28,16 +29,6 @@ std::uint16_t Get16(std::string_view bytes, size_t at) {
   if (at + 2 > bytes.size()) return 0;
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + at);
   return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-void Put16(std::string& out, std::uint32_t value) {
-  out += static_cast<char>(value & 0xFF);
-  out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-void Put32(std::string& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
 }
 
 // One channel described by a bit mask, scaled to 0..255.

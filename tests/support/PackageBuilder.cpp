@@ -3,10 +3,11 @@
 #include <fstream>
 
 #include "util/Error.h"
+#include "util/LittleEndian.h"
 
 std::string EncodeUInt32(std::uint32_t value) {
-  std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  std::string bytes;
+  Put32(bytes, value);
   return bytes;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <fstream>
 #include <stdexcept>
+#include "util/LittleEndian.h"
 
 namespace testsupport {
 namespace {
@@ -42,16 +43,6 @@ int SignedBitsFor(std::int32_t value) {
          (value < -(std::int64_t{1} << (bits - 1)) || value >= (std::int64_t{1} << (bits - 1))))
     ++bits;
   return bits;
-}
-
-void Put16(std::string& out, std::uint32_t value) {
-  out += static_cast<char>(value & 0xFF);
-  out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-void Put32(std::string& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
 }
 
 void WriteFile(const std::filesystem::path& file, const std::string& bytes) {

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <stdexcept>
+#include "util/LittleEndian.h"
 
 namespace testsupport {
 namespace {
@@ -14,16 +15,6 @@ constexpr std::uint16_t kDosTime = 0x6000;  // 12:00:00
 constexpr std::uint16_t kDosDate = 0x5A21;  // 2025-01-01
 constexpr std::uint32_t kUnixSymlinkMode = 0120777;
 constexpr std::uint32_t kDosFolderAttribute = 0x10;
-
-void Put16(std::string& out, std::uint32_t value) {
-  out += static_cast<char>(value & 0xFF);
-  out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-void Put32(std::string& out, std::uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
-}
 
 std::uint32_t Crc(const std::string& data) {
   return static_cast<std::uint32_t>(
