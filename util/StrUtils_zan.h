@@ -15,6 +15,14 @@
 // `value` is left untouched on failure.
 bool TryStrToInt(std::string_view text, std::int32_t& value);
 
+// The text without blanks, tabs and line breaks at either end.
+inline std::string_view TrimBlanks(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 // The number read by the same rules up to the first invalid character (0 when nothing was
 // read); a value that would leave the 32-bit range stops the reading.
 std::int32_t StrToIntPrefix(std::string_view text);

@@ -14,7 +14,7 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-std::string_view TrimBlanks(std::string_view text) {
+std::string_view TrimSpacesAndTabs(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
   return text;
@@ -81,7 +81,7 @@ bool ToBoolean(std::string_view text) {
 
 double ToDouble(std::string_view text, std::string_view decimalSeparator) {
   std::string cNumber;
-  if (!ToCNumber(TrimBlanks(text), decimalSeparator, cNumber)) return 0;
+  if (!ToCNumber(TrimSpacesAndTabs(text), decimalSeparator, cNumber)) return 0;
   // from_chars does not take a leading "+".
   std::string_view digits = cNumber;
   if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);

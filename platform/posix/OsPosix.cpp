@@ -23,6 +23,7 @@
 
 #include "platform/Os.h"
 #include "util/AsciiCase.h"
+#include "util/StrUtils_zan.h"
 
 namespace fs = std::filesystem;
 
@@ -69,13 +70,6 @@ void SetReadOnly(const fs::path& file, bool readOnly) {
 
 namespace {
 
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
 std::string_view Unquote(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
       value.back() == value.front())
@@ -94,25 +88,25 @@ std::string ReadIniValue(const fs::path& file, std::string_view section, std::st
   std::string_view text = content.view();
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
 
-  const std::string_view wantedSection = Trim(section);
-  const std::string_view wantedKey = Trim(key);
+  const std::string_view wantedSection = TrimBlanks(section);
+  const std::string_view wantedKey = TrimBlanks(key);
   bool inSection = false;
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
-    const std::string_view line = Trim(text.substr(0, end));
+    const std::string_view line = TrimBlanks(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     if (!line.empty() && line.front() == '[') {
       const std::size_t close = line.find(']');
       if (close == std::string_view::npos) continue;
       if (inSection) break;  // only the first matching section is searched
-      inSection = SameTextAscii(Trim(line.substr(1, close - 1)), wantedSection);
+      inSection = SameTextAscii(TrimBlanks(line.substr(1, close - 1)), wantedSection);
       continue;
     }
     if (!inSection) continue;
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    if (SameTextAscii(Trim(line.substr(0, equals)), wantedKey))
-      return std::string(Unquote(Trim(line.substr(equals + 1))));
+    if (SameTextAscii(TrimBlanks(line.substr(0, equals)), wantedKey))
+      return std::string(Unquote(TrimBlanks(line.substr(equals + 1))));
   }
   return std::string(fallback);
 }
