@@ -46,15 +46,22 @@ std::uint32_t TPackageReader::ReadUInt32At(std::uint64_t offset) {
 }
 
 DocumentRanges TPackageReader::LocateDocuments() {
+  const BlobRange project = LocateProjectDocument();
+  return {project, LocateBookDocument(project.start)};
+}
+
+BlobRange TPackageReader::LocateProjectDocument() {
   if (size_ < 4) FailRead();
   const std::uint64_t projectLength = ReadUInt32At(size_ - 4);
   if (projectLength > size_ - 4) FailRead();
-  const std::uint64_t projectStart = size_ - 4 - projectLength;
+  return {size_ - 4 - projectLength, projectLength};
+}
 
-  if (projectStart < 4) FailRead();
+BlobRange TPackageReader::LocateBookDocument(std::uint64_t projectStart) {
+  if (projectStart < 4 || projectStart > size_) FailRead();
   const std::uint64_t bookLength = ReadUInt32At(projectStart - 4);
   if (bookLength > projectStart - 4) FailRead();
-  return {{projectStart, projectLength}, {projectStart - 4 - bookLength, bookLength}};
+  return {projectStart - 4 - bookLength, bookLength};
 }
 
 BlobRange TPackageReader::BySuffix(std::uint32_t pos) {

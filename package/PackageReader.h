@@ -59,6 +59,10 @@ class TPackageReader {
 
   // The two documents at the end of the file (located from its 64-bit length).
   DocumentRanges LocateDocuments();
+  // The project settings document: the last blob of the file, its length in the last 4 bytes.
+  BlobRange LocateProjectDocument();
+  // The book document: the blob that ends 4 bytes before the project document starts.
+  BlobRange LocateBookDocument(std::uint64_t projectStart);
 
   // The blob whose length field lies at pos - 4 (the length is read from the file).
   BlobRange BySuffix(std::uint32_t pos);

@@ -72,19 +72,19 @@ void TProjectOpener::Open(const fs::path& path) {
 // The project settings document: the last blob of the file. An empty document is reported as
 // a failure (nothing to load); read and parse errors are raised.
 bool TProjectOpener::SplitProj() {
-  const DocumentRanges documents = FStream->LocateDocuments();
-  FCursor = documents.project.start;
-  if (documents.project.length == 0) return false;
-  FProject->LoadFromStream(FStream->ReadBytes(documents.project));
+  const BlobRange project = FStream->LocateProjectDocument();
+  FCursor = project.start;
+  if (project.length == 0) return false;
+  FProject->LoadFromStream(FStream->ReadBytes(project));
   Send(WM_BOOK_TITLE, 0, 0, FProject->exetitle);
   return true;
 }
 
 // The book document: the blob that ends 4 bytes before the project settings document.
 bool TProjectOpener::SplitMagProj() {
-  const DocumentRanges documents = FStream->LocateDocuments();
-  if (documents.book.length == 0) return false;
-  FBook->LoadFromStream(FStream->ReadBytes(documents.book));
+  const BlobRange book = FStream->LocateBookDocument(FCursor);
+  if (book.length == 0) return false;
+  FBook->LoadFromStream(FStream->ReadBytes(book));
   return true;
 }
 

@@ -468,6 +468,16 @@ TEST_F(SplitTest, EmptyDocumentsAreReportedAndEndTheOpening) {
   }
 }
 
+// The title is sent as soon as the settings are read, before the book document is looked for.
+TEST_F(SplitTest, BadBookLengthFailsTheOpeningAfterTheTitle) {
+  const std::string project = "<project><exetitle>Only Settings</exetitle></project>";
+  std::ofstream(package_, std::ios::binary)
+      << "STUB" << EncodeUInt32(1000000) << project << EncodeUInt32(project.size());
+  const SplitRun run = RunPackage();
+  EXPECT_EQ(run.messages, std::vector<std::string>{"WM_BOOK_TITLE Only Settings"});
+  EXPECT_EQ(run.error, std::optional<std::string>(kStreamReadError));
+}
+
 TEST_F(SplitTest, FileWithoutPackageFailsToOpen) {
   std::ofstream(package_, std::ios::binary) << "just an executable image, nothing appended";
   TProjectOpener opener(&recorder_);
