@@ -61,12 +61,9 @@ void TProjectOpener::Open(const fs::path& path) {
   FStream = std::make_unique<TPackageReader>(path);
   FBook = std::make_unique<TMBook>();
   FProject = std::make_unique<TLMProject>();
-  const bool projectRead = SplitProj();
-  if (!projectRead) LogMessage("Failed to SplitProj");
-  const bool bookRead = SplitMagProj();
-  if (!bookRead) LogMessage("Failed to SplitMagProj");
-  // Splitting a package without its documents would only write defaults; the opening ends here.
-  if (!projectRead || !bookRead) throw Error("The package holds an empty document");
+  // An empty document is reported and leaves its defaults; the split then decides what follows.
+  if (!SplitProj()) LogMessage("Failed to SplitProj");
+  if (!SplitMagProj()) LogMessage("Failed to SplitMagProj");
 }
 
 // The project settings document: the last blob of the file. An empty document is reported as

@@ -452,7 +452,7 @@ INSTANTIATE_TEST_SUITE_P(
                     }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SplitTest, EmptyDocumentsAreReportedAndEndTheOpening) {
+TEST_F(SplitTest, EmptyDocumentsAreReportedAndKeepTheirDefaults) {
   for (const auto& [project, book, lines] :
        {std::tuple{"", "<book/>", std::vector<std::string>{"Failed to SplitProj"}},
         std::tuple{"<project/>", "", std::vector<std::string>{"Failed to SplitMagProj"}},
@@ -463,8 +463,10 @@ TEST_F(SplitTest, EmptyDocumentsAreReportedAndEndTheOpening) {
     package.Finish(project, book);
     package.WriteTo(package_);
     TProjectOpener opener(nullptr);
-    EXPECT_THROW(opener.Open(package_), Error);
+    EXPECT_NO_THROW(opener.Open(package_));
     EXPECT_EQ(LogLines(), lines);
+    EXPECT_EQ(opener.Project().exetitle, "Flash Player");
+    EXPECT_EQ(opener.Book().Chapters->Count(), 0);
   }
 }
 
