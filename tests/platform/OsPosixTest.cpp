@@ -61,7 +61,7 @@ TEST(ReadOnlyTest, FlagRoundTrips) {
 
 struct IniCase {
   const char* name;
-  const char* content;
+  std::string content;
   const char* section;
   const char* key;
   const char* expected;
@@ -97,7 +97,14 @@ INSTANTIATE_TEST_SUITE_P(
         IniCase{"QuotesRemoved", "[info]\nfile=\"a.png\"\n", "info", "file", "a.png"},
         IniCase{"FirstKeyWins", "[info]\nfile=1\nfile=2\n", "info", "file", "1"},
         IniCase{"ValueWithEquals", "[info]\nfile=a=b\n", "info", "file", "a=b"},
-        IniCase{"NoNewlineAtEnd", "[info]\nfile=a.png", "info", "file", "a.png"}),
+        IniCase{"NoNewlineAtEnd", "[info]\nfile=a.png", "info", "file", "a.png"},
+        // UTF-16LE with a byte-order mark, as Windows editors save it; "é" and "𝄞" come back
+        // as UTF-8.
+        IniCase{"Utf16WithByteOrderMark",
+                std::string("\xFF\xFE[\0i\0n\0f\0o\0]\0\r\0\n\0f\0i\0l\0e\0=\0\xE9\0"
+                            "\x34\xD8\x1E\xDD.\0p\0n\0g\0\r\0\n\0",
+                            46),
+                "info", "file", "\xC3\xA9\xF0\x9D\x84\x9E.png"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReadIniValueTest, MissingFileGivesFallback) {
