@@ -1,0 +1,107 @@
+// Fuzz harness of the INI reader (platform::ReadIniValue, the profile reading of a button
+// group's info.ini). The input is the file; the harness asks for a few keys the packages use
+// and for names that are blank, mixed case or not ASCII. A value is one line: it never holds
+// a line break. Seeds are 8-bit, UTF-8 and UTF-16 files with the edge cases of the rules.
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "fuzz/FuzzHarness.h"
+#include "platform/Os.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The reader works on files: each input is written to one file of this process, removed at exit.
+class InputFile {
+ public:
+  InputFile() {
+    std::random_device random;
+    path_ = fs::temp_directory_path() /
+            ("bookstub-fuzz-ini-" + std::to_string(random()) + std::to_string(random()));
+  }
+  ~InputFile() {
+    std::error_code ec;
+    fs::remove(path_, ec);
+  }
+  const fs::path& Write(std::string_view bytes) {
+    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path_;
+  }
+
+ private:
+  fs::path path_;
+};
+
+const std::vector<std::pair<std::string_view, std::string_view>> kQueries = {
+    {"info", "next"},
+    {"INFO", "Search"},
+    {" info ", " file "},
+    {"", ""},
+    {"info", ""},
+    {"B\xC3\xBC"
+     "cher",
+     "\xC3\xA9t\xC3\xA9"},
+    {"[info]", "a=b"},
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static InputFile file;
+  const fs::path& path = file.Write(std::string_view(reinterpret_cast<const char*>(data), size));
+  for (const auto& [section, key] : kQueries) {
+    const std::string value = platform::ReadIniValue(path, section, key, "fallback");
+    if (value.find('\n') != std::string::npos) {
+      std::fprintf(stderr, "value of [%.*s] %.*s spans lines\n", static_cast<int>(section.size()),
+                   section.data(), static_cast<int>(key.size()), key.data());
+      std::abort();
+    }
+  }
+  return 0;
+}
+
+namespace {
+
+// ASCII text as UTF-16 little endian, with a byte-order mark.
+std::string Utf16(std::string_view ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (const char c : ascii) {
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes;
+}
+
+}  // namespace
+
+std::vector<std::string> FuzzSeeds() {
+  const std::string plain =
+      "[info]\nfirstpage=first.png\nnext = \"next.png\"\r\nsearch=  s.png  \n"
+      "file=a=b\n[other]\nnext=other.png\n";
+  return {
+      plain,
+      "\xEF\xBB\xBF" + plain,
+      Utf16(plain),
+      Utf16("[info]\r\nnext=n") + std::string("\x3D\xD8\x00\xDE", 4) +  // a surrogate pair
+          std::string("\x00\xD8", 2) + Utf16("x").substr(2),            // and an unpaired one
+      "[INFO]\nSEARCH=upper.png\n[ B\xC3\xBC"
+      "cher ]\n\xC3\xA9t\xC3\xA9=summer\n",
+      "[info\nnext=unclosed\n[]\n=empty key\n[info]\n=\nnext=\"\n",
+      "[info]\nnext=\"a\"b\"\n[info]\nnext=second\n",
+      "\t[info]\t\n\tnext\t=\ttabbed\t",
+      std::string("[info]\0\nnext=\0zero\n", 19),
+      "\xFF\xFE",
+      "\xFF\xFE[",
+      "",
+  };
+}
