@@ -1,16 +1,64 @@
 #pragma once
 // Operating-system services the core uses. Implemented per platform (platform/posix/ here).
 
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
 // The system's temporary folder.
 std::filesystem::path TempPath();
+
+// From now on every file and folder the process creates is open to its own user only. Affects
+// the whole process: call before any other thread starts.
+void KeepNewFilesPrivate();
+
+// Creates `folder`, open to its owner only; raises Error when it exists already (whatever it
+// is: a folder planted by someone else, a link) or cannot be made. Its parent must exist.
+void CreatePrivateFolder(const std::filesystem::path& folder);
+
+// Tells folders apart while a tree is walked, so a walk going back up can check it arrives
+// where it came from.
+struct FolderIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t node = 0;
+  bool operator==(const FolderIdentity&) const = default;
+};
+
+enum class EntryKind { Missing, Folder, Link, Other };
+
+struct FolderEntry {
+  std::string name;
+  bool folder = false;  // a real folder, never a link to one
+};
+
+// A folder held open. Its entries are reached through the handle, never through a path, so a
+// tree deeper than the system's path limit can be walked and a link met on the way is never
+// followed.
+class OpenFolder {
+ public:
+  virtual ~OpenFolder() = default;
+  virtual FolderIdentity Identity() const = 0;
+  // Every entry but "." and ".."; empty when the folder cannot be read.
+  virtual std::vector<FolderEntry> Entries() = 0;
+  virtual EntryKind KindOf(const std::string& name) = 0;
+  // The real folder `name`, its owner given full access to it first (as emptying it needs);
+  // null when `name` is a link, not a folder, or cannot be opened.
+  virtual std::unique_ptr<OpenFolder> OpenSubfolder(const std::string& name) = 0;
+  // The folder this one lies in; null when it cannot be opened.
+  virtual std::unique_ptr<OpenFolder> OpenContaining() = 0;
+  // Removes the entry `name`: a file or a link (never its target), or, when `folder` is set, an
+  // empty folder. False when the entry stays.
+  virtual bool Remove(const std::string& name, bool folder) = 0;
+};
+
+// The folder at `path` (links along the path followed); null when it cannot be opened.
+std::unique_ptr<OpenFolder> OpenFolderAt(const std::filesystem::path& path);
 
 // A new GUID in registry text form: 38 characters, braces, upper-case 8-4-4-4-12 hex groups.
 std::string NewGuid();
@@ -26,7 +74,9 @@ std::string ReadIniValue(const std::filesystem::path& file, std::string_view sec
                          std::string_view key, std::string_view fallback);
 
 // A named lock held by at most one process at a time; the kernel releases it when the
-// holding process dies.
+// holding process dies. The lock lives where only the current user can reach it, so no other
+// user can hold it or plant a link in its place; where no such place can be had the lock is
+// not taken (AlreadyExists is false) and a line on stderr says why.
 class NamedLock {
  public:
   virtual ~NamedLock() = default;

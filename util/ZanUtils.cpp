@@ -2,7 +2,10 @@
 
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "platform/Os.h"
 
@@ -10,53 +13,79 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A folder without write or search permission for its owner blocks the removal of its entries.
-void MakeFolderWritable(const fs::path& folder) {
-  std::error_code ec;
-  fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ec);
-}
+struct FolderOnTheWay {
+  std::string name;  // in the folder below it on the way
+  platform::FolderIdentity identity;
+  std::vector<platform::FolderEntry> entriesLeft;
+};
 
-// Removes one entry that is not a real folder. Only regular files get their permissions touched:
-// changing permissions through a symbolic link would change the link's target.
-bool RemoveNonFolder(const fs::path& entry, fs::file_type type) {
-  std::error_code ec;
-  if (type == fs::file_type::regular)
-    fs::permissions(entry, fs::perms::owner_write, fs::perm_options::add, ec);
-  return fs::remove(entry, ec) && !ec;
-}
-
-// Deletes the entries of `folder` and then the folder; returns false when the enumeration was
-// stopped by an entry that could not be deleted.
-bool DeleteEntries(const fs::path& folder) {
-  MakeFolderWritable(folder);
+// Empties the real folder `name` of `parent` and removes it, depth first, holding one folder
+// open at a time: the way down is remembered by name and identity, and the way up goes through
+// each folder's parent, checked against the identity. An entry that cannot be removed is
+// passed over and the walk goes on. False when anything stayed.
+bool RemoveTreeIn(platform::OpenFolder& parent, const std::string& name) {
+  std::unique_ptr<platform::OpenFolder> current = parent.OpenSubfolder(name);
+  if (!current) return parent.Remove(name, true);  // may still be an empty, unreadable folder
   bool complete = true;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-    const fs::file_type type = entry.symlink_status().type();
-    const bool removed = type == fs::file_type::directory ? DeleteEntries(entry.path())
-                                                          : RemoveNonFolder(entry.path(), type);
-    if (!removed) {
-      complete = false;
-      break;
+  std::vector<FolderOnTheWay> way;
+  way.push_back({name, current->Identity(), current->Entries()});
+  for (;;) {
+    FolderOnTheWay& here = way.back();
+    if (!here.entriesLeft.empty()) {
+      const platform::FolderEntry entry = std::move(here.entriesLeft.back());
+      here.entriesLeft.pop_back();
+      if (entry.folder) {
+        if (auto child = current->OpenSubfolder(entry.name)) {
+          way.push_back({entry.name, child->Identity(), child->Entries()});
+          current = std::move(child);
+          continue;
+        }
+      }
+      complete = current->Remove(entry.name, entry.folder) && complete;
+      continue;
     }
+    const std::string emptied = std::move(here.name);
+    way.pop_back();
+    if (way.empty()) break;
+    current = current->OpenContaining();
+    // A folder moved away during the walk: going on would remove entries somewhere else.
+    if (!current || current->Identity() != way.back().identity) return false;
+    complete = current->Remove(emptied, true) && complete;
   }
-  std::error_code ec;
-  fs::remove(folder, ec);  // a failure here is ignored
-  return complete;
+  current.reset();
+  return parent.Remove(name, true) && complete;
+}
+
+// `folder` without trailing separators: "link/" names the folder a link points to, the walk
+// must see the link itself.
+fs::path WithoutTrailingSeparators(fs::path folder) {
+  while (!folder.has_filename() && folder.has_relative_path()) folder = folder.parent_path();
+  return folder;
 }
 
 }  // namespace
 
 bool DeleteFolderTree(const fs::path& folder) {
   try {
-    const fs::file_type type = fs::symlink_status(folder).type();
-    if (type == fs::file_type::not_found) return true;
-    if (type == fs::file_type::symlink) {
-      fs::remove(folder);  // the link itself, never its target
-      return true;
+    const fs::path path = WithoutTrailingSeparators(folder);
+    const std::string name = path.filename().string();
+    if (name.empty() || name == "." || name == "..") return false;
+    const std::unique_ptr<platform::OpenFolder> parent =
+        platform::OpenFolderAt(path.has_parent_path() ? path.parent_path() : fs::path("."));
+    if (!parent) {
+      std::error_code ec;
+      return fs::symlink_status(path, ec).type() == fs::file_type::not_found;
     }
-    if (type != fs::file_type::directory) return true;
-    DeleteEntries(folder);
-    return true;
+    switch (parent->KindOf(name)) {
+      case platform::EntryKind::Missing:
+      case platform::EntryKind::Other:
+        return true;
+      case platform::EntryKind::Link:
+        return parent->Remove(name, false);  // the link itself, never its target
+      case platform::EntryKind::Folder:
+        return RemoveTreeIn(*parent, name);
+    }
+    return false;
   } catch (...) {
     return false;
   }

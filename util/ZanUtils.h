@@ -7,11 +7,12 @@
 #include <string>
 #include <string_view>
 
-// Deletes `folder` with everything in it. Symbolic links are never followed: a link is removed
-// as a link and its target survives. Read-only files (and folders that would block the removal
-// of their entries) are made writable first. A missing folder counts as success. The walk stops
-// at the first entry it cannot delete and leaves the rest; that still returns true. Returns false
-// only when an unexpected failure interrupted the walk. Never throws.
+// Deletes `folder` with everything in it, however deep. Symbolic links are never followed: a link
+// is removed as a link and its target survives, also when `folder` itself is a link (with or
+// without a trailing separator). Folders that would block the removal of their entries are
+// opened up to their owner first. An entry that cannot be deleted is left and the walk goes on
+// with the rest. True when no folder remains at `folder` (a missing folder, or a file, counts
+// as success); false when anything stayed. Never throws.
 bool DeleteFolderTree(const std::filesystem::path& folder);
 
 // The system's temporary folder, ending in a separator.

@@ -1,8 +1,17 @@
 #include "util/ZanUtils.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -65,15 +74,110 @@ TEST(DeleteFolderTreeTest, SymbolicLinksAreRemovedNotFollowed) {
   EXPECT_EQ(fs::status(outside / "keep.txt").permissions(), fs::perms::owner_read);
 }
 
-TEST(DeleteFolderTreeTest, LinkGivenAsTheFolderIsRemovedAsALink) {
+// "link/" names the folder the link points to; the link alone goes, however it is written.
+class LinkGivenAsTheFolder : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(LinkGivenAsTheFolder, IsRemovedAsALink) {
   ScratchFolder scratch;
   const fs::path outside = scratch.path() / "outside";
   WriteFile(outside / "keep.txt", "x");
   const fs::path link = scratch.path() / "link";
   fs::create_directory_symlink(outside, link);
-  EXPECT_TRUE(DeleteFolderTree(link));
+  EXPECT_TRUE(DeleteFolderTree(link.string() + GetParam()));
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
   EXPECT_TRUE(fs::exists(outside / "keep.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Spellings, LinkGivenAsTheFolder, ::testing::Values("", "/", "//"));
+
+// Made level by level relative to the folder above, as no path can name the deepest levels.
+void MakeDeepTree(const fs::path& top, int levels, const std::string& name) {
+  fs::create_directories(top);
+  int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(fd, 0);
+  for (int level = 0; level < levels; ++level) {
+    const int file = ::openat(fd, "f", O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    ASSERT_EQ(::mkdirat(fd, name.c_str(), 0700), 0) << level;
+    const int child = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(fd);
+    ASSERT_GE(child, 0);
+    fd = child;
+  }
+  ::close(fd);
+}
+
+TEST(DeleteFolderTreeTest, TreeDeeperThanThePathLimitIsDeleted) {
+  ScratchFolder scratch;
+  const fs::path tree = scratch.path() / "run";
+  MakeDeepTree(tree, 40, std::string(200, 'd'));  // 8,040 characters below `tree`
+  EXPECT_TRUE(DeleteFolderTree(tree));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(tree)));
+}
+
+constexpr uid_t kNobody = 65534;
+
+// Permissions do not hold for root: the tree goes to an ordinary user, who runs the test.
+void HandToOrdinaryUser(const fs::path& tree) {
+  if (::geteuid() != 0) return;
+  for (const auto& entry : fs::recursive_directory_iterator(tree))
+    ASSERT_EQ(::lchown(entry.path().c_str(), kNobody, kNobody), 0);
+  ASSERT_EQ(::chown(tree.c_str(), kNobody, kNobody), 0);
+}
+
+// Runs `body` in a child process, as the ordinary user when the test runs as root. The child's
+// exit code, or -1 when it died.
+int RunAsOrdinaryUser(const std::function<int()>& body) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) ::_exit(100);
+    ::_exit(body());
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(DeleteFolderTreeTest, FoldersClosedToTheirOwnerAreOpenedUpAndDeleted) {
+  ScratchFolder scratch;
+  fs::permissions(scratch.path(), fs::perms::all);  // reachable by the ordinary user
+  const fs::path tree = scratch.path() / "run";
+  WriteFile(tree / "shut" / "inner" / "a.txt", "a");
+  WriteFile(tree / "readonly" / "b.txt", "b");
+  WriteFile(tree / "c.txt", "c");
+  fs::permissions(tree / "c.txt", fs::perms::none);
+  HandToOrdinaryUser(tree);
+  const int code = RunAsOrdinaryUser([&] {
+    fs::permissions(tree / "shut" / "inner", fs::perms::none);
+    fs::permissions(tree / "shut", fs::perms::none);
+    fs::permissions(tree / "readonly", fs::perms::owner_read | fs::perms::owner_exec);
+    return DeleteFolderTree(tree) ? 0 : 1;
+  });
+  EXPECT_EQ(code, 0);
+  EXPECT_FALSE(fs::exists(tree));
+}
+
+// An entry that cannot be removed stays, and so do the folders above it, but nothing else:
+// the walk neither stops in the folder that holds it nor in any folder above.
+TEST(DeleteFolderTreeTest, AnEntryThatCannotBeDeletedIsPassedOver) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to make an entry of another user";
+  ScratchFolder scratch;
+  fs::permissions(scratch.path(), fs::perms::all);
+  const fs::path tree = scratch.path() / "run";
+  for (const char* file : {"a.txt", "m/a.txt", "m/sub/a.txt", "m/sub/z.txt", "m/z.txt",
+                           "m/zz/a.txt", "z/a.txt", "z.txt"})
+    WriteFile(tree / file, "x");
+  HandToOrdinaryUser(tree);
+  WriteFile(tree / "m" / "sub" / "stuck" / "held.txt", "x");  // root's own
+  const int code = RunAsOrdinaryUser([&] { return DeleteFolderTree(tree) ? 0 : 1; });
+  EXPECT_EQ(code, 1) << "a tree that stays in part is not reported as deleted";
+  // Handed back to root: the folder of another user, and its file, stay.
+  std::vector<std::string> left;
+  for (const auto& entry : fs::recursive_directory_iterator(tree))
+    left.push_back(entry.path().lexically_relative(tree).string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"m", "m/sub", "m/sub/stuck", "m/sub/stuck/held.txt"}));
 }
 
 TEST(DeleteFolderTreeTest, MissingFolderIsSuccess) {
