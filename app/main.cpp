@@ -44,6 +44,8 @@ void ReportStartupError(const std::string& message) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Before any thread starts: the book unpacked into the working folder is nobody else's.
+  platform::KeepNewFilesPrivate();
   const std::string argument1 = argc > 1 ? argv[1] : "";
   try {
     // The name the player was started under decides the mode (a link named *.scr counts).

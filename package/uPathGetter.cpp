@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/Os.h"
 #include "util/Error.h"
 #include "util/ZanUtils.h"
 
@@ -53,6 +54,19 @@ void CreateLayout(const fs::path& root) {
   for (const char* folder : kLayout) fs::create_directory(root / folder, ec);
 }
 
+// The run's own folder: made anew, open to this user only, so nobody else can read the book
+// or slip an entry into it. An existing entry at R (whoever made it) ends the preparation.
+void CreatePrivateLayout(const fs::path& root) {
+  platform::CreatePrivateFolder(root.parent_path());
+  for (const char* folder : kLayout) {
+    try {
+      platform::CreatePrivateFolder(fs::path(root / folder).parent_path());
+    } catch (const Error&) {
+      // a later write into the missing folder fails instead
+    }
+  }
+}
+
 std::string Replace(std::string_view text, char from, char to) {
   std::string result(text);
   std::replace(result.begin(), result.end(), from, to);
@@ -77,15 +91,18 @@ bool RunFolderReady() {
 
 void PrepareRunFolder() {
   RunFolderState& state = State();
+  state.root.clear();
+  state.ready = false;
   try {
     state.tempFolder = TempFolder();
     state.runIdentifier = NewGuidText();
-  } catch (...) {
-    return;  // without a temporary folder there is nothing to prepare
+  } catch (const std::exception& error) {
+    throw Error(std::string("No temporary folder for the working folder: ") + error.what());
   }
-  state.root = state.tempFolder / state.runIdentifier / "";
+  const fs::path root = state.tempFolder / state.runIdentifier / "";
+  CreatePrivateLayout(root);
+  state.root = root;
   state.ready = true;
-  CreateLayout(state.root);
 }
 
 void PrepareRunFolderAt(const fs::path& root) {

@@ -18,8 +18,10 @@ bool RunFolderReady();
 
 // Sets the temporary folder and a new run identifier, then creates the layout one folder at a
 // time: R, files, files/js, files/res, and under res: downloads, navbar, navbtn, other, pages,
-// thumbnails, mobile, sounds, languages, flags. Creation errors are swallowed; a later write
-// into a missing folder fails instead. The log folder is created by whoever starts the log.
+// thumbnails, mobile, sounds, languages, flags, each open to the current user only. R must be
+// new: when anything is in its place, or it cannot be made (no temporary folder either), raises
+// Error and the run has no folder. Errors below R are swallowed; a later write into a missing
+// folder fails instead. The log folder is created by whoever starts the log.
 void PrepareRunFolder();
 // The same layout with R = `root` (created with its parents when missing); the run identifier
 // becomes the last name of `root`.

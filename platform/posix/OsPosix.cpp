@@ -3,13 +3,16 @@
 // for anyone", INI value reading with the profile-reading rules (ASCII case folding, blanks
 // trimmed, one pair of matching quotes around a value removed, CRLF and a UTF-8 byte-order mark
 // accepted, first matching section and key win), a named lock held with flock(2) on a file in
-// $XDG_RUNTIME_DIR or the temporary folder, a headless message box (one line on stderr),
+// $XDG_RUNTIME_DIR or, failing that, in a folder of the user's own (mode 0700, owner checked)
+// in the temporary folder, opened without following links, a headless message box (one line
+// on stderr),
 // the running executable from /proc/self/exe and the local time from localtime_r.
 // Does not implement: a graphical message box, system-wide named objects other than files, the
 // system code page (every text is UTF-8), or INI writing.
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -176,11 +179,34 @@ class FlockNamedLock : public NamedLock {
   bool alreadyExists_;
 };
 
-fs::path LockFolder() {
+// A folder that only the current user can reach: a real folder (not a link), owned by the
+// user, with no access for anyone else. Returns an open descriptor of it, or -1.
+int OpenPrivateFolder(const fs::path& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat status {};
+  if (::fstat(fd, &status) == 0 && status.st_uid == ::geteuid() && (status.st_mode & 077) == 0)
+    return fd;
+  ::close(fd);
+  return -1;
+}
+
+// The user's runtime folder when it is private; otherwise bookstub-<uid> in the temporary
+// folder, made when missing. Another user's entry of that name (a folder, a link) is refused:
+// -1, with the reason on stderr.
+int OpenLockFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  std::error_code ec;
-  if (runtime != nullptr && *runtime != '\0' && fs::is_directory(runtime, ec)) return runtime;
-  return TempPath();
+  if (runtime != nullptr && *runtime == '/') {
+    const int fd = OpenPrivateFolder(runtime);
+    if (fd >= 0) return fd;
+  }
+  const fs::path own = TempPath() / ("bookstub-" + std::to_string(::geteuid()));
+  ::mkdir(own.c_str(), 0700);  // an existing one is checked below like a new one
+  const int fd = OpenPrivateFolder(own);
+  if (fd < 0)
+    std::cerr << "Bookstub: " << own.string()
+              << " is not a folder of this user's alone; no lock is taken" << std::endl;
+  return fd;
 }
 
 std::string LockFileName(std::string_view name) {
@@ -196,8 +222,11 @@ std::string LockFileName(std::string_view name) {
 }  // namespace
 
 std::unique_ptr<NamedLock> CreateNamedLock(std::string_view name) {
-  const fs::path file = LockFolder() / LockFileName(name);
-  const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int folder = OpenLockFolder();
+  if (folder < 0) return std::make_unique<FlockNamedLock>(-1, false);
+  const int fd =
+      ::openat(folder, LockFileName(name).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  ::close(folder);
   if (fd < 0) return std::make_unique<FlockNamedLock>(-1, false);
   int rc;
   do {

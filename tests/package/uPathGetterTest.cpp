@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 
@@ -73,7 +74,9 @@ TEST(RunFolderTest, PreparedLayoutExistsEmptyAndIsRemovedWhole) {
         "files/res/navbtn", "files/res/other", "files/res/pages", "files/res/thumbnails",
         "files/res/mobile", "files/res/sounds", "files/res/languages", "files/res/flags"}) {
     EXPECT_TRUE(fs::is_directory(root / folder)) << folder;
+    EXPECT_EQ(fs::status(root / folder).permissions(), fs::perms::owner_all) << folder;
   }
+  EXPECT_EQ(fs::status(root).permissions(), fs::perms::owner_all);
   std::size_t files = 0;
   for (const auto& entry : fs::recursive_directory_iterator(root))
     files += entry.is_regular_file() ? 1 : 0;
@@ -97,6 +100,16 @@ TEST(RunFolderTest, TwoRunsGetTwoFolders) {
   EXPECT_TRUE(fs::is_directory(second / "files" / "res" / "pages"));
   RemoveRunFolder();
   DeleteFolderTree(first);
+}
+
+TEST(RunFolderTest, WithoutATemporaryFolderThereIsNoRunFolder) {
+  const char* saved = std::getenv("TMPDIR");
+  const std::string previous = saved != nullptr ? saved : "";
+  ::setenv("TMPDIR", (fs::temp_directory_path() / ("absent-" + NewGuidText())).c_str(), 1);
+  EXPECT_THROW(PrepareRunFolder(), Error);
+  saved != nullptr ? ::setenv("TMPDIR", previous.c_str(), 1) : ::unsetenv("TMPDIR");
+  EXPECT_FALSE(RunFolderReady());
+  EXPECT_THROW(GetBookSwfPath(true), Error);
 }
 
 TEST(SeparatorsTest, BothDirections) {

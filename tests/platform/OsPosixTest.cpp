@@ -1,15 +1,22 @@
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Os.h"
+#include "util/Error.h"
 
 namespace fs = std::filesystem;
 
@@ -147,6 +154,134 @@ TEST(NamedLockTest, ReleasedWhenHoldingProcessDies) {
   int status = 0;
   ::waitpid(child, &status, 0);
   EXPECT_FALSE(platform::CreateNamedLock(name)->AlreadyExists());
+}
+
+// Points the lock at a temporary folder of the test's own, without a runtime folder, and puts
+// both variables back afterwards.
+class LockFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"TMPDIR", "XDG_RUNTIME_DIR"})
+      if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
+    fs::permissions(scratch_.path(), fs::perms::all | fs::perms::sticky_bit);  // as /tmp is
+    ::setenv("TMPDIR", scratch_.path().c_str(), 1);
+    ::unsetenv("XDG_RUNTIME_DIR");
+  }
+  void TearDown() override {
+    ::unsetenv("TMPDIR");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    for (const auto& [name, value] : saved_) ::setenv(name.c_str(), value.c_str(), 1);
+  }
+
+  fs::path OwnFolder() const {
+    return scratch_.path() / ("bookstub-" + std::to_string(::geteuid()));
+  }
+  bool LockIsSingle() {
+    const std::string name = UniqueLockName();
+    auto first = platform::CreateNamedLock(name);
+    return !first->AlreadyExists() && platform::CreateNamedLock(name)->AlreadyExists();
+  }
+
+  ScratchFolder scratch_;
+  std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+TEST_F(LockFolderTest, WithoutARuntimeFolderTheLockIsInAFolderOfTheUsersOwn) {
+  EXPECT_TRUE(LockIsSingle());
+  EXPECT_EQ(fs::symlink_status(OwnFolder()).type(), fs::file_type::directory);
+  EXPECT_EQ(fs::status(OwnFolder()).permissions(), fs::perms::owner_all);
+  EXPECT_TRUE(LockIsSingle()) << "the folder made by an earlier lock is taken again";
+}
+
+TEST_F(LockFolderTest, ARuntimeFolderOpenToOthersIsNotUsed) {
+  const fs::path shared = scratch_.path() / "runtime";
+  fs::create_directory(shared);
+  fs::permissions(shared, fs::perms::all);
+  ::setenv("XDG_RUNTIME_DIR", shared.c_str(), 1);
+  EXPECT_TRUE(LockIsSingle());
+  EXPECT_TRUE(fs::is_empty(shared));
+  EXPECT_TRUE(fs::is_directory(OwnFolder()));
+}
+
+// Whatever another user put in the place of the user's folder is refused: the screen saver then
+// runs without its lock rather than trusting it, and nothing is written there.
+class PlantedLockFolder : public LockFolderTest,
+                          public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(PlantedLockFolder, IsRefusedAndLeftAlone) {
+  const std::string planted = GetParam();
+  const fs::path target = scratch_.path() / "target";
+  fs::create_directory(target);
+  fs::permissions(target, fs::perms::owner_all);
+  if (planted == "open folder") {
+    fs::create_directory(OwnFolder());
+    fs::permissions(OwnFolder(), fs::perms::all);
+  } else if (planted == "link") {
+    fs::create_directory_symlink(target, OwnFolder());
+  } else if (planted == "other user's folder") {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a folder of another user";
+    fs::create_directory(OwnFolder());
+    fs::permissions(OwnFolder(), fs::perms::owner_all);
+    ASSERT_EQ(::chown(OwnFolder().c_str(), 65534, 65534), 0);
+  }
+  const std::string name = UniqueLockName();
+  auto first = platform::CreateNamedLock(name);
+  EXPECT_FALSE(first->AlreadyExists());
+  EXPECT_FALSE(platform::CreateNamedLock(name)->AlreadyExists());
+  EXPECT_TRUE(fs::is_empty(target));
+  if (fs::symlink_status(OwnFolder()).type() == fs::file_type::directory) {
+    EXPECT_TRUE(fs::is_empty(OwnFolder()));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PlantedLockFolder,
+                         ::testing::Values("open folder", "link", "other user's folder"),
+                         [](const auto& info) {
+                           std::string name = info.param;
+                           std::replace_if(
+                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); },
+                               '_');
+                           return name;
+                         });
+
+class PrivateFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override { previousMask_ = ::umask(0); }  // the widest mask: nothing taken away
+  void TearDown() override { ::umask(previousMask_); }
+  ScratchFolder scratch_;
+  mode_t previousMask_ = 0;
+};
+
+TEST_F(PrivateFolderTest, IsOpenToItsOwnerOnly) {
+  const fs::path folder = scratch_.path() / "run";
+  platform::CreatePrivateFolder(folder);
+  EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
+}
+
+TEST_F(PrivateFolderTest, AnythingInItsPlaceIsAnError) {
+  const fs::path target = scratch_.path() / "target";
+  fs::create_directory(target);
+  fs::create_directory(scratch_.path() / "folder");
+  fs::create_directory_symlink(target, scratch_.path() / "link");
+  fs::create_directory_symlink(target / "absent", scratch_.path() / "dangling");
+  for (const char* name : {"folder", "link", "dangling"})
+    EXPECT_THROW(platform::CreatePrivateFolder(scratch_.path() / name), Error) << name;
+  EXPECT_TRUE(fs::is_empty(target)) << "no folder made through a link";
+}
+
+TEST_F(PrivateFolderTest, FilesCreatedAfterwardsArePrivate) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    platform::KeepNewFilesPrivate();
+    std::ofstream(scratch_.path() / "file") << "x";
+    fs::create_directory(scratch_.path() / "folder");
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(fs::status(scratch_.path() / "file").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(scratch_.path() / "folder").permissions(), fs::perms::owner_all);
 }
 
 TEST(RunningExecutablePathTest, PointsToThisTest) {
