@@ -17,10 +17,12 @@
 
 #include <system_error>
 
+#include "app/AbruptExit.h"
 #include "bridge/FlashCallUtils.h"
 #include "log/ZanLog.h"
 #include "package/ProSaver.h"
 #include "package/uPathGetter.h"
+#include "platform/qt/QtMessageBox.h"
 #include "util/Error.h"
 
 namespace {
@@ -157,7 +159,16 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::FormShow() {
-  PrepareRunFolder();
+  try {
+    PrepareRunFolder();
+  } catch (const Error& error) {
+    // Nothing of the book may go anywhere but a folder of our own.
+    platform::ShowErrorBox(error.what(), "Application Error");
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    return;
+  }
+  FOwnsRunFolder = true;
+  ArmAbruptExitCleanUp([this] { StopLoaderAndRemoveRunFolder(); });
   StartLog();
   StartLoading();
 }
@@ -211,16 +222,26 @@ void TMainForm::FormClose() {
 }
 
 void TMainForm::FormDestroy() {
+  DisarmAbruptExitCleanUp();
   QCoreApplication::instance()->removeEventFilter(this);
+  StopLoaderAndRemoveRunFolder();
+  FormClose();
+}
+
+void TMainForm::StopLoaderAndRemoveRunFolder() {
   if (FLoadThread) {
     FClosing = true;
     FLoadThread->RequestAbort();
-    WaitForLoaderWhileHandlingItsMessages();
-    FLoadThread.reset();
+    // Off the window's thread (an error nobody caught, ended in std::terminate) the loader's
+    // messages cannot be handled, so it cannot be waited for: the process ends right after.
+    if (QThread::currentThread() == thread()) {
+      WaitForLoaderWhileHandlingItsMessages();
+      FLoadThread.reset();
+    }
   }
   // Only now that nothing writes into it any more.
-  if (FShown) RemoveRunFolder();
-  FormClose();
+  if (FOwnsRunFolder) RemoveRunFolder();
+  FOwnsRunFolder = false;
 }
 
 void TMainForm::WaitForLoaderWhileHandlingItsMessages() {

@@ -91,6 +91,8 @@ class TMainForm : public QWidget, public BookMessageTarget {
   void FormShow();
   void FormClose();
   void FormDestroy();
+  // Also run on the ways out that skip the destructor.
+  void StopLoaderAndRemoveRunFolder();
   void FormKeyDown(int virtualKey);
 
   void StartLog();
@@ -123,6 +125,7 @@ class TMainForm : public QWidget, public BookMessageTarget {
   bool FMaximiseBox = false;  // no maximise box while loading
   bool FStayOnTop = false;
   bool FShown = false;
+  bool FOwnsRunFolder = false;  // prepared by this window and not yet removed
   bool FBookShown = false;
   bool FScreenSaverFilter = false;
   bool FPointerHidden = false;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "tests/support/BookFixture.h"
+#include "tests/support/ZipWriter.h"
 
 extern char** environ;
 
@@ -58,6 +59,11 @@ class PlayerProcess {
 
   bool Started() const { return pid_ > 0; }
   bool Running() { return !Poll(); }
+  // Ended in any way (an exit code or a signal) before the time limit.
+  bool Ended() {
+    WaitForExit();
+    return exitStatus_.has_value();
+  }
   void Terminate() { ::kill(pid_, SIGTERM); }
 
   // The exit code, or none when the process did not end normally in time.
@@ -214,19 +220,41 @@ TEST_F(RunModeProcessTest, ScreenSaverLockIsFreedWhenTheFirstEnds) {
   EXPECT_EQ(next->WaitForExit(), 0);
 }
 
-TEST_F(RunModeProcessTest, PlayerSplitsTheBookAppendedToItselfAndDeletesItsFolderWhenStopped) {
+// A book of every kind of file the split writes: copied blobs, pictures it draws, and an
+// archive it unpacks.
+testsupport::BookSpec AppendedBook(int pageCount) {
   testsupport::BookSpec bookSpec;
   bookSpec.stubImage = ReadFile(BOOKSTUB_PLAYER_PATH);
   bookSpec.exetitle = "Appended Book";
   bookSpec.preloader = testsupport::FileSpec{"viewer.swf", "VIEWER MOVIE"};
-  for (int i = 0; i < 3; ++i) {
+  bookSpec.langs = testsupport::FileSpec{
+      "langs.zip",
+      testsupport::ZipWriter().AddFolder("de/").AddFile("de/lang.xml", "<lang/>").Bytes()};
+  for (int i = 0; i < pageCount; ++i) {
     testsupport::PageSpec page;
     page.elements.emplace_back(
         "img", testsupport::FileSpec{"res\\pages\\page_" + std::to_string(i) + ".swf", "PAGE"});
+    page.mobile = testsupport::FileSpec{"res/mobile/m" + std::to_string(i) + ".png",
+                                        testsupport::PictureBytes(40, 60)};
+    page.mobilefile1 = "x.png";
     bookSpec.pages.push_back(std::move(page));
   }
+  return bookSpec;
+}
+
+// Entries below `folder` that anyone but their owner may reach.
+std::vector<std::string> EntriesOpenToOthers(const fs::path& folder) {
+  std::vector<std::string> open;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    if ((entry.symlink_status().permissions() & fs::perms::others_all) != fs::perms::none ||
+        (entry.symlink_status().permissions() & fs::perms::group_all) != fs::perms::none)
+      open.push_back(entry.path().lexically_relative(folder).string());
+  return open;
+}
+
+TEST_F(RunModeProcessTest, PlayerSplitsTheBookAppendedToItselfAndDeletesItsFolderWhenStopped) {
   const fs::path player = root_ / "bin" / "book";
-  testsupport::BuildBook(bookSpec).WriteTo(player);
+  testsupport::BuildBook(AppendedBook(3)).WriteTo(player);
   fs::permissions(player, fs::perms::owner_all);
 
   auto process = Start(player, {});
@@ -240,10 +268,34 @@ TEST_F(RunModeProcessTest, PlayerSplitsTheBookAppendedToItselfAndDeletesItsFolde
   }
   EXPECT_EQ(ReadFile(files / "book.swf"), "VIEWER MOVIE");
   EXPECT_EQ(ReadFile(files / "res" / "pages" / "page_2.swf"), "PAGE");
+  EXPECT_EQ(ReadFile(files / "res" / "languages" / "de" / "lang.xml"), "<lang/>");
+  EXPECT_TRUE(fs::exists(files / "res" / "mobile" / "page0002_i1.png"));
+  EXPECT_EQ(fs::status(WorkingFolders().front()).permissions(), fs::perms::owner_all);
+  EXPECT_EQ(EntriesOpenToOthers(WorkingFolders().front()), std::vector<std::string>{})
+      << "nobody else may read the book while it plays";
 
   process->Terminate();
   EXPECT_EQ(process->WaitForExit(), 0);
   EXPECT_TRUE(WorkingFolders().empty());
 }
+
+// An error nobody catches ends the process through std::terminate, past the window's
+// destructor: the working folder goes all the same, also while the split still writes into it.
+class AbruptExitTest : public RunModeProcessTest,
+                       public testing::WithParamInterface<const char*> {};
+
+TEST_P(AbruptExitTest, WorkingFolderIsRemovedWhenAnErrorNobodyCatchesEndsThePlayer) {
+  const fs::path book = root_ / "bin" / "book";
+  testsupport::BuildBook(AppendedBook(40)).WriteTo(book);
+  auto process = Start(BOOKSTUB_ABRUPT_EXIT_HARNESS_PATH, {book.string(), GetParam()});
+  ASSERT_TRUE(process->Ended());
+  EXPECT_TRUE(WorkingFolders().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, AbruptExitTest, testing::Values("while-loading", "when-shown"),
+                         [](const auto& info) {
+                           return std::string(info.param) == "while-loading" ? "WhileLoading"
+                                                                             : "WhenShown";
+                         });
 
 }  // namespace
