@@ -27,9 +27,10 @@ chmod 1777 "$work/tmp"
 cp "$work/bin/book" "$work/bin/book.scr"
 
 xvfb_pid="" pid=""
+# On every way out, also when a case fails and the player is gone already.
 stop_started() {
-  [[ -n $pid ]] && kill -KILL "$pid" 2>/dev/null
-  [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+  if [[ -n $pid ]]; then kill -KILL "$pid" 2>/dev/null || true; fi
+  if [[ -n $xvfb_pid ]]; then kill -KILL "$xvfb_pid" 2>/dev/null || true; fi
   pid="" xvfb_pid=""
 }
 trap stop_started EXIT
