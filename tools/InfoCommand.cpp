@@ -54,12 +54,12 @@ void PrintJson(const LoadedPackage& p, const std::vector<TBlobEntry>& blobs) {
             << ",\"chapters\":" << p.book.Chapters->Count()
             << ",\"pages\":" << FirstChapterPageCount(p.book) << ",\"blobs\":[";
   const char* separator = "";
-  for (const TBlobEntry& b : blobs) {
-    std::cout << separator << "{\"document\":" << JsonString(b.document)
+  for (const auto& [b, inside] : blobs) {
+    std::cout << separator << "{\"document\":" << JsonString(DocumentName(b.document))
               << ",\"property\":" << JsonString(b.property) << ",\"read\":\""
               << ReadStyleName(b.style) << "\",\"pos\":" << b.pos << ",\"size\":" << b.size
-              << ",\"present\":" << (b.present ? "true" : "false")
-              << ",\"inside\":" << (b.inside ? "true" : "false") << "}";
+              << ",\"present\":" << (b.Present() ? "true" : "false")
+              << ",\"inside\":" << (inside ? "true" : "false") << "}";
     separator = ",";
   }
   std::cout << "]}\n";
@@ -71,12 +71,12 @@ void PrintText(const LoadedPackage& p, const std::vector<TBlobEntry>& blobs) {
             << "Chapters: " << p.book.Chapters->Count() << '\n'
             << "Pages (first chapter): " << FirstChapterPageCount(p.book) << '\n'
             << "Blobs:\n";
-  for (const TBlobEntry& b : blobs) {
-    std::cout << "  " << std::left << std::setw(8) << b.document << std::setw(44) << b.property
-              << std::setw(7) << ReadStyleName(b.style) << "pos " << std::setw(11) << b.pos
-              << "size " << std::setw(11) << b.size
-              << (b.present ? (b.inside ? "present  inside" : "present  OUTSIDE THE FILE")
-                            : "absent")
+  for (const auto& [b, inside] : blobs) {
+    std::cout << "  " << std::left << std::setw(8) << DocumentName(b.document) << std::setw(44)
+              << b.property << std::setw(7) << ReadStyleName(b.style) << "pos " << std::setw(11)
+              << b.pos << "size " << std::setw(11) << b.size
+              << (b.Present() ? (inside ? "present  inside" : "present  OUTSIDE THE FILE")
+                              : "absent")
               << '\n';
   }
 }

@@ -1,0 +1,159 @@
+#include "package/BookBlobs.h"
+
+#include <array>
+
+#include "model/book/MPageElements.h"
+#include "model/book/MProjects.h"
+#include "model/settings/LMProjects.h"
+#include "package/SplitNames.h"
+
+namespace {
+
+// INI keys of the navigation-button members, indexed by the member's type.
+constexpr std::array<std::string_view, kNavButtonTypes> kNavButtonKeys = {
+    "firstpage",  "lastpage",       "previous", "next",      "play",     "stop",  "thumbnail",
+    "fullscreen", "exitfullscreen", "music",    "mute",      "download", "print", "toc",
+    "zoomin",     "zoomout",        "share",    "bookmarks", "search"};
+
+class BlobList {
+ public:
+  BlobList& Add(TBlobKind kind, TBlobDocument document, std::string property, TReadStyle style,
+                std::uint32_t pos, std::uint32_t size, std::string name) {
+    blobs_.push_back({kind, document, std::move(property), style, pos, size, std::move(name)});
+    return *this;
+  }
+  // The pos_ just added is a signed property: it is stored here as its 32-bit pattern.
+  void Signed() { blobs_.back().signedPos = true; }
+  std::vector<TBookBlob> Take() { return std::move(blobs_); }
+
+ private:
+  std::vector<TBookBlob> blobs_;
+};
+
+constexpr auto kProject = TBlobDocument::Project;
+constexpr auto kBook = TBlobDocument::Book;
+
+std::uint32_t Bits(std::int32_t value) {
+  return static_cast<std::uint32_t>(value);
+}
+
+void AddProjectHead(BlobList& list, const TLMProject& p) {
+  list.Add(TBlobKind::Background, kProject, "background", TReadStyle::BySuffix,
+           Bits(p.background->pos_), p.background->size_, p.background->filename)
+      .Signed();
+  list.Add(TBlobKind::NavButtons, kProject, "navbtn", TReadStyle::Group, p.navbtn->pos_,
+           p.navbtn->size_, kNavBtnFolder);
+  list.Add(TBlobKind::NavBar, kProject, "navbar", TReadStyle::Group, Bits(p.navbar->pos_),
+           p.navbar->size_, kNavBarFolder)
+      .Signed();
+  list.Add(TBlobKind::Preloader, kProject, "preloader", TReadStyle::BySize, p.preloader->pos_,
+           p.preloader->size_, p.preloader->filename);
+  list.Add(TBlobKind::Logo, kProject, "logo", TReadStyle::BySize, p.logo->pos_, p.logo->size_,
+           p.logo->filename);
+}
+
+void AddBookHead(BlobList& list, const TLMProject& p, const TMBook& b) {
+  list.Add(TBlobKind::SearchIndex, kBook, "pos_search_", TReadStyle::BySize, b.pos_search_,
+           b.size_search_, b.searchindex);
+  list.Add(TBlobKind::Toc, kProject, "toc", TReadStyle::BySize, p.toc->pos_, p.toc->size_,
+           p.toc->filename);
+  for (int c = 0; c < b.Chapters->Count(); ++c) {
+    const TMChapter& chapter = b.Chapters->Items(c);
+    list.Add(TBlobKind::ChapterSound, kBook, "Chapters[" + std::to_string(c) + "].bgsound",
+             TReadStyle::BySuffix, chapter.pos_, chapter.size_, chapter.bgsound);
+  }
+  list.Add(TBlobKind::BookDownload, kBook, "pos_download_", TReadStyle::BySize, b.pos_download_,
+           b.size_download_, b.download);
+  list.Add(TBlobKind::Languages, kBook, "pos_langs_", TReadStyle::BySuffix, b.pos_langs_,
+           b.size_langs_, kLanguagesFolder);
+  list.Add(TBlobKind::Flags, kBook, "pos_flag_", TReadStyle::BySuffix, b.pos_flag_, b.size_flag_,
+           kFlagsFolder);
+}
+
+void AddPage(BlobList& list, const std::string& at, const TMPage& page) {
+  for (int j = 0; j < page.elem->Count(); ++j) {
+    const auto* file = dynamic_cast<const TBasicVisualPageFileElement*>(&page.elem->Items(j));
+    if (!file) continue;
+    const std::string element = at + ".elem[" + std::to_string(j) + "]";
+    list.Add(TBlobKind::ElementFile, kBook, element, TReadStyle::BySize, file->pos_, file->size_,
+             file->src());
+    if (const auto* video = dynamic_cast<const TMVid*>(file))
+      list.Add(TBlobKind::VideoPreview, kBook, element + ".preview", TReadStyle::BySize,
+               video->pos_pre_, video->size_pre_, video->preview);
+  }
+  list.Add(TBlobKind::MobileImage, kBook, at + ".pos_mobilefile2", TReadStyle::BySize,
+           page.pos_mobilefile2, page.size_mobilefile2, page.mobilefile2);
+  list.Add(TBlobKind::PageSearch, kBook, at + ".pos_search_", TReadStyle::BySize, page.pos_search_,
+           page.size_search_, page.searchtxt);
+  list.Add(TBlobKind::PageDownload, kBook, at + ".pos_download_", TReadStyle::BySize,
+           page.pos_download_, page.size_download_, page.download);
+}
+
+template <class Visit>
+void ForEachPage(const TMBook& b, Visit visit) {
+  for (int c = 0; c < b.Chapters->Count(); ++c) {
+    const TMPages& pages = *b.Chapters->Items(c).Pages;
+    for (int i = 0; i < pages.Count(); ++i)
+      visit("Chapters[" + std::to_string(c) + "].Pages[" + std::to_string(i) + "]", pages.Items(i));
+  }
+}
+
+void AddSharedMovies(BlobList& list, const TLMProject& p) {
+  const auto add = [&](TBlobKind kind, const char* property, std::uint32_t pos, std::uint32_t size,
+                       const char* name) {
+    list.Add(kind, kProject, property, TReadStyle::BySize, pos, size, name);
+  };
+  add(TBlobKind::Framework, "pos_bookinfo_", p.pos_bookinfo_, p.size_bookinfo_, "framework.swf");
+  add(TBlobKind::Magnifier, "pos_mag_", p.pos_mag_, p.size_mag_, "res/other/mag.swf");
+  add(TBlobKind::Toolbar, "pos_toolbar_", p.pos_toolbar_, p.size_toolbar_, "res/other/toolbar.swf");
+  add(TBlobKind::InputBox, "pos_input_", p.pos_input_, p.size_input_, "res/other/input.png");
+  add(TBlobKind::VideoSkin, "pos_vs_", p.pos_vs_, p.size_vs_, "res/other/videoskin.swf");
+  add(TBlobKind::ThumbMovie, "pos_thumbswf_", p.pos_thumbswf_, p.size_thumbswf_,
+      "res/other/thumb.swf");
+}
+
+void AddUnread(BlobList& list, const std::string& at, const TMPage& page) {
+  list.Add(TBlobKind::PagePrint, kBook, at + ".pos_print_", TReadStyle::Unread, page.pos_print_,
+           page.size_print_, page.print);
+  for (int j = 0; j < page.elem->Count(); ++j) {
+    const auto* file = dynamic_cast<const TBasicVisualPageFileElement*>(&page.elem->Items(j));
+    if (file)
+      list.Add(TBlobKind::ElementThumb, kBook, at + ".elem[" + std::to_string(j) + "].thumb",
+               TReadStyle::Unread, file->pos_thumb_, file->size_thumb_, file->thumb);
+  }
+}
+
+}  // namespace
+
+std::vector<TBookBlob> ListBookBlobs(const TLMProject& project, const TMBook& book) {
+  BlobList list;
+  AddProjectHead(list, project);
+  AddBookHead(list, project, book);
+  ForEachPage(book, [&](const std::string& at, const TMPage& page) { AddPage(list, at, page); });
+  AddSharedMovies(list, project);
+  ForEachPage(book, [&](const std::string& at, const TMPage& page) { AddUnread(list, at, page); });
+  return list.Take();
+}
+
+const char* ReadStyleName(TReadStyle style) {
+  switch (style) {
+    case TReadStyle::BySuffix:
+      return "suffix";
+    case TReadStyle::BySize:
+      return "size";
+    case TReadStyle::Group:
+      return "group";
+    case TReadStyle::Unread:
+      return "none";
+  }
+  return "";
+}
+
+const char* DocumentName(TBlobDocument document) {
+  return document == TBlobDocument::Project ? "project" : "book";
+}
+
+std::optional<std::string_view> NavButtonKey(std::uint32_t type) {
+  if (type >= kNavButtonKeys.size()) return std::nullopt;
+  return kNavButtonKeys[type];
+}
