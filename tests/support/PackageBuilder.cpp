@@ -11,38 +11,34 @@ std::string EncodeUInt32(std::uint32_t value) {
   return bytes;
 }
 
-PackageBuilder::PackageBuilder(std::string stubImage) : bytes_(std::move(stubImage)) {}
-
-void PackageBuilder::AppendUInt32(std::uint32_t value) {
-  bytes_ += EncodeUInt32(value);
+StringAppendBuffer::int_type StringAppendBuffer::overflow(int_type c) {
+  if (!traits_type::eq_int_type(c, traits_type::eof())) bytes_ += traits_type::to_char_type(c);
+  return traits_type::not_eof(c);
 }
 
-void PackageBuilder::AddRaw(std::string_view bytes) {
-  bytes_.append(bytes);
+std::streamsize StringAppendBuffer::xsputn(const char* s, std::streamsize n) {
+  bytes_.append(s, static_cast<std::size_t>(n));
+  return n;
 }
 
-BlobAddress PackageBuilder::AddBlob(std::string_view bytes) {
-  bytes_.append(bytes);
-  AppendUInt32(static_cast<std::uint32_t>(bytes.size()));
-  return {Offset(), static_cast<std::uint32_t>(bytes.size() + 4)};
+StringAppendBuffer::pos_type StringAppendBuffer::seekoff(off_type off, std::ios_base::seekdir dir,
+                                                         std::ios_base::openmode) {
+  if (off != 0 || dir != std::ios_base::cur) return pos_type(off_type(-1));
+  return pos_type(static_cast<off_type>(bytes_.size()));
+}
+
+PackageBuilder::PackageBuilder(std::string stubImage) : bytes_(std::move(stubImage)) {
+  writer_ = std::make_unique<TPackageWriter>(stream_, bytes_.size());
 }
 
 BlobAddress PackageBuilder::AddGroup(std::string_view head, const std::vector<TypedBlob>& members) {
-  const std::uint32_t start = Offset();
-  for (const TypedBlob& member : members) {
-    bytes_.append(member.bytes);
-    AppendUInt32(member.type);
-    AppendUInt32(static_cast<std::uint32_t>(member.bytes.size()));
-  }
-  const BlobAddress headAddress = AddBlob(head);
-  return {headAddress.pos, headAddress.pos - start};
+  writer_->BeginGroup();
+  for (const TypedBlob& member : members) writer_->AddMember(member.type, member.bytes);
+  return writer_->EndGroup(head);
 }
 
 const std::string& PackageBuilder::Finish(std::string_view projectXml, std::string_view bookXml) {
-  bytes_.append(bookXml);
-  AppendUInt32(static_cast<std::uint32_t>(bookXml.size()));
-  bytes_.append(projectXml);
-  AppendUInt32(static_cast<std::uint32_t>(projectXml.size()));
+  writer_->Finish(projectXml, bookXml);
   return bytes_;
 }
 

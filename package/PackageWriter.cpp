@@ -1,0 +1,127 @@
+#include "package/PackageWriter.h"
+
+#include <algorithm>
+#include <fstream>
+#include <ostream>
+#include <string>
+
+#include "util/Error.h"
+#include "util/LittleEndian.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kCopyBufferSize = 1 << 20;
+
+}  // namespace
+
+TPackageWriter::TPackageWriter(std::ostream& out, std::uint64_t offset)
+    : out_(out),
+      offset_(offset),
+      buffer_(std::make_unique_for_overwrite<char[]>(kCopyBufferSize)) {}
+
+TPackageWriter::~TPackageWriter() = default;
+
+void TPackageWriter::Write(const char* bytes, std::uint64_t length) {
+  out_.write(bytes, static_cast<std::streamsize>(length));
+  if (!out_) throw Error("Cannot write the package");
+  offset_ += length;
+}
+
+void TPackageWriter::WriteUInt32(std::uint64_t value) {
+  if (value > 0xFFFFFFFFu)
+    throw Error("A length of " + std::to_string(value) +
+                " bytes does not fit a 32-bit length field");
+  std::string bytes;
+  Put32(bytes, static_cast<std::uint32_t>(value));
+  Write(bytes.data(), bytes.size());
+}
+
+BlobAddress TPackageWriter::Address(std::uint64_t pos, std::uint64_t size) const {
+  if (pos > kMaxPos)
+    throw Error("The blob would end at byte " + std::to_string(pos) +
+                ", past the 4 GiB that package addresses reach");
+  return {static_cast<std::uint32_t>(pos), static_cast<std::uint32_t>(size)};
+}
+
+void TPackageWriter::AddRaw(std::string_view bytes) {
+  Write(bytes.data(), bytes.size());
+}
+
+void TPackageWriter::CopyRaw(std::istream& in, std::uint64_t length) {
+  while (length > 0) {
+    const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(length, kCopyBufferSize));
+    in.read(buffer_.get(), static_cast<std::streamsize>(chunk));
+    if (static_cast<std::size_t>(in.gcount()) != chunk) throw Error(kStreamReadError);
+    Write(buffer_.get(), chunk);
+    length -= chunk;
+  }
+}
+
+std::uint64_t TPackageWriter::CopyFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw Error("Cannot read file \"" + file.string() + "\"");
+  std::uint64_t copied = 0;
+  while (in) {
+    in.read(buffer_.get(), kCopyBufferSize);
+    const auto got = static_cast<std::uint64_t>(in.gcount());
+    Write(buffer_.get(), got);
+    copied += got;
+  }
+  if (in.bad()) throw Error("Cannot read file \"" + file.string() + "\"");
+  return copied;
+}
+
+BlobAddress TPackageWriter::AddBlob(std::string_view bytes) {
+  Write(bytes.data(), bytes.size());
+  WriteUInt32(bytes.size());
+  return Address(offset_, bytes.size() + 4);
+}
+
+BlobAddress TPackageWriter::AddFileBlob(const fs::path& file) {
+  const std::uint64_t length = CopyFile(file);
+  WriteUInt32(length);
+  return Address(offset_, length + 4);
+}
+
+BlobAddress TPackageWriter::AddProducedBlob(const std::function<void(std::ostream&)>& produce) {
+  const auto before = out_.tellp();
+  produce(out_);
+  const auto after = out_.tellp();
+  if (!out_ || before < 0 || after < before) throw Error("Cannot write the package");
+  const auto length = static_cast<std::uint64_t>(after - before);
+  offset_ += length;
+  WriteUInt32(length);
+  return Address(offset_, length + 4);
+}
+
+void TPackageWriter::BeginGroup() {
+  groupStart_ = offset_;
+}
+
+void TPackageWriter::AddMember(std::uint32_t type, std::string_view bytes) {
+  Write(bytes.data(), bytes.size());
+  WriteUInt32(type);
+  WriteUInt32(bytes.size());
+}
+
+void TPackageWriter::AddMemberFile(std::uint32_t type, const fs::path& file) {
+  const std::uint64_t length = CopyFile(file);
+  WriteUInt32(type);
+  WriteUInt32(length);
+}
+
+BlobAddress TPackageWriter::EndGroup(std::string_view head) {
+  const BlobAddress headAddress = AddBlob(head);
+  return Address(headAddress.pos, headAddress.pos - groupStart_);
+}
+
+void TPackageWriter::Finish(std::string_view projectXml, std::string_view bookXml) {
+  Write(bookXml.data(), bookXml.size());
+  WriteUInt32(bookXml.size());
+  Write(projectXml.data(), projectXml.size());
+  WriteUInt32(projectXml.size());
+  out_.flush();
+  if (!out_) throw Error("Cannot write the package");
+}
