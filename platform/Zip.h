@@ -1,8 +1,9 @@
 #pragma once
-// Zip unpacking as the package splitting uses it (language and flag archives).
-// Implemented over libarchive in platform/archive/.
+// Zip unpacking as the package splitting uses it (language and flag archives), and zip writing
+// as the packing of a book makes those archives. Implemented over libarchive in platform/archive/.
 
 #include <filesystem>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -21,5 +22,12 @@ struct UnzipReport {
 // Raises Error naming the archive when it cannot be opened or read; entries written before a
 // damaged one stay on disk.
 UnzipReport UnzipAll(const std::filesystem::path& archive, const std::filesystem::path& folder);
+
+// Writes every file and folder below `folder` to `out` as a PKWARE zip archive with deflated
+// entries: names relative to `folder` with "/" separators (a folder's name ends in "/"), in
+// name order, modification times kept. Raises Error naming the path for a link or any other
+// entry that is neither a file nor a folder, for a file that cannot be read, and when `out`
+// fails.
+void ZipFolder(const std::filesystem::path& folder, std::ostream& out);
 
 }  // namespace platform
