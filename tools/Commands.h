@@ -10,7 +10,17 @@ struct SplitOptions {
   bool messages = false;  // one stdout line per window message instead of a progress bar
 };
 
+// pack: player, source folder, output; restub: player, input package (as source), output.
+struct AuthoringOptions {
+  std::filesystem::path player;
+  std::filesystem::path source;
+  std::filesystem::path output;
+};
+
 int RunSplitCommand(const SplitOptions& options);
+int RunPackCommand(const AuthoringOptions& options);
+int RunUnpackCommand(const std::filesystem::path& package, const std::filesystem::path& folder);
+int RunRestubCommand(const AuthoringOptions& options);
 int RunInfoCommand(const std::filesystem::path& package, bool json);
 int RunBookCommand(const std::filesystem::path& package);
 

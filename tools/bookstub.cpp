@@ -1,5 +1,7 @@
-// bookstub: splits a book package into a working folder the way the player does, and inspects
-// packages. Options are parsed with CLI11; the work is done by the core libraries.
+// bookstub: splits a book package into a working folder the way the player does, inspects
+// packages, and makes them: packs a source book onto a player, unpacks a package into a source
+// book, moves a package onto another player. Options are parsed with CLI11; the work is done by the
+// core libraries.
 
 #include <CLI/CLI.hpp>
 
@@ -11,7 +13,9 @@ namespace {
 
 struct Arguments {
   SplitOptions split;
+  AuthoringOptions authoring;
   std::filesystem::path package;
+  std::filesystem::path folder;
   bool json = false;
 };
 
@@ -39,8 +43,41 @@ void AddBook(CLI::App& app, Arguments& args) {
   book->add_option("PACKAGE", args.package, "Player executable with its book package")->required();
 }
 
+void AddPack(CLI::App& app, Arguments& args) {
+  auto* pack = app.add_subcommand(
+      "pack", "Append the source book DIR to a copy of the player STUB, written to OUT");
+  pack->add_option("--player", args.authoring.player, "The player executable (the stub)")
+      ->required();
+  pack->add_option("--source", args.authoring.source,
+                   "The source book: project.xml, book.xml and the files they name")
+      ->required();
+  pack->add_option("-o,--output", args.authoring.output, "The book executable to write")
+      ->required();
+}
+
+void AddUnpack(CLI::App& app, Arguments& args) {
+  auto* unpack =
+      app.add_subcommand("unpack", "Write the source book of PACKAGE into DIR (missing or empty)");
+  unpack->add_option("PACKAGE", args.package, "Player executable with its book package")
+      ->required();
+  unpack->add_option("DIR", args.folder, "Folder for the source book")->required();
+}
+
+void AddRestub(CLI::App& app, Arguments& args) {
+  auto* restub = app.add_subcommand(
+      "restub", "Move the package appended to IN (from any platform) onto the player STUB");
+  restub->add_option("--player", args.authoring.player, "The player executable (the stub)")
+      ->required();
+  restub->add_option("IN", args.authoring.source, "Executable with its book package")->required();
+  restub->add_option("-o,--output", args.authoring.output, "The book executable to write")
+      ->required();
+}
+
 int Dispatch(const CLI::App& app, const Arguments& args) {
   if (app.got_subcommand("split")) return RunSplitCommand(args.split);
+  if (app.got_subcommand("pack")) return RunPackCommand(args.authoring);
+  if (app.got_subcommand("restub")) return RunRestubCommand(args.authoring);
+  if (app.got_subcommand("unpack")) return RunUnpackCommand(args.package, args.folder);
   if (!CheckPackageReadable(args.package)) return kExitFailed;
   if (app.got_subcommand("info")) return RunInfoCommand(args.package, args.json);
   return RunBookCommand(args.package);
@@ -49,12 +86,15 @@ int Dispatch(const CLI::App& app, const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  CLI::App app{"bookstub: split and inspect book packages", "bookstub"};
+  CLI::App app{"bookstub: make, split and inspect book packages", "bookstub"};
   app.require_subcommand(1);
   Arguments args;
   AddSplit(app, args);
   AddInfo(app, args);
   AddBook(app, args);
+  AddPack(app, args);
+  AddUnpack(app, args);
+  AddRestub(app, args);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

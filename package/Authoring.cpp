@@ -1,0 +1,476 @@
+#include "package/Authoring.h"
+
+#include <fstream>
+#include <map>
+#include <memory>
+#include <system_error>
+
+#include "model/settings/LMProjects.h"
+#include "package/AddressedDocuments.h"
+#include "package/BookBlobs.h"
+#include "package/PackageReader.h"
+#include "package/PackageWriter.h"
+#include "package/SplitNames.h"
+#include "package/uPathGetter.h"
+#include "platform/Os.h"
+#include "platform/Zip.h"
+#include "util/Error.h"
+#include "util/ZanUtils.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kProjectDocument = "project.xml";
+constexpr const char* kBookDocument = "book.xml";
+
+std::string Quoted(const fs::path& path) {
+  return "\"" + path.string() + "\"";
+}
+
+std::string ReadDocument(const fs::path& file) {
+  std::error_code ec;
+  if (!fs::is_regular_file(file, ec)) throw Error("Missing document " + Quoted(file));
+  const std::uint64_t length = fs::file_size(file, ec);
+  std::ifstream in(file, std::ios::binary);
+  std::string bytes(ec ? 0 : static_cast<std::size_t>(length), '\0');
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (ec || !in || static_cast<std::uint64_t>(in.gcount()) != length)
+    throw Error("Cannot read document " + Quoted(file));
+  return bytes;
+}
+
+// The package file being written: a temporary file beside the output, renamed over it by
+// Commit and removed when anything ends the writing before.
+class TOutputFile {
+ public:
+  explicit TOutputFile(const fs::path& output)
+      : output_(output),
+        temp_(output.parent_path() /
+              ("." + output.filename().string() + ".part-" + platform::NewGuid())) {
+    if (output.filename().empty()) throw Error("No output file named: " + Quoted(output));
+    stream_.open(temp_, std::ios::binary | std::ios::trunc);
+    if (!stream_) throw Error("Cannot create " + Quoted(temp_));
+  }
+  ~TOutputFile() {
+    if (committed_) return;
+    stream_.close();
+    std::error_code ec;
+    fs::remove(temp_, ec);
+  }
+  TOutputFile(const TOutputFile&) = delete;
+  TOutputFile& operator=(const TOutputFile&) = delete;
+
+  std::ostream& Stream() { return stream_; }
+
+  // Closes the file, gives it the run bits and puts it in place of the output.
+  void Commit() {
+    stream_.close();
+    if (!stream_) throw Error("Cannot write " + Quoted(temp_));
+    fs::permissions(temp_, fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec,
+                    fs::perm_options::add);
+    std::error_code ec;
+    fs::rename(temp_, output_, ec);
+    if (ec) throw Error("Cannot write " + Quoted(output_) + ": " + ec.message());
+    committed_ = true;
+  }
+
+ private:
+  fs::path output_;
+  fs::path temp_;
+  std::ofstream stream_;
+  bool committed_ = false;
+};
+
+// The player's bytes at the start of a new package; the writer continues after them.
+std::unique_ptr<TPackageWriter> StartPackage(const fs::path& player, std::ostream& out) {
+  std::error_code ec;
+  const std::uint64_t length = fs::file_size(player, ec);
+  std::ifstream in(player, std::ios::binary);
+  if (ec || !in || !fs::is_regular_file(player, ec))
+    throw Error("Cannot read the player " + Quoted(player));
+  auto writer = std::make_unique<TPackageWriter>(out, 0);
+  try {
+    writer->CopyRaw(in, length);
+  } catch (const Error& e) {
+    throw Error("Cannot read the player " + Quoted(player) + ": " + e.what());
+  }
+  return writer;
+}
+
+std::string Describe(const TBookBlob& blob) {
+  return std::string(DocumentName(blob.document)) + " " + blob.property;
+}
+
+bool IsWebAddress(std::string_view name) {
+  return name.find("://") != std::string_view::npos;
+}
+
+// --- pack -----------------------------------------------------------------------------------
+
+class TPacker {
+ public:
+  TPacker(const fs::path& source, const TAddressedDocuments& documents, TPackageWriter& writer)
+      : source_(source), documents_(documents), writer_(writer) {}
+
+  BlobAddress Pack(const TBookBlob& blob) {
+    fs::path at = source_;
+    try {
+      const BlobAddress address = PackBlob(blob, at);
+      if (address.pos > blob.PosLimit())
+        throw Error("the blob would end at byte " + std::to_string(address.pos) +
+                    ", past the 2 GiB its address can reach");
+      return address;
+    } catch (const Error& e) {
+      throw Error(Describe(blob) + " (" + at.string() + "): " + e.what());
+    }
+  }
+
+ private:
+  BlobAddress PackBlob(const TBookBlob& blob, fs::path& at) {
+    switch (blob.kind) {
+      case TBlobKind::PagePrint:
+      case TBlobKind::ElementThumb:
+        return {};
+      case TBlobKind::NavButtons:
+        return PackNavButtons(at = source_ / kNavBtnFolder);
+      case TBlobKind::NavBar:
+        return PackNavBar(at = source_ / kNavBarFolder);
+      case TBlobKind::Languages:
+      case TBlobKind::Flags:
+        return PackArchive(at = source_ / blob.name);
+      case TBlobKind::Framework:
+      case TBlobKind::Magnifier:
+      case TBlobKind::Toolbar:
+      case TBlobKind::InputBox:
+      case TBlobKind::VideoSkin:
+      case TBlobKind::ThumbMovie:
+        return PackFixedFile(at = source_ / blob.name);
+      default:
+        return PackNamedFile(blob.name, at);
+    }
+  }
+
+  BlobAddress PackNamedFile(const std::string& name, fs::path& at) {
+    if (IsBlank(name) || IsWebAddress(name)) return {};
+    at = JoinBookPath(source_, name);
+    return writer_.AddFileBlob(RequireFile(at));
+  }
+
+  BlobAddress PackFixedFile(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(file, ec))) return {};
+    return writer_.AddFileBlob(RequireFile(file));
+  }
+
+  static const fs::path& RequireFile(const fs::path& file) {
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) throw Error("no such file");
+    return file;
+  }
+
+  BlobAddress PackNavButtons(const fs::path& folder) {
+    const fs::path ini = folder / kGroupIniName;
+    if (!HasIni(ini)) return {};
+    writer_.BeginGroup();
+    for (std::uint32_t type = 0; type < kNavButtonTypes; ++type) {
+      const std::string key(*NavButtonKey(type));
+      const std::string name = ReadIniText(ini, "info", key, "");
+      if (IsBlank(name)) continue;
+      AddMember(type, folder, name, "info.ini key \"" + key + "\"");
+    }
+    return writer_.EndGroup(ReadDocument(ini));
+  }
+
+  BlobAddress PackNavBar(const fs::path& folder) {
+    const fs::path ini = folder / kGroupIniName;
+    if (!HasIni(ini)) return {};
+    const TLMNavBar& navbar = *documents_.Project().navbar;
+    writer_.BeginGroup();
+    if (!IsBlank(navbar.topfile)) AddMember(kNavBarTopType, folder, navbar.topfile, "topfile");
+    if (!IsBlank(navbar.bottomfile))
+      AddMember(kNavBarBottomType, folder, navbar.bottomfile, "bottomfile");
+    return writer_.EndGroup(ReadDocument(ini));
+  }
+
+  static bool HasIni(const fs::path& ini) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(ini, ec));
+  }
+
+  void AddMember(std::uint32_t type, const fs::path& folder, const std::string& name,
+                 const std::string& namedBy) {
+    const fs::path file = JoinBookPath(folder, name);
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec))
+      throw Error(namedBy + " names " + Quoted(file) + ", which is no file");
+    writer_.AddMemberFile(type, file);
+  }
+
+  BlobAddress PackArchive(const fs::path& folder) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec) || fs::is_empty(folder, ec)) return {};
+    return writer_.AddProducedBlob([&](std::ostream& out) { platform::ZipFolder(folder, out); });
+  }
+
+  const fs::path& source_;
+  const TAddressedDocuments& documents_;
+  TPackageWriter& writer_;
+};
+
+// --- unpack ---------------------------------------------------------------------------------
+
+class TUnpacker {
+ public:
+  TUnpacker(TPackageReader& reader, const fs::path& folder, const TLMProject& project,
+            TUnpackReport& report)
+      : reader_(reader), folder_(folder), project_(project), report_(report) {}
+
+  void Unpack(const TBookBlob& blob) {
+    if (!blob.Present() || blob.style == TReadStyle::Unread) return;
+    try {
+      switch (blob.kind) {
+        case TBlobKind::NavButtons:
+          return UnpackNavButtons(blob);
+        case TBlobKind::NavBar:
+          return UnpackNavBar(blob);
+        case TBlobKind::Languages:
+        case TBlobKind::Flags:
+          return UnpackArchive(blob);
+        default:
+          return UnpackFile(blob);
+      }
+    } catch (const Error& e) {
+      throw Error(Describe(blob) + ": " + e.what());
+    }
+  }
+
+ private:
+  BlobRange Range(const TBookBlob& blob) {
+    return blob.style == TReadStyle::BySuffix ? reader_.BySuffix(blob.pos)
+                                              : reader_.BySize(blob.pos, blob.size);
+  }
+
+  void UnpackFile(const TBookBlob& blob) {
+    if (IsBlank(blob.name)) {
+      report_.notes.push_back(Describe(blob) + " has a file in the package but no name: left out");
+      return;
+    }
+    Write(JoinBookPath(folder_, blob.name), Range(blob), Describe(blob));
+  }
+
+  // Writes one file; a second blob for the same path must bring the same bytes.
+  void Write(const fs::path& file, const BlobRange& range, const std::string& owner) {
+    const auto [earlier, added] = written_.try_emplace(file, owner);
+    if (!added) {
+      if (!SameBytes(file, range))
+        throw Error(Quoted(file) + " is named by " + earlier->second +
+                    " too, with different bytes");
+      return;
+    }
+    std::error_code ec;
+    fs::create_directories(file.parent_path(), ec);
+    reader_.CopyToFile(range, file);
+  }
+
+  bool SameBytes(const fs::path& file, const BlobRange& range) {
+    std::error_code ec;
+    if (fs::file_size(file, ec) != range.length || ec) return false;
+    std::ifstream in(file, std::ios::binary);
+    constexpr std::uint64_t kChunk = 1 << 20;
+    for (std::uint64_t done = 0; done < range.length; done += kChunk) {
+      const std::uint64_t length = std::min(kChunk, range.length - done);
+      std::string mine(static_cast<std::size_t>(length), '\0');
+      in.read(mine.data(), static_cast<std::streamsize>(length));
+      if (!in || mine != reader_.ReadBytes({range.start + done, length})) return false;
+    }
+    return true;
+  }
+
+  void UnpackNavButtons(const TBookBlob& blob) {
+    const fs::path folder = folder_ / kNavBtnFolder;
+    TGroupWalker group = reader_.WalkGroup(blob.pos, blob.size);
+    const fs::path ini = folder / kGroupIniName;
+    Write(ini, group.Head(), Describe(blob));
+    GroupMember member;
+    while (group.Next(member)) {
+      const auto key = NavButtonKey(member.type);
+      const std::string name = key ? ReadIniText(ini, "info", *key, "") : std::string();
+      if (IsBlank(name)) {
+        Note(blob, member.type, key ? "its info.ini key names no file" : "no key has that type");
+        continue;
+      }
+      Write(JoinBookPath(folder, name), member.data, Describe(blob));
+    }
+  }
+
+  void UnpackNavBar(const TBookBlob& blob) {
+    const fs::path folder = folder_ / kNavBarFolder;
+    TGroupWalker group = reader_.WalkGroup(blob.pos, blob.size);
+    Write(folder / kGroupIniName, group.Head(), Describe(blob));
+    GroupMember member;
+    while (group.Next(member)) {
+      std::string name;
+      if (member.type == kNavBarTopType) name = project_.navbar->topfile;
+      if (member.type == kNavBarBottomType) name = project_.navbar->bottomfile;
+      if (IsBlank(name)) {
+        Note(blob, member.type, "no file name for that type");
+        continue;
+      }
+      Write(JoinBookPath(folder, name), member.data, Describe(blob));
+    }
+  }
+
+  void Note(const TBookBlob& blob, std::uint32_t type, const std::string& why) {
+    report_.notes.push_back(Describe(blob) + " member of type " + std::to_string(type) +
+                            " left out: " + why);
+  }
+
+  // The archive is written where the split writes it, unpacked beside itself and deleted; a
+  // damaged archive leaves what it could unpack, as in the split.
+  void UnpackArchive(const TBookBlob& blob) {
+    const fs::path folder = folder_ / blob.name;
+    const fs::path archive =
+        folder / (blob.kind == TBlobKind::Languages ? "langs.zip" : "flag.zip");
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    reader_.CopyToFile(reader_.BySuffix(blob.pos), archive);
+    try {
+      const platform::UnzipReport unzipped = platform::UnzipAll(archive, folder);
+      for (const std::string& name : unzipped.skipped)
+        report_.notes.push_back(Describe(blob) + " entry \"" + name + "\" left out as unsafe");
+    } catch (const Error& e) {
+      report_.notes.push_back(Describe(blob) + " could not be unpacked whole: " + e.what());
+    }
+    fs::remove(archive, ec);
+  }
+
+  TPackageReader& reader_;
+  const fs::path& folder_;
+  const TLMProject& project_;
+  TUnpackReport& report_;
+  std::map<fs::path, std::string> written_;
+};
+
+// Empties the unpacking folder unless the unpacking got to its end.
+class TFolderGuard {
+ public:
+  explicit TFolderGuard(const fs::path& folder) : folder_(folder) {}
+  ~TFolderGuard() {
+    if (done_) return;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder_, ec))
+      if (entry.is_directory(ec) && !entry.is_symlink(ec))
+        DeleteFolderTree(entry.path());
+      else
+        fs::remove(entry.path(), ec);
+  }
+  TFolderGuard(const TFolderGuard&) = delete;
+  TFolderGuard& operator=(const TFolderGuard&) = delete;
+  void Done() { done_ = true; }
+
+ private:
+  const fs::path& folder_;
+  bool done_ = false;
+};
+
+void WriteFile(const fs::path& file, const std::string& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw Error("Cannot write " + Quoted(file));
+}
+
+void PrepareEmptyFolder(const fs::path& folder) {
+  std::error_code ec;
+  if (fs::exists(folder, ec)) {
+    if (!fs::is_directory(folder, ec)) throw Error(Quoted(folder) + " exists and is no folder");
+    if (!fs::is_empty(folder, ec)) throw Error(Quoted(folder) + " exists and is not empty");
+  }
+  fs::create_directories(folder, ec);
+  if (ec) throw Error("Cannot create " + Quoted(folder) + ": " + ec.message());
+}
+
+// --- restub ---------------------------------------------------------------------------------
+
+// Where a present blob starts; Error when it reaches into the documents or out of the file.
+std::uint64_t BlobStart(TPackageReader& reader, const TBookBlob& blob, std::uint64_t documents) {
+  if (blob.pos > documents) throw Error(Describe(blob) + " overlaps the documents");
+  try {
+    switch (blob.style) {
+      case TReadStyle::BySuffix:
+        return reader.BySuffix(blob.pos).start;
+      case TReadStyle::Group:
+        if (blob.size > blob.pos) throw Error(kStreamReadError);
+        return blob.pos - blob.size;
+      default:
+        return reader.BySize(blob.pos, blob.size).start;
+    }
+  } catch (const Error& e) {
+    throw Error(Describe(blob) + " does not lie inside the package: " + e.what());
+  }
+}
+
+}  // namespace
+
+void PackBook(const fs::path& player, const fs::path& source, const fs::path& output) {
+  const fs::path projectFile = source / kProjectDocument;
+  const fs::path bookFile = source / kBookDocument;
+  const TAddressedDocuments documents(ReadDocument(projectFile), ReadDocument(bookFile),
+                                      projectFile.string(), bookFile.string());
+  TOutputFile out(output);
+  const auto writer = StartPackage(player, out.Stream());
+  TPacker packer(source, documents, *writer);
+  std::vector<BlobAddress> addresses;
+  for (const TBookBlob& blob : documents.Blobs()) addresses.push_back(packer.Pack(blob));
+  const TDocumentTexts texts = documents.WithAddresses(addresses);
+  writer->Finish(texts.project, texts.book);
+  out.Commit();
+}
+
+TUnpackReport UnpackBook(const fs::path& package, const fs::path& folder) {
+  TPackageReader reader(package);
+  PrepareEmptyFolder(folder);
+  TFolderGuard guard(folder);
+  const DocumentRanges ranges = reader.LocateDocuments();
+  const std::string projectText = reader.ReadBytes(ranges.project);
+  const std::string bookText = reader.ReadBytes(ranges.book);
+  WriteFile(folder / kProjectDocument, projectText);
+  WriteFile(folder / kBookDocument, bookText);
+  const TAddressedDocuments documents(projectText, bookText, "the package's project document",
+                                      "the package's book document");
+  TUnpackReport report;
+  TUnpacker unpacker(reader, folder, documents.Project(), report);
+  // The archives first, as in the split, so that a file named below their folders wins.
+  for (const TBookBlob& blob : documents.Blobs())
+    if (blob.IsArchive()) unpacker.Unpack(blob);
+  for (const TBookBlob& blob : documents.Blobs())
+    if (!blob.IsArchive()) unpacker.Unpack(blob);
+  guard.Done();
+  return report;
+}
+
+void RestubBook(const fs::path& player, const fs::path& input, const fs::path& output) {
+  TPackageReader reader(input);
+  const DocumentRanges ranges = reader.LocateDocuments();
+  const TAddressedDocuments documents(
+      reader.ReadBytes(ranges.project), reader.ReadBytes(ranges.book),
+      "the package's project document", "the package's book document");
+  std::uint64_t start = ranges.book.start;
+  for (const TBookBlob& blob : documents.Blobs())
+    if (blob.Present()) start = std::min(start, BlobStart(reader, blob, ranges.book.start));
+
+  std::error_code ec;
+  const std::uint64_t stubLength = fs::file_size(player, ec);
+  if (ec) throw Error("Cannot read the player " + Quoted(player));
+  const TDocumentTexts texts = documents.WithMovedPositions(start, stubLength);
+
+  TOutputFile out(output);
+  const auto writer = StartPackage(player, out.Stream());
+  std::ifstream in(input, std::ios::binary);
+  in.seekg(static_cast<std::streamoff>(start));
+  if (!in) throw Error("Cannot read " + Quoted(input));
+  writer->CopyRaw(in, ranges.book.start - start);
+  writer->Finish(texts.project, texts.book);
+  out.Commit();
+}

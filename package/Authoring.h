@@ -1,0 +1,40 @@
+#pragma once
+// The authoring side of books: packing a source book onto a player, unpacking any package into
+// a source book, and moving a package onto another player.
+//
+// A source book is a folder laid out like the book root the split writes: project.xml and
+// book.xml at its top and every file at the relative path the documents name; the navigation
+// button and bar groups as res/navbtn/ and res/navbar/ with their info.ini; the language and
+// flag archives as the folders res/languages/ and res/flags/, unpacked; the shared movies at
+// their fixed names (framework.swf, res/other/mag.swf, toolbar.swf, input.png, videoskin.swf,
+// thumb.swf).
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// Writes `output`: the bytes of `player`, the blobs of the source book in the authoring order,
+// then its two documents with every address filled in (no other byte of them changed), then the
+// two lengths; `output` gets the run bits. The package is written to a temporary file beside
+// `output` and renamed at the end: nothing is left behind when an Error (naming the document
+// property and the path at fault) ends the packing.
+void PackBook(const std::filesystem::path& player, const std::filesystem::path& source,
+              const std::filesystem::path& output);
+
+// Things an unpacking passed over (the package carries them, but the split would not write them
+// either), one sentence each.
+struct TUnpackReport {
+  std::vector<std::string> notes;
+};
+
+// Writes the source book of `package` into `folder`, which must be missing or empty: the two
+// documents as stored, every addressed blob at its document path, the archives unpacked into
+// their folders, the groups' info.ini and members. On an Error the folder is left empty.
+TUnpackReport UnpackBook(const std::filesystem::path& package, const std::filesystem::path& folder);
+
+// Writes `output`: the bytes of `player`, then the package appended to `input` (from the lowest
+// blob start any address names) byte for byte, with every non-zero pos_ of both documents moved
+// by the change in stub length and the documents' lengths following them. Refuses, writing
+// nothing, a package whose addresses overlap its documents or would pass their limit once moved.
+void RestubBook(const std::filesystem::path& player, const std::filesystem::path& input,
+                const std::filesystem::path& output);

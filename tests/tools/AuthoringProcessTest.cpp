@@ -1,0 +1,298 @@
+// `bookstub pack`, `unpack` and `restub` as processes: a package made from the unpacked source
+// book, or moved onto another player, splits exactly as the original does; failures name the
+// property and the path and leave nothing behind.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/Os.h"
+#include "tests/support/BookFixture.h"
+#include "tests/support/FullBook.h"
+#include "util/ZanUtils.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::BookSpec;
+using testsupport::ElementSpec;
+using testsupport::FileSpec;
+using testsupport::PageSpec;
+
+std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& file, const std::string& bytes) {
+  fs::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+
+// What a split leaves and says: every file (with its bytes) and folder below files/ except the
+// log, the window messages, and the log lines without their time stamps.
+struct SplitOutcome {
+  int exitCode = -1;
+  std::map<std::string, std::string> tree;
+  std::string messages;
+  std::vector<std::string> log;
+  bool operator==(const SplitOutcome&) const = default;
+};
+
+struct Outcome {
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+class AuthoringTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = platform::TempPath() / ("bookstub-authoring-" + platform::NewGuid());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { DeleteFolderTree(dir_); }
+
+  Outcome Tool(const std::string& arguments) const {
+    const std::string command = std::string("'") + BOOKSTUB_TOOL_PATH + "' " + arguments + " >'" +
+                                (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() +
+                                "' </dev/null";
+    const int status = std::system(command.c_str());
+    Outcome outcome;
+    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.out = ReadFile(dir_ / "out");
+    outcome.err = ReadFile(dir_ / "err");
+    return outcome;
+  }
+
+  SplitOutcome Split(const fs::path& package, const std::string& name) const {
+    const fs::path root = dir_ / name;
+    const Outcome run = Tool("split --messages '" + package.string() + "' '" + root.string() + "'");
+    SplitOutcome split;
+    split.exitCode = run.exitCode;
+    split.messages = run.out;
+    const fs::path files = root / "files";
+    for (const auto& entry : fs::recursive_directory_iterator(files)) {
+      const std::string relative = fs::relative(entry.path(), files).generic_string();
+      if (relative.starts_with("Log")) continue;
+      split.tree[relative] = entry.is_directory() ? "<folder>" : ReadFile(entry.path());
+    }
+    std::istringstream log(ReadFile(files / "Log" / "log1.txt"));
+    for (std::string line; std::getline(log, line);) split.log.push_back(line.substr(19));
+    return split;
+  }
+
+  // unpack, then pack onto `player`.
+  fs::path Repack(const fs::path& package, const fs::path& player) const {
+    const fs::path source = dir_ / "source";
+    const Outcome unpacked = Tool("unpack '" + package.string() + "' '" + source.string() + "'");
+    EXPECT_EQ(unpacked.exitCode, 0) << unpacked.err;
+    const fs::path repacked = dir_ / "repacked";
+    const Outcome packed = Tool("pack --player '" + player.string() + "' --source '" +
+                                source.string() + "' -o '" + repacked.string() + "'");
+    EXPECT_EQ(packed.exitCode, 0) << packed.err;
+    return repacked;
+  }
+
+  fs::path Stub(const std::string& bytes) const {
+    WriteFile(dir_ / "stub", bytes);
+    return dir_ / "stub";
+  }
+
+  // Every file name in the folder of the outputs: temporary files must not survive.
+  std::vector<std::string> OutputFolder() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_ / "out-folder"))
+      names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+  fs::path dir_;
+};
+
+BookSpec SmallBook() {
+  BookSpec s;
+  s.exetitle = "Small";
+  s.preloader = FileSpec{"book.swf", "MOVIE"};
+  s.pages.push_back(PageSpec({ElementSpec{"img", {"res/pages/p0.swf", "PAGE"}}}));
+  return s;
+}
+
+std::string DemoStyleToc() {
+  return "<?xml version=\"1.0\"?>\n<toc><page src=\"res/pages/page_0000.png\"/></toc>\n";
+}
+
+// The demo book's shape: a viewer movie, a table of contents and picture pages.
+BookSpec DemoStyleBook() {
+  BookSpec s;
+  s.exetitle = "Bookstub demo book";
+  s.preloader = FileSpec{"book.swf", testsupport::SwfBytes(900, 600)};
+  s.toc = FileSpec{"toc.xml", DemoStyleToc()};
+  for (int i = 0; i < 3; ++i) {
+    ElementSpec page("img", {"res/pages/page_000" + std::to_string(i) + ".png",
+                             testsupport::PictureBytes(50, 70)});
+    page.width = 50;
+    page.height = 70;
+    s.pages.push_back(PageSpec({page}));
+  }
+  return s;
+}
+
+struct RoundTripCase {
+  const char* label;
+  BookSpec (*book)();
+};
+
+void PrintTo(const RoundTripCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class RoundTripTest : public AuthoringTest, public ::testing::WithParamInterface<RoundTripCase> {};
+
+TEST_P(RoundTripTest, PackOfUnpackSplitsLikeTheOriginal) {
+  BookSpec spec = GetParam().book();
+  spec.stubImage = "STUB of another platform";
+  const fs::path original = dir_ / "original";
+  testsupport::BuildBook(spec).WriteTo(original);
+  const fs::path repacked = Repack(original, Stub("STUB of this platform"));
+
+  const SplitOutcome before = Split(original, "split-original");
+  const SplitOutcome after = Split(repacked, "split-repacked");
+  ASSERT_EQ(before.exitCode, 0) << before.messages;
+  EXPECT_EQ(after.tree, before.tree);
+  EXPECT_EQ(after.messages, before.messages);
+  EXPECT_EQ(after.log, before.log);
+  EXPECT_EQ(ReadFile(repacked).rfind("STUB of this platform", 0), 0u);
+  EXPECT_NE(fs::status(repacked).permissions() & fs::perms::owner_exec, fs::perms::none);
+}
+
+INSTANTIATE_TEST_SUITE_P(Books, RoundTripTest,
+                         ::testing::Values(RoundTripCase{"FullBook", &testsupport::FullBook},
+                                           RoundTripCase{"DemoStyle", &DemoStyleBook}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(AuthoringTest, RestubMovesAPackageFromARandomStubOntoThePlayer) {
+  std::mt19937 random(20261208);
+  std::string stub(3 << 20, '\0');
+  for (char& c : stub) c = static_cast<char>(random());
+  BookSpec spec = testsupport::FullBook();
+  spec.stubImage = stub;
+  const fs::path original = dir_ / "old-book.exe";
+  const testsupport::BuiltBook built = testsupport::BuildBook(spec);
+  built.WriteTo(original);
+
+  const fs::path moved = dir_ / "moved";
+  const Outcome run = Tool("restub --player '" + std::string(BOOKSTUB_PLAYER_PATH) + "' '" +
+                           original.string() + "' -o '" + moved.string() + "'");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+
+  const std::string player = ReadFile(BOOKSTUB_PLAYER_PATH);
+  const std::string bytes = ReadFile(moved);
+  ASSERT_GT(bytes.size(), player.size());
+  EXPECT_EQ(bytes.compare(0, player.size(), player), 0);
+  // The blobs follow byte for byte; only the documents at the end differ.
+  const std::size_t blobs =
+      built.bytes.size() - stub.size() - built.bookXml.size() - built.projectXml.size() - 8;
+  EXPECT_EQ(bytes.substr(player.size(), blobs), built.bytes.substr(stub.size(), blobs));
+
+  const SplitOutcome before = Split(original, "split-original");
+  const SplitOutcome after = Split(moved, "split-moved");
+  ASSERT_EQ(before.exitCode, 0);
+  EXPECT_EQ(after, before);
+}
+
+TEST_F(AuthoringTest, RestubRefusesAddressesInsideTheDocuments) {
+  BookSpec spec = SmallBook();
+  const std::string probe = testsupport::BuildBook(spec).bytes;
+  // The logo's address points at the last bytes of the file: the project document.
+  spec.logo = FileSpec{"logo.png", "", BlobAddress{static_cast<std::uint32_t>(probe.size()), 8}};
+  testsupport::BuildBook(spec).WriteTo(dir_ / "book");
+  fs::create_directories(dir_ / "out-folder");
+  const Outcome run =
+      Tool("restub --player '" + Stub("S").string() + "' '" + (dir_ / "book").string() + "' -o '" +
+           (dir_ / "out-folder/moved").string() + "'");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("project logo"), std::string::npos) << run.err;
+  EXPECT_TRUE(OutputFolder().empty());
+}
+
+struct PackFailure {
+  const char* label;
+  void (*spoil)(const fs::path& source, fs::path& player);
+  const char* expected;  // in the message, with the source folder as "<src>"
+};
+
+void PrintTo(const PackFailure& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class PackFailureTest : public AuthoringTest, public ::testing::WithParamInterface<PackFailure> {};
+
+TEST_P(PackFailureTest, NamesThePropertyAndPathAndLeavesNothing) {
+  testsupport::BuildBook(testsupport::FullBook()).WriteTo(dir_ / "book");
+  const fs::path source = dir_ / "source";
+  ASSERT_EQ(Tool("unpack '" + (dir_ / "book").string() + "' '" + source.string() + "'").exitCode,
+            0);
+  fs::path player = Stub("STUB");
+  GetParam().spoil(source, player);
+  fs::create_directories(dir_ / "out-folder");
+  const Outcome run = Tool("pack --player '" + player.string() + "' --source '" + source.string() +
+                           "' -o '" + (dir_ / "out-folder/book").string() + "'");
+  EXPECT_EQ(run.exitCode, 1);
+  std::string expected = GetParam().expected;
+  if (const auto at = expected.find("<src>"); at != std::string::npos)
+    expected.replace(at, 5, source.string());
+  EXPECT_NE(run.err.find(expected), std::string::npos) << run.err;
+  EXPECT_TRUE(OutputFolder().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, PackFailureTest,
+    ::testing::Values(
+        PackFailure{"MissingPageFile",
+                    [](const fs::path& s, fs::path&) { fs::remove(s / "res/pages/s.mp3"); },
+                    "book Chapters[0].Pages[0].elem[1] (<src>/res/pages/s.mp3): no such file"},
+        PackFailure{"MissingButtonFile",
+                    [](const fs::path& s, fs::path&) { fs::remove(s / "res/navbtn/first.png"); },
+                    "project navbtn (<src>/res/navbtn/): info.ini key \"firstpage\" names"},
+        PackFailure{"MissingBarFile",
+                    [](const fs::path& s, fs::path&) { fs::remove(s / "res/navbar/top.png"); },
+                    "project navbar (<src>/res/navbar/): topfile names"},
+        PackFailure{"BookDocumentDoesNotLoad",
+                    [](const fs::path& s, fs::path&) { WriteFile(s / "book.xml", "<book"); },
+                    "<src>/book.xml does not load"},
+        PackFailure{"MissingProjectDocument",
+                    [](const fs::path& s, fs::path&) { fs::remove(s / "project.xml"); },
+                    "Missing document \"<src>/project.xml\""},
+        PackFailure{"PathLeavesTheSource",
+                    [](const fs::path& s, fs::path&) {
+                      std::string book = ReadFile(s / "book.xml");
+                      book.replace(book.find("music.mp3"), 9, "../music.mp3");
+                      WriteFile(s / "book.xml", book);
+                    },
+                    "book Chapters[0].bgsound"},
+        PackFailure{"UnreadablePlayer",
+                    [](const fs::path& s, fs::path& player) { player = s / "none"; },
+                    "Cannot read the player \"<src>/none\""}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(AuthoringTest, UnpackRefusesAFolderThatIsNotEmpty) {
+  testsupport::BuildBook(SmallBook()).WriteTo(dir_ / "book");
+  WriteFile(dir_ / "source/keep.txt", "KEEP");
+  const Outcome run =
+      Tool("unpack '" + (dir_ / "book").string() + "' '" + (dir_ / "source").string() + "'");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("is not empty"), std::string::npos) << run.err;
+  EXPECT_EQ(ReadFile(dir_ / "source/keep.txt"), "KEEP");
+  EXPECT_FALSE(fs::exists(dir_ / "source/book.xml"));
+}
+
+}  // namespace
