@@ -173,7 +173,7 @@ class TPacker {
     const fs::path ini = folder / kGroupIniName;
     if (!HasIni(ini)) return {};
     writer_.BeginGroup();
-    for (std::uint32_t type = 0; type < kNavButtonTypes; ++type) {
+    for (std::uint32_t type = 0; type < kNavButtonKeys.size(); ++type) {
       const std::string key(*NavButtonKey(type));
       const std::string name = ReadIniText(ini, "info", key, "");
       if (IsBlank(name)) continue;
@@ -292,38 +292,41 @@ class TUnpacker {
     TGroupWalker group = reader_.WalkGroup(blob.pos, blob.size);
     const fs::path ini = folder / kGroupIniName;
     Write(ini, group.Head(), Describe(blob));
-    GroupMember member;
-    while (group.Next(member)) {
-      const auto key = NavButtonKey(member.type);
-      const std::string name = key ? ReadIniText(ini, "info", *key, "") : std::string();
-      if (IsBlank(name)) {
-        Note(blob, member.type, key ? "its info.ini key names no file" : "no key has that type");
-        continue;
-      }
-      Write(JoinBookPath(folder, name), member.data, Describe(blob));
-    }
+    std::vector<std::string> names;
+    for (std::string_view key : kNavButtonKeys) names.push_back(ReadIniText(ini, "info", key, ""));
+    UnpackMembers(blob, group, folder, [&](std::uint32_t type) {
+      return type < names.size() ? names[type] : std::string();
+    });
   }
 
   void UnpackNavBar(const TBookBlob& blob) {
     const fs::path folder = folder_ / kNavBarFolder;
     TGroupWalker group = reader_.WalkGroup(blob.pos, blob.size);
     Write(folder / kGroupIniName, group.Head(), Describe(blob));
+    UnpackMembers(blob, group, folder, [&](std::uint32_t type) {
+      if (type == kNavBarTopType) return project_.navbar->topfile;
+      if (type == kNavBarBottomType) return project_.navbar->bottomfile;
+      return std::string();
+    });
+  }
+
+  // Each member whose type names a file; the others are counted in one note.
+  template <class NameOf>
+  void UnpackMembers(const TBookBlob& blob, TGroupWalker& group, const fs::path& folder,
+                     NameOf nameOf) {
     GroupMember member;
+    std::uint64_t unnamed = 0;
     while (group.Next(member)) {
-      std::string name;
-      if (member.type == kNavBarTopType) name = project_.navbar->topfile;
-      if (member.type == kNavBarBottomType) name = project_.navbar->bottomfile;
+      const std::string name = nameOf(member.type);
       if (IsBlank(name)) {
-        Note(blob, member.type, "no file name for that type");
+        ++unnamed;
         continue;
       }
       Write(JoinBookPath(folder, name), member.data, Describe(blob));
     }
-  }
-
-  void Note(const TBookBlob& blob, std::uint32_t type, const std::string& why) {
-    report_.notes.push_back(Describe(blob) + " member of type " + std::to_string(type) +
-                            " left out: " + why);
+    if (unnamed > 0)
+      report_.notes.push_back(Describe(blob) + ": " + std::to_string(unnamed) +
+                              " member(s) left out, their type names no file");
   }
 
   // The archive is written where the split writes it, unpacked beside itself and deleted; a
@@ -337,8 +340,10 @@ class TUnpacker {
     reader_.CopyToFile(reader_.BySuffix(blob.pos), archive);
     try {
       const platform::UnzipReport unzipped = platform::UnzipAll(archive, folder);
-      for (const std::string& name : unzipped.skipped)
-        report_.notes.push_back(Describe(blob) + " entry \"" + name + "\" left out as unsafe");
+      if (!unzipped.skipped.empty())
+        report_.notes.push_back(Describe(blob) + ": " + std::to_string(unzipped.skipped.size()) +
+                                " entry(ies) left out as unsafe, the first \"" +
+                                unzipped.skipped.front() + "\"");
     } catch (const Error& e) {
       report_.notes.push_back(Describe(blob) + " could not be unpacked whole: " + e.what());
     }

@@ -1,19 +1,11 @@
 #include "package/BookBlobs.h"
 
-#include <array>
-
 #include "model/book/MPageElements.h"
 #include "model/book/MProjects.h"
 #include "model/settings/LMProjects.h"
 #include "package/SplitNames.h"
 
 namespace {
-
-// INI keys of the navigation-button members, indexed by the member's type.
-constexpr std::array<std::string_view, kNavButtonTypes> kNavButtonKeys = {
-    "firstpage",  "lastpage",       "previous", "next",      "play",     "stop",  "thumbnail",
-    "fullscreen", "exitfullscreen", "music",    "mute",      "download", "print", "toc",
-    "zoomin",     "zoomout",        "share",    "bookmarks", "search"};
 
 class BlobList {
  public:
@@ -132,6 +124,12 @@ std::vector<TBookBlob> ListBookBlobs(const TLMProject& project, const TMBook& bo
   ForEachPage(book, [&](const std::string& at, const TMPage& page) { AddPage(list, at, page); });
   AddSharedMovies(list, project);
   ForEachPage(book, [&](const std::string& at, const TMPage& page) { AddUnread(list, at, page); });
+  return list.Take();
+}
+
+std::vector<TBookBlob> ListSharedMovies(const TLMProject& project) {
+  BlobList list;
+  AddSharedMovies(list, project);
   return list.Take();
 }
 

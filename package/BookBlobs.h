@@ -11,6 +11,7 @@
 // print files and element thumbnails, whose addresses the documents carry but nobody reads,
 // come last.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -79,9 +80,16 @@ std::vector<TBookBlob> ListBookBlobs(const TLMProject& project, const TMBook& bo
 const char* ReadStyleName(TReadStyle style);
 const char* DocumentName(TBlobDocument document);  // "project" or "book"
 
+// The shared movies, at their fixed names (the last blobs the list holds before the unread ones).
+std::vector<TBookBlob> ListSharedMovies(const TLMProject& project);
+
+// INI keys of the navigation-button members, indexed by the member's type.
+inline constexpr std::array<std::string_view, 19> kNavButtonKeys = {
+    "firstpage",  "lastpage",       "previous", "next",      "play",     "stop",  "thumbnail",
+    "fullscreen", "exitfullscreen", "music",    "mute",      "download", "print", "toc",
+    "zoomin",     "zoomout",        "share",    "bookmarks", "search"};
 // The info.ini key that names the navigation-button member of `type`; none outside the table.
 std::optional<std::string_view> NavButtonKey(std::uint32_t type);
-inline constexpr std::uint32_t kNavButtonTypes = 19;
 // Member types of the navigation-bar group.
 inline constexpr std::uint32_t kNavBarTopType = 0;
 inline constexpr std::uint32_t kNavBarBottomType = 1;

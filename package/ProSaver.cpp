@@ -6,6 +6,7 @@
 #include "log/ZanLog.h"
 #include "model/book/MProjects.h"
 #include "model/settings/LMProjects.h"
+#include "package/BookBlobs.h"
 #include "package/PackageReader.h"
 #include "package/SplitNames.h"
 #include "package/uPathGetter.h"
@@ -16,15 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// INI keys of the navigation-button members, indexed by the member's type.
-constexpr std::array<std::string_view, 19> kNavButtonKeys = {
-    "firstpage",  "lastpage",       "previous", "next",      "play",     "stop",  "thumbnail",
-    "fullscreen", "exitfullscreen", "music",    "mute",      "download", "print", "toc",
-    "zoomin",     "zoomout",        "share",    "bookmarks", "search"};
-
-constexpr std::uint32_t kNavBarTopType = 0;
-constexpr std::uint32_t kNavBarBottomType = 1;
 
 // Both numbers of a package address set: the blob is in the package.
 bool Present(std::uint32_t pos, std::uint32_t size) {
@@ -247,18 +239,6 @@ void TProjectOpener::SplitZipArchive(std::uint32_t pos, const fs::path& archive)
 }
 
 void TProjectOpener::SplitExtras() {
-  const TLMProject& p = *FProject;
-  const struct {
-    std::uint32_t pos, size;
-    const char* file;
-  } extras[] = {
-      {p.pos_bookinfo_, p.size_bookinfo_, "framework.swf"},
-      {p.pos_mag_, p.size_mag_, "res/other/mag.swf"},
-      {p.pos_toolbar_, p.size_toolbar_, "res/other/toolbar.swf"},
-      {p.pos_input_, p.size_input_, "res/other/input.png"},
-      {p.pos_vs_, p.size_vs_, "res/other/videoskin.swf"},
-      {p.pos_thumbswf_, p.size_thumbswf_, "res/other/thumb.swf"},
-  };
-  for (const auto& extra : extras)
-    if (Present(extra.pos, extra.size)) WriteBySize(extra.pos, extra.size, BookFile(extra.file));
+  for (const TBookBlob& movie : ListSharedMovies(*FProject))
+    if (Present(movie.pos, movie.size)) WriteBySize(movie.pos, movie.size, BookFile(movie.name));
 }

@@ -158,10 +158,10 @@ void PrintTo(const RoundTripCase& c, std::ostream* out) {
 class RoundTripTest : public AuthoringTest, public ::testing::WithParamInterface<RoundTripCase> {};
 
 TEST_P(RoundTripTest, PackOfUnpackSplitsLikeTheOriginal) {
-  BookSpec spec = GetParam().book();
-  spec.stubImage = "STUB of another platform";
+  BookSpec bookSpec = GetParam().book();
+  bookSpec.stubImage = "STUB of another platform";
   const fs::path original = dir_ / "original";
-  testsupport::BuildBook(spec).WriteTo(original);
+  testsupport::BuildBook(bookSpec).WriteTo(original);
   const fs::path repacked = Repack(original, Stub("STUB of this platform"));
 
   const SplitOutcome before = Split(original, "split-original");
@@ -183,10 +183,10 @@ TEST_F(AuthoringTest, RestubMovesAPackageFromARandomStubOntoThePlayer) {
   std::mt19937 random(20261208);
   std::string stub(3 << 20, '\0');
   for (char& c : stub) c = static_cast<char>(random());
-  BookSpec spec = testsupport::FullBook();
-  spec.stubImage = stub;
+  BookSpec bookSpec = testsupport::FullBook();
+  bookSpec.stubImage = stub;
   const fs::path original = dir_ / "old-book.exe";
-  const testsupport::BuiltBook built = testsupport::BuildBook(spec);
+  const testsupport::BuiltBook built = testsupport::BuildBook(bookSpec);
   built.WriteTo(original);
 
   const fs::path moved = dir_ / "moved";
@@ -210,11 +210,12 @@ TEST_F(AuthoringTest, RestubMovesAPackageFromARandomStubOntoThePlayer) {
 }
 
 TEST_F(AuthoringTest, RestubRefusesAddressesInsideTheDocuments) {
-  BookSpec spec = SmallBook();
-  const std::string probe = testsupport::BuildBook(spec).bytes;
+  BookSpec bookSpec = SmallBook();
+  const std::string probe = testsupport::BuildBook(bookSpec).bytes;
   // The logo's address points at the last bytes of the file: the project document.
-  spec.logo = FileSpec{"logo.png", "", BlobAddress{static_cast<std::uint32_t>(probe.size()), 8}};
-  testsupport::BuildBook(spec).WriteTo(dir_ / "book");
+  bookSpec.logo =
+      FileSpec{"logo.png", "", BlobAddress{static_cast<std::uint32_t>(probe.size()), 8}};
+  testsupport::BuildBook(bookSpec).WriteTo(dir_ / "book");
   fs::create_directories(dir_ / "out-folder");
   const Outcome run =
       Tool("restub --player '" + Stub("S").string() + "' '" + (dir_ / "book").string() + "' -o '" +
