@@ -54,7 +54,8 @@ bool IsAddressName(std::string_view name) {
   return lower.starts_with("pos_") || lower.starts_with("size_");
 }
 
-TAddressText::TAddressText(std::string text) : text_(std::move(text)) {
+TAddressText::TAddressText(std::string text, bool addable)
+    : text_(std::move(text)), addable_(addable) {
   RefuseWideEncoding(text_);
   Scan();
   std::stable_sort(sites_.begin(), sites_.end(), [](const TSite& a, const TSite& b) {
@@ -127,7 +128,7 @@ std::size_t TAddressText::ScanStartTag(std::size_t at, std::vector<std::string>&
     i = valueEnd + 1;
   }
   for (std::string_view name : kAddressNames)
-    if (std::find(present.begin(), present.end(), name) == present.end())
+    if (addable_ && std::find(present.begin(), present.end(), name) == present.end())
       sites_.push_back({TKind::AddedAttribute, i, i, std::string(name)});
   if (text_[i] == '/') {
     if (IsAddressName(element)) sites_.push_back({TKind::EmptyElement, i, i + 2, element});

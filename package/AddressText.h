@@ -17,9 +17,9 @@
 
 class TAddressText {
  public:
-  // Scans `text`. Raises Error for a document in UTF-16 or UTF-32 and for markup that does not
-  // end.
-  explicit TAddressText(std::string text);
+  // Scans `text`; `addable`: with the sites where missing address attributes can be added.
+  // Raises Error for a document in UTF-16 or UTF-32 and for markup that does not end.
+  TAddressText(std::string text, bool addable);
 
   const std::string& Text() const { return text_; }
   std::size_t SiteCount() const { return sites_.size(); }
@@ -50,6 +50,7 @@ class TAddressText {
   std::string Replacement(const TSite& site, const std::string& value) const;
 
   std::string text_;
+  bool addable_;
   std::vector<TSite> sites_;
 };
 

@@ -7,9 +7,7 @@
 #include "model/settings/LMProjects.h"
 #include "util/Error.h"
 
-namespace {
-
-std::unique_ptr<TLMProject> LoadProject(std::string_view text, const std::string& label) {
+std::unique_ptr<TLMProject> LoadProjectDocument(std::string_view text, const std::string& label) {
   auto project = std::make_unique<TLMProject>();
   try {
     project->LoadFromStream(text);
@@ -19,7 +17,7 @@ std::unique_ptr<TLMProject> LoadProject(std::string_view text, const std::string
   return project;
 }
 
-std::unique_ptr<TMBook> LoadBook(std::string_view text, const std::string& label) {
+std::unique_ptr<TMBook> LoadBookDocument(std::string_view text, const std::string& label) {
   auto book = std::make_unique<TMBook>();
   try {
     book->LoadFromStream(text);
@@ -29,9 +27,11 @@ std::unique_ptr<TMBook> LoadBook(std::string_view text, const std::string& label
   return book;
 }
 
-TAddressText Scanned(std::string text, const std::string& label) {
+namespace {
+
+TAddressText Scanned(std::string text, const std::string& label, bool addable) {
   try {
-    return TAddressText(std::move(text));
+    return TAddressText(std::move(text), addable);
   } catch (const Error& e) {
     throw Error(label + ": " + e.what());
   }
@@ -53,13 +53,13 @@ std::string Describe(const TBookBlob& blob) {
 }  // namespace
 
 TAddressedDocuments::TAddressedDocuments(std::string projectText, std::string bookText,
-                                         std::string projectLabel, std::string bookLabel)
+                                         std::string projectLabel, std::string bookLabel, TUse use)
     : projectLabel_(std::move(projectLabel)),
       bookLabel_(std::move(bookLabel)),
-      project_(LoadProject(projectText, projectLabel_)),
-      book_(LoadBook(bookText, bookLabel_)),
-      projectText_(Scanned(std::move(projectText), projectLabel_)),
-      bookText_(Scanned(std::move(bookText), bookLabel_)) {
+      project_(LoadProjectDocument(projectText, projectLabel_)),
+      book_(LoadBookDocument(bookText, bookLabel_)),
+      projectText_(Scanned(std::move(projectText), projectLabel_, use == TUse::Fill)),
+      bookText_(Scanned(std::move(bookText), bookLabel_, use == TUse::Fill)) {
   blobs_ = ListBookBlobs(*project_, *book_);
   LocateSites();
 }
@@ -70,8 +70,8 @@ TAddressedDocuments::~TAddressedDocuments() = default;
 // from; zero means no site (the object's element is missing from the document).
 void TAddressedDocuments::LocateSites() {
   const std::vector<TBookBlob> markedBlobs =
-      ListBookBlobs(*LoadProject(projectText_.Marked(), projectLabel_),
-                    *LoadBook(bookText_.Marked(), bookLabel_));
+      ListBookBlobs(*LoadProjectDocument(projectText_.Marked(), projectLabel_),
+                    *LoadBookDocument(bookText_.Marked(), bookLabel_));
   if (markedBlobs.size() != blobs_.size())
     throw Error("The documents read differently once their addresses are marked");
   sites_.resize(blobs_.size());
@@ -123,7 +123,8 @@ TDocumentTexts TAddressedDocuments::Rewrite(const std::vector<TNewAddress>& addr
 void TAddressedDocuments::CheckReadBack(const TDocumentTexts& texts,
                                         const std::vector<BlobAddress>& expected) const {
   const std::vector<TBookBlob> blobs =
-      ListBookBlobs(*LoadProject(texts.project, projectLabel_), *LoadBook(texts.book, bookLabel_));
+      ListBookBlobs(*LoadProjectDocument(texts.project, projectLabel_),
+                    *LoadBookDocument(texts.book, bookLabel_));
   if (blobs.size() != blobs_.size())
     throw Error("The rewritten documents no longer read as the originals");
   for (std::size_t i = 0; i < blobs.size(); ++i)

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "package/AddressText.h"
@@ -20,12 +21,21 @@ struct TDocumentTexts {
   std::string book;
 };
 
+// The documents loaded as the player loads them; Error "<label> does not load: ..." otherwise.
+std::unique_ptr<TLMProject> LoadProjectDocument(std::string_view text, const std::string& label);
+std::unique_ptr<TMBook> LoadBookDocument(std::string_view text, const std::string& label);
+
 class TAddressedDocuments {
  public:
+  enum class TUse {
+    Fill,  // every pair gets a new address; missing pairs are added (WithAddresses)
+    Move,  // the pairs that hold a position move (WithMovedPositions)
+  };
+
   // Loads both documents (as stored, in UTF-8) and locates their addresses. Raises Error, naming
   // the document by its label, when one does not load or its text cannot be followed.
   TAddressedDocuments(std::string projectText, std::string bookText, std::string projectLabel,
-                      std::string bookLabel);
+                      std::string bookLabel, TUse use);
   ~TAddressedDocuments();
 
   const TLMProject& Project() const { return *project_; }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <system_error>
 
+#include "model/book/MProjects.h"
 #include "model/settings/LMProjects.h"
 #include "package/AddressedDocuments.h"
 #include "package/BookBlobs.h"
@@ -23,6 +24,8 @@ namespace {
 
 constexpr const char* kProjectDocument = "project.xml";
 constexpr const char* kBookDocument = "book.xml";
+constexpr const char* kPackageProject = "the package's project document";
+constexpr const char* kPackageBook = "the package's book document";
 
 std::string Quoted(const fs::path& path) {
   return "\"" + path.string() + "\"";
@@ -422,7 +425,8 @@ void PackBook(const fs::path& player, const fs::path& source, const fs::path& ou
   const fs::path projectFile = source / kProjectDocument;
   const fs::path bookFile = source / kBookDocument;
   const TAddressedDocuments documents(ReadDocument(projectFile), ReadDocument(bookFile),
-                                      projectFile.string(), bookFile.string());
+                                      projectFile.string(), bookFile.string(),
+                                      TAddressedDocuments::TUse::Fill);
   TOutputFile out(output);
   const auto writer = StartPackage(player, out.Stream());
   TPacker packer(source, documents, *writer);
@@ -442,14 +446,15 @@ TUnpackReport UnpackBook(const fs::path& package, const fs::path& folder) {
   const std::string bookText = reader.ReadBytes(ranges.book);
   WriteFile(folder / kProjectDocument, projectText);
   WriteFile(folder / kBookDocument, bookText);
-  const TAddressedDocuments documents(projectText, bookText, "the package's project document",
-                                      "the package's book document");
+  const auto project = LoadProjectDocument(projectText, kPackageProject);
+  const auto book = LoadBookDocument(bookText, kPackageBook);
+  const std::vector<TBookBlob> blobs = ListBookBlobs(*project, *book);
   TUnpackReport report;
-  TUnpacker unpacker(reader, folder, documents.Project(), report);
+  TUnpacker unpacker(reader, folder, *project, report);
   // The archives first, as in the split, so that a file named below their folders wins.
-  for (const TBookBlob& blob : documents.Blobs())
+  for (const TBookBlob& blob : blobs)
     if (blob.IsArchive()) unpacker.Unpack(blob);
-  for (const TBookBlob& blob : documents.Blobs())
+  for (const TBookBlob& blob : blobs)
     if (!blob.IsArchive()) unpacker.Unpack(blob);
   guard.Done();
   return report;
@@ -458,9 +463,9 @@ TUnpackReport UnpackBook(const fs::path& package, const fs::path& folder) {
 void RestubBook(const fs::path& player, const fs::path& input, const fs::path& output) {
   TPackageReader reader(input);
   const DocumentRanges ranges = reader.LocateDocuments();
-  const TAddressedDocuments documents(
-      reader.ReadBytes(ranges.project), reader.ReadBytes(ranges.book),
-      "the package's project document", "the package's book document");
+  const TAddressedDocuments documents(reader.ReadBytes(ranges.project),
+                                      reader.ReadBytes(ranges.book), kPackageProject, kPackageBook,
+                                      TAddressedDocuments::TUse::Move);
   std::uint64_t start = ranges.book.start;
   for (const TBookBlob& blob : documents.Blobs())
     if (blob.Present()) start = std::min(start, BlobStart(reader, blob, ranges.book.start));

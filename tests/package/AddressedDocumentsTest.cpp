@@ -21,6 +21,9 @@ const char* const kBook =
     "<book  title='a &amp; b' pos_search_ = '5'  size_search_=\"6\" searchindex=\"s.xml\">"
     "<![CDATA[ pos_=\"7\" ]]><Chapters><chapter bgsound=\"m.mp3\" pos_=\"0\"/></Chapters></book>";
 
+constexpr auto kFill = TAddressedDocuments::TUse::Fill;
+constexpr auto kMove = TAddressedDocuments::TUse::Move;
+
 std::size_t IndexOf(const TAddressedDocuments& documents, const std::string& property) {
   const auto& blobs = documents.Blobs();
   for (std::size_t i = 0; i < blobs.size(); ++i)
@@ -30,7 +33,7 @@ std::size_t IndexOf(const TAddressedDocuments& documents, const std::string& pro
 }
 
 TEST(AddressedDocumentsTest, OnlyTheAddressNumbersChangeAndMissingPairsAreAdded) {
-  const TAddressedDocuments documents(kProject, kBook, "project", "book");
+  const TAddressedDocuments documents(kProject, kBook, "project", "book", kFill);
   std::vector<BlobAddress> addresses(documents.Blobs().size());
   addresses[IndexOf(documents, "logo")] = {100, 20};
   addresses[IndexOf(documents, "navbar")] = {110, 10};
@@ -51,7 +54,7 @@ TEST(AddressedDocumentsTest, OnlyTheAddressNumbersChangeAndMissingPairsAreAdded)
 }
 
 TEST(AddressedDocumentsTest, MovingChangesNonZeroPositionsOnly) {
-  const TAddressedDocuments documents(kProject, kBook, "project", "book");
+  const TAddressedDocuments documents(kProject, kBook, "project", "book", kMove);
   const TDocumentTexts texts = documents.WithMovedPositions(4, 1004);
   std::string project = kProject;
   project.replace(project.find("<pos_>12"), 8, "<pos_>1012");
@@ -79,7 +82,7 @@ const char* const kSignedAt9 = "<project><navbar><pos_>9</pos_><size_>4</size_><
 // The book's search index ends at 5 and the signed navbar pair at 9: the navbar may end at
 // 2 GiB - 1 at most, the search index at 4 GiB - 1.
 TEST_P(MoveLimitTest, RefusesPositionsPastTheirLimit) {
-  const TAddressedDocuments documents(GetParam().project, kBook, "project", "book");
+  const TAddressedDocuments documents(GetParam().project, kBook, "project", "book", kMove);
   if (GetParam().refused)
     EXPECT_THROW(documents.WithMovedPositions(0, GetParam().to), Error);
   else
@@ -106,7 +109,7 @@ void PrintTo(const BadText& c, std::ostream* out) {
 class BadTextTest : public ::testing::TestWithParam<BadText> {};
 
 TEST_P(BadTextTest, IsRefused) {
-  EXPECT_THROW(TAddressedDocuments(GetParam().text, kBook, "project", "book"), Error);
+  EXPECT_THROW(TAddressedDocuments(GetParam().text, kBook, "project", "book", kFill), Error);
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, BadTextTest,
