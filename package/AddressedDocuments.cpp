@@ -68,6 +68,10 @@ TAddressedDocuments::~TAddressedDocuments() = default;
 
 // Loads the marked texts: the number each property comes back with names the site it is read
 // from; zero means no site (the object's element is missing from the document).
+const std::string& TAddressedDocuments::LabelOf(TBlobDocument document) const {
+  return document == TBlobDocument::Project ? projectLabel_ : bookLabel_;
+}
+
 void TAddressedDocuments::LocateSites() {
   const std::vector<TBookBlob> markedBlobs =
       ListBookBlobs(*LoadProjectDocument(projectText_.Marked(), projectLabel_),
@@ -101,8 +105,8 @@ TDocumentTexts TAddressedDocuments::Rewrite(const std::vector<TNewAddress>& addr
       if (!value) return;
       if (!site) {
         if (*value != 0)
-          throw Error("Cannot write the " + std::string(what) + " of " + Describe(blob) +
-                      ": its element is missing from the document");
+          throw Error(LabelOf(blob.document) + ": cannot write the " + what + " of " +
+                      Describe(blob) + ": the document has no element for it");
         return;
       }
       if (text.IsAdded(*site) && (*value == 0 || !addMissing)) return;

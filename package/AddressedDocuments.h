@@ -61,6 +61,7 @@ class TAddressedDocuments {
   const TAddressText& TextOf(TBlobDocument document) const {
     return document == TBlobDocument::Project ? projectText_ : bookText_;
   }
+  const std::string& LabelOf(TBlobDocument document) const;
   void LocateSites();
   TDocumentTexts Rewrite(const std::vector<TNewAddress>& addresses, bool addMissing) const;
   void CheckReadBack(const TDocumentTexts& texts, const std::vector<BlobAddress>& expected) const;

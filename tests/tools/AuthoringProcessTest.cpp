@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -267,6 +268,13 @@ INSTANTIATE_TEST_SUITE_P(
         PackFailure{"MissingBarFile",
                     [](const fs::path& s, fs::path&) { fs::remove(s / "res/navbar/top.png"); },
                     "project navbar (<src>/res/navbar/): topfile names"},
+        PackFailure{"ButtonsWithoutTheirElement",
+                    [](const fs::path& s, fs::path&) {
+                      const std::regex navbtn("<navbtn>.*</navbtn>");
+                      WriteFile(s / "project.xml",
+                                std::regex_replace(ReadFile(s / "project.xml"), navbtn, ""));
+                    },
+                    "<src>/project.xml: cannot write the pos_ of project navbtn"},
         PackFailure{"BookDocumentDoesNotLoad",
                     [](const fs::path& s, fs::path&) { WriteFile(s / "book.xml", "<book"); },
                     "<src>/book.xml does not load"},
@@ -284,6 +292,54 @@ INSTANTIATE_TEST_SUITE_P(
                     [](const fs::path& s, fs::path& player) { player = s / "none"; },
                     "Cannot read the player \"<src>/none\""}),
     [](const auto& info) { return std::string(info.param.label); });
+
+const char* const kHandProject =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- written by hand -->\n<project>\n"
+    "  <exetitle>Hand Book</exetitle>\n  <preloader><filename>book.swf</filename></preloader>\n"
+    "  <toc><filename>toc.xml</filename></toc>\n  <navbtn/>\n</project>\n";
+const char* const kHandBook =
+    "<?xml version=\"1.0\"?>\n<book title='Hand' pagewidth=\"500\" pageheight=\"700\">\n"
+    "<Chapters><chapter bgsound=\"music.mp3\"><Pages>\n"
+    "<page><elem><img src=\"res\\pages\\p0.swf\" width=\"500\" height=\"700\"/></elem></page>\n"
+    "</Pages></chapter></Chapters></book>\n";
+
+// A source book written by hand holds no addresses: pack adds them, and nothing else changes.
+TEST_F(AuthoringTest, HandWrittenSourceBookPacksAndSplits) {
+  const fs::path source = dir_ / "source";
+  WriteFile(source / "project.xml", kHandProject);
+  WriteFile(source / "book.xml", kHandBook);
+  const std::map<std::string, std::string> files = {
+      {"book.swf", "MOVIE"},
+      {"toc.xml", "<toc/>"},
+      {"music.mp3", "MUSIC"},
+      {"res/pages/p0.swf", "PAGE"},
+      {"res/languages/en/lang.xml", "<lang/>"},
+      {"res/navbtn/info.ini", "[info]\nnext=next.png\n"},
+      {"res/navbtn/next.png", "NEXT"},
+      {"res/other/mag.swf", "MAG"}};
+  for (const auto& [name, bytes] : files) WriteFile(source / name, bytes);
+  const fs::path book = dir_ / "book";
+  const Outcome packed = Tool("pack --player '" + Stub("STUB").string() + "' --source '" +
+                              source.string() + "' -o '" + book.string() + "'");
+  ASSERT_EQ(packed.exitCode, 0) << packed.err;
+
+  std::map<std::string, std::string> expected = {{"book.swf", "MOVIE"},
+                                                 {"res/other/toc.xml", "<toc/>"},
+                                                 {"res/sounds/bg.mp3", "MUSIC"},
+                                                 {"res/pages/p0.swf", "PAGE"},
+                                                 {"res/languages/en/lang.xml", "<lang/>"},
+                                                 {"res/navbtn/info.ini", "[info]\nnext=next.png\n"},
+                                                 {"res/navbtn/next.png", "NEXT"},
+                                                 {"res/other/mag.swf", "MAG"}};
+  std::map<std::string, std::string> tree = Split(book, "split").tree;
+  std::erase_if(tree, [](const auto& entry) { return entry.second == "<folder>"; });
+  EXPECT_EQ(tree, expected);
+
+  ASSERT_EQ(Tool("unpack '" + book.string() + "' '" + (dir_ / "back").string() + "'").exitCode, 0);
+  const std::regex added(R"( (pos|size)_[a-z0-9_]*="[0-9]+")");
+  EXPECT_EQ(std::regex_replace(ReadFile(dir_ / "back/project.xml"), added, ""), kHandProject);
+  EXPECT_EQ(std::regex_replace(ReadFile(dir_ / "back/book.xml"), added, ""), kHandBook);
+}
 
 TEST_F(AuthoringTest, UnpackRefusesAFolderThatIsNotEmpty) {
   testsupport::BuildBook(SmallBook()).WriteTo(dir_ / "book");
