@@ -1,7 +1,8 @@
 #pragma once
 // XML document access as the book model, the settings model and the external-call parser use
 // it. Nodes are light handles into a document; they stay valid while the document lives.
-// Implemented over pugixml in platform/pugi/. Parse errors raise Error with the parser's message.
+// Implemented over libxml2 in platform/libxml2/. A document that is not well-formed XML 1.0
+// raises Error with the parser's message; a saved document is always well-formed UTF-8.
 
 #include <memory>
 #include <optional>
@@ -34,6 +35,7 @@ class XmlNode {
   XmlNode Child(std::string_view name) const;  // first child element of that name
 
   XmlNode AddChild(std::string_view name);
+  // Invalid UTF-8 in `value` becomes U+FFFD; characters XML 1.0 forbids are dropped.
   void SetAttribute(std::string_view name, std::string_view value);
 
   void* Handle() const { return handle_; }
@@ -50,17 +52,19 @@ class XmlDocument {
   XmlDocument& operator=(const XmlDocument&) = delete;
 
   // A whole document as stored: the encoding comes from its byte-order mark or declaration.
+  // Entities declared in the document's own DTD are expanded; nothing outside it is read.
   void LoadFromBytes(std::string_view bytes);
   // UTF-8 text.
   void LoadFromText(std::string_view text);
 
   XmlNode DocumentElement() const;
-  // A top-level node of that name (element or declaration), or a null node.
+  // The top-level element of that name, or a null node.
   XmlNode Child(std::string_view name) const;
 
   // Replaces the content by a single element and returns it (used when writing).
   XmlNode CreateDocumentElement(std::string_view name);
-  // UTF-8 text with an XML declaration.
+  // UTF-8 text with an XML declaration. Characters XML 1.0 forbids never appear in it: values
+  // are cleaned when they are set.
   std::string SaveToText() const;
 
  private:

@@ -42,12 +42,26 @@ TEST_P(FlashParamParserEmptyName, GivesAnEmptyNameWithoutError) {
 
 INSTANTIATE_TEST_SUITE_P(
     Requests, FlashParamParserEmptyName,
-    testing::Values(EmptyNameCase{"NotXml", "this is not xml at all"}, EmptyNameCase{"Empty", ""},
-                    EmptyNameCase{"Unclosed", R"(<invoke name="fullscreen_error">)"},
-                    EmptyNameCase{"NoNameAttribute", "<invoke><arguments/></invoke>"},
-                    EmptyNameCase{"OtherRoot", R"(<call name="fullscreen_error"/>)"},
-                    EmptyNameCase{"InvokeNotTopLevel",
-                                  R"(<outer><invoke name="fullscreen_error"/></outer>)"}),
+    testing::Values(
+        EmptyNameCase{"NotXml", "this is not xml at all"}, EmptyNameCase{"Empty", ""},
+        EmptyNameCase{"Unclosed", R"(<invoke name="fullscreen_error">)"},
+        EmptyNameCase{"NoNameAttribute", "<invoke><arguments/></invoke>"},
+        EmptyNameCase{"OtherRoot", R"(<call name="fullscreen_error"/>)"},
+        EmptyNameCase{"InvokeNotTopLevel", R"(<outer><invoke name="fullscreen_error"/></outer>)"},
+        // Not well-formed, though an invoke element with the name can be found.
+        EmptyNameCase{"SecondDocumentElement", R"(<a/><invoke name="fullscreen_error"/>)"},
+        EmptyNameCase{"TwoInvokes", R"(<invoke name="fullscreen_error"/><invoke/>)"},
+        EmptyNameCase{"LeadingGarbage", R"(garbage<invoke name="fullscreen_error"/>)"},
+        EmptyNameCase{"TrailingText", R"(<invoke name="fullscreen_error"/>text)"},
+        EmptyNameCase{"DuplicateName",
+                      R"(<invoke name="fullscreen_error" name="fullscreen_error"/>)"},
+        EmptyNameCase{"UndefinedEntity", R"(<invoke name="fullscreen_error">&nbsp;</invoke>)"},
+        EmptyNameCase{"UndefinedEntityInName", R"(<invoke name="full&x;screen_error"/>)"},
+        EmptyNameCase{"SecondDeclaration",
+                      R"(<?xml version="1.0"?><invoke name="fullscreen_error"/>)"},
+        EmptyNameCase{"LessThanInAttribute", R"(<invoke name="fullscreen_error" x="<"/>)"},
+        EmptyNameCase{"InvalidUtf8", "<invoke name=\"fullscreen_error\" x=\"\xFF\"/>"},
+        EmptyNameCase{"ControlCharacter", "<invoke name=\"fullscreen_error\" x=\"\x01\"/>"}),
     [](const testing::TestParamInfo<EmptyNameCase>& info) { return info.param.label; });
 
 struct DecisionCase {

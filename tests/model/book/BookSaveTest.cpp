@@ -48,23 +48,23 @@ std::unique_ptr<TMBook> SmallBook() {
 constexpr const char* kSmallBookText = R"(<?xml version="1.0"?>
 <book version="" title="Small" uid="{00000000-1111-2222-3333-444444444444}" asulextension="swf" bgcolor="13421772" foldfx="0.5" plugins="" guipath="res/other/" flagpath="res/flags/" ignoresyslang="false" lang="" handcursor="true" ltr="true" pagethickness="0.3" pagesounds="true" pagewidth="0" pageheight="0" reflection="false" reflectionalpha="0.25" reflectionfade="false" reflectionoffset="0" minimode="false" miniwidth="400" miniheight="300" marginleft="20" marginright="20" margintop="70" marginbottom="75" rotate="0" slidedelay="3" sliderepeat="false" slidestart="false" centercovers="true" cornerhint="false" pluginpath="plugins/" dragspeed="0.5" dragarea="top,middle,bottom" dragrange="auto" zoomminscale="0.1" zoommaxscale="5" zoomliquidscaling="true" zoomsteps="1" zoomsnap="1,2,3,5" zoomwheel="false" zoomdoubleclick="false" useminfixzoom="true" zoombar="true" spinecurvature="-0.5" maxloaded="30" bggradient="false" pwstart="1" simplepage="false" searchindex="" searchclear="false" printmaxpages="30" printthumbsperpage="30" printselectcurrent="true" printstretch="true" keyfullscreen="0" keyprevpage="0" keynextpage="0" keyfirstpage="0" keylastpage="0" keyzoomin="0" keyzoomout="0" thumbloadtext="" thumbpath="res/thumbnails/thumb_{{num}}.png" thumbstatic="true" thumbauto="true" pagepreview="true" thumbscale="0.2" alwayshowthumb="false" autoMove="false" fullscreenopened="false" langpath="res/languages/" download="" pos_search_="0" size_search_="0" pos_download_="0" size_download_="0" pos_langs_="0" size_langs_="0" pos_flag_="0" size_flag_="0" bookmarktype="box" errorlevel="NONE">
   <background>
-    <box anchors="0, 0, pw, ph" background="" pos="0" />
+    <box anchors="0, 0, pw, ph" background="" pos="0"/>
   </background>
   <bookmarks>
-    <bookmark title="Start" page="1" color="255" />
+    <bookmark title="Start" page="1" color="255"/>
   </bookmarks>
   <Chapters>
     <chapter bgsound="" fade="1000" bgcolor="4291611852" pos_="0" size_="0">
       <Pages>
         <spreadpage isSimplePage="true" bgcolor="4291611852" foldfx="0.5" shadows="0.5" stiff="false" turningenabled="true" print="" searchtxt="" download="" pos_print_="0" size_print_="0" pos_search_="0" size_search_="0" pos_download_="0" size_download_="0" mobilefile1="" mobilefile2="" pos_mobilefile2="0" size_mobilefile2="0" pagethumb="" photoviewthumb="">
           <elem>
-            <gif left="0" top="0" width="0" height="0" orgwd="0" orght="0" rotation="0" scaleX="1" scaleY="1" mouseenabled="true" priority="10" url="" target="_blank" linktype="none" page="1" email="" code="" src="res/pages/a.GIF" pos_="0" size_="0" thumb="" pos_thumb_="0" size_thumb_="0" keepar="false" yt="false" aa="false" rasterize="false" onlywhenactive="false" sameappdomain="false" samesecdomain="false" />
-            <area left="0" top="0" width="0" height="0" orgwd="0" orght="0" rotation="0" scaleX="1" scaleY="1" mouseenabled="true" priority="5" url="" target="_blank" linktype="" page="1" email="" code="" bgcolor="16777215" alpha="0.949579831932773" orgWidth="0" orgHeight="0" />
+            <gif left="0" top="0" width="0" height="0" orgwd="0" orght="0" rotation="0" scaleX="1" scaleY="1" mouseenabled="true" priority="10" url="" target="_blank" linktype="none" page="1" email="" code="" src="res/pages/a.GIF" pos_="0" size_="0" thumb="" pos_thumb_="0" size_thumb_="0" keepar="false" yt="false" aa="false" rasterize="false" onlywhenactive="false" sameappdomain="false" samesecdomain="false"/>
+            <area left="0" top="0" width="0" height="0" orgwd="0" orght="0" rotation="0" scaleX="1" scaleY="1" mouseenabled="true" priority="5" url="" target="_blank" linktype="" page="1" email="" code="" bgcolor="16777215" alpha="0.949579831932773" orgWidth="0" orgHeight="0"/>
           </elem>
           <links>
             <link x="0" y="0" width="0" height="0" page="">
               <urls>
-                <url src="http://example.com/?a=1&amp;b=2" />
+                <url src="http://example.com/?a=1&amp;b=2"/>
               </urls>
             </link>
           </links>

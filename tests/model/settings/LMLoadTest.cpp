@@ -248,13 +248,19 @@ TEST(SettingsLoad, ObjectNameOnAScalarElementAndScalarTextOnAnObjectAreHarmless)
   EXPECT_EQ(project->swfwd, 3);  // the element's text content, at any depth
 }
 
-TEST(SettingsLoad, DeeplyNestedElementTextDoesNotExhaustTheStack) {
-  constexpr int kDepth = 300000;
+std::string Nested(int depth, const std::string& text) {
   std::string nested;
-  for (int i = 0; i < kDepth; ++i) nested += "<a>";
-  nested += "7";
-  for (int i = 0; i < kDepth; ++i) nested += "</a>";
-  EXPECT_EQ(Load(Element("swfwd", nested))->swfwd, 7);
+  for (int i = 0; i < depth; ++i) nested += "<a>";
+  nested += text;
+  for (int i = 0; i < depth; ++i) nested += "</a>";
+  return nested;
+}
+
+// Text deep inside an element still counts; a document nested past the parser's depth limit is
+// refused instead of exhausting the stack.
+TEST(SettingsLoad, DeeplyNestedElementTextIsReadWithinTheDepthLimit) {
+  EXPECT_EQ(Load(Element("swfwd", Nested(200, "7")))->swfwd, 7);
+  EXPECT_THROW(Load(Element("swfwd", Nested(300000, "7"))), Error);
 }
 
 TEST(SettingsLoad, DocumentElementNameIsNotExamined) {
