@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <optional>
 
@@ -35,6 +36,17 @@ std::optional<std::int64_t> ReadDecimal(std::string_view text) {
   return value;
 }
 
+// A number too small for a double reads as the nearest one (0 or a subnormal), as the class
+// library's conversion gives it; one too large stays an error. `text` holds only digits, ".",
+// signs and exponent letters.
+std::optional<double> ReadTinyDecimal(std::string_view text) {
+  const std::string local = PointToLocalSeparator(text);  // strtod follows the C locale
+  char* end = nullptr;
+  const double value = std::strtod(local.c_str(), &end);
+  if (end != local.c_str() + local.size() || std::isinf(value)) return std::nullopt;
+  return value;
+}
+
 // A decimal number with "." as the point and an optional exponent; nullopt otherwise.
 std::optional<double> ReadPointDecimal(std::string_view text) {
   text = TrimBlanks(text);
@@ -45,8 +57,9 @@ std::optional<double> ReadPointDecimal(std::string_view text) {
   if (text.empty() || !plain) return std::nullopt;
   double value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value))
-    return std::nullopt;
+  if (end != text.data() + text.size()) return std::nullopt;
+  if (ec == std::errc::result_out_of_range) return ReadTinyDecimal(text);
+  if (ec != std::errc() || !std::isfinite(value)) return std::nullopt;
   return value;
 }
 
