@@ -1,13 +1,13 @@
 #include "model/book/MProjects.h"
 
 #include <algorithm>
+#include <charconv>
 #include <mutex>
 #include <random>
 
 #include "platform/Os.h"
 #include "platform/Xml.h"
 #include "util/Error.h"
-#include "util/StrUtils_zan.h"
 
 namespace {
 
@@ -103,8 +103,11 @@ void TMPages::MovePages(const std::vector<std::string>& indexes, int target) {
   CheckIndex(target, Count() + 1);
   std::vector<int> moved;
   for (const std::string& text : indexes) {
+    // Decimal digits only: no blanks, no hexadecimal forms.
     std::int32_t index = 0;
-    if (!TryStrToInt(text, index)) throw Error("'" + text + "' is not a valid integer value");
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), index, 10);
+    if (ec != std::errc() || end != text.data() + text.size())
+      throw Error("'" + text + "' is not a valid integer value");
     CheckIndex(index, Count());
     moved.push_back(index);
   }

@@ -134,6 +134,9 @@ TEST(MovePagesOrder, CopiesKeepEveryPropertyAndTheSpreadPageName) {
 TEST(MovePagesOrder, BadRequestsRaiseAndLeaveTheListUntouched) {
   const auto pages = Pages({"A", "B", "C"});
   EXPECT_EQ(ErrorOf([&] { pages->MovePages({"1", "x"}, 0); }), "'x' is not a valid integer value");
+  for (const char* notDecimal : {"$2", "0x2", "x2", " 2", "2 ", "+2", ""})
+    EXPECT_EQ(ErrorOf([&] { pages->MovePages({notDecimal}, 0); }),
+              "'" + std::string(notDecimal) + "' is not a valid integer value");
   EXPECT_EQ(ErrorOf([&] { pages->MovePages({"0", "3"}, 0); }), "List index out of bounds (3)");
   EXPECT_EQ(ErrorOf([&] { pages->MovePages({"0"}, 4); }), "List index out of bounds (4)");
   EXPECT_EQ(Labels(*pages), "A B C");
