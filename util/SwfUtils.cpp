@@ -29,10 +29,18 @@ bool HasPictureSignature(const fs::path& file) {
   return std::find(kSignatures.begin(), kSignatures.end(), signature) != kSignatures.end();
 }
 
+// From the last "." of the file name on, dot included: ".png" is a name with an extension here,
+// where std::filesystem takes it for a hidden file's stem.
+std::string ExtensionOf(const fs::path& file) {
+  const std::string name = file.filename().string();
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : AsciiLowerCase(name.substr(dot));
+}
+
 }  // namespace
 
 bool IsPictureFile(const fs::path& file, bool byExtension) {
-  const std::string extension = AsciiLowerCase(file.extension().string());
+  const std::string extension = ExtensionOf(file);
   if (extension.empty() || OneOf(extension, {".flv", ".swf", ".pdf", ".mp4", ".mp3", ".f4v"}))
     return false;
   if (byExtension) return OneOf(extension, {".jpeg", ".jpg", ".png", ".bmp", ".gif"});

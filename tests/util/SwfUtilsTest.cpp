@@ -48,9 +48,10 @@ bool ByExtension(const char* name) {
 }
 
 TEST(IsPictureFileTest, ByExtension) {
-  for (const char* name : {"a.jpg", "a.JPEG", "a.png", "a.Bmp", "a.gif"})
+  for (const char* name : {"a.jpg", "a.JPEG", "a.png", "a.Bmp", "a.gif", ".png", "a.b.GIF"})
     EXPECT_TRUE(ByExtension(name)) << name;
-  for (const char* name : {"a.swf", "a.tif", "a.pcx", "a", "a.mp3", "a.PDF", "a.txt"})
+  for (const char* name :
+       {"a.swf", "a.tif", "a.pcx", "a", "a.mp3", "a.PDF", "a.txt", "a.png.swf", ".swf", "a."})
     EXPECT_FALSE(ByExtension(name)) << name;
 }
 
