@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <clocale>
 #include <iostream>
 
 #include "tools/Commands.h"
@@ -86,6 +87,9 @@ int Dispatch(const CLI::App& app, const Arguments& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The user's locale, exactly as the player's toolkit adopts it when it starts: the documents'
+  // child-element numbers are read in its format, so both must see the same one.
+  std::setlocale(LC_ALL, "");
   CLI::App app{"bookstub: make, split and inspect book packages", "bookstub"};
   app.require_subcommand(1);
   Arguments args;

@@ -144,7 +144,7 @@ std::string BookXml(const BookSpec& bookSpec, const Layout& at) {
            AddressAttrs("pos_download_", "size_download_", at.download);
   xml += AddressAttrs("pos_langs_", "size_langs_", at.langs);
   xml += AddressAttrs("pos_flag_", "size_flag_", at.flag);
-  xml += "><Chapters>";
+  xml += ">" + bookSpec.bookChildren + "<Chapters>";
   if (bookSpec.withChapter) {
     xml += "<chapter";
     if (bookSpec.bgsound)

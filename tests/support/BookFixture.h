@@ -83,6 +83,9 @@ struct BookSpec {
   int pagewidth = 500;
   int pageheight = 700;
   double thumbscale = 0.2;
+  // Written inside the book element before its chapters: child-element scalars, which are read
+  // after the attributes and in the user's number format ("<thumbscale>0,5</thumbscale>").
+  std::string bookChildren;
   std::vector<PageSpec> pages;
 };
 
