@@ -101,6 +101,13 @@ void DeclareInternalEntity(void* ctx, const xmlChar* name, int type, const xmlCh
 constexpr int kParseOptions =
     XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_COMPACT | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
+// libxml2 sets up its tables once, before any thread parses (the loading thread and the window
+// thread both do).
+void InitialiseOnce() {
+  static const bool initialised = (xmlInitParser(), true);
+  (void)initialised;
+}
+
 struct ParserContextDeleter {
   void operator()(xmlParserCtxt* context) const { xmlFreeParserCtxt(context); }
 };
@@ -176,6 +183,7 @@ struct XmlDocument::Impl {
   void Load(std::string_view bytes, const char* encoding) {
     doc.reset();
     if (bytes.size() > static_cast<std::size_t>(INT_MAX)) throw Error("Document too large");
+    InitialiseOnce();
     std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(xmlNewParserCtxt());
     if (!context) throw Error("Out of memory");
     ParseErrors errors;
@@ -216,6 +224,7 @@ XmlNode XmlDocument::Child(std::string_view name) const {
 }
 
 XmlNode XmlDocument::CreateDocumentElement(std::string_view name) {
+  InitialiseOnce();
   impl_->doc.reset(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
   xmlNode* root = xmlNewDocNode(impl_->doc.get(), nullptr, Chars(std::string(name)), nullptr);
   xmlDocSetRootElement(impl_->doc.get(), root);
