@@ -11,6 +11,7 @@
 #include <libxml/SAX2.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
+#include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 
 #include <climits>
@@ -68,23 +69,39 @@ void AppendText(const xmlNode* top, std::string& out) {
   }
 }
 
-// Keeps the first fatal error (or else the first error) of one parse, instead of letting
-// libxml2 print it.
-struct ParseErrors {
-  std::string message;
-  bool fatal = false;
+// Keeps the first fatal error (or else the first error) of the parses on this thread while it
+// lives, instead of letting libxml2 print them. libxml2's error handler is per thread, and the
+// converter's errors reach only that handler, not the parser context's.
+class ErrorCapture {
+ public:
+  ErrorCapture() : previous_(xmlStructuredError), previousContext_(xmlStructuredErrorContext) {
+    xmlSetStructuredErrorFunc(this, &Collect);
+  }
+  ~ErrorCapture() { xmlSetStructuredErrorFunc(previousContext_, previous_); }
+  ErrorCapture(const ErrorCapture&) = delete;
+  ErrorCapture& operator=(const ErrorCapture&) = delete;
 
-  // Called with the parser context, whose _private points to the collector.
-  static void Collect(void* context, xmlError* error) {
-    auto* self = static_cast<ParseErrors*>(static_cast<xmlParserCtxt*>(context)->_private);
-    if (error->level < XML_ERR_ERROR || (self->fatal && !self->message.empty())) return;
-    if (!self->message.empty() && error->level != XML_ERR_FATAL) return;
+  std::string Message() const { return message_.empty() ? "Not well-formed XML" : message_; }
+
+ private:
+  static void Collect(void* data, xmlError* error) {
+    auto* self = static_cast<ErrorCapture*>(data);
+    const bool fatal = error->level == XML_ERR_FATAL;
+    if (error->level < XML_ERR_ERROR || (!self->message_.empty() && (self->fatal_ || !fatal)))
+      return;
     std::string text = Str(reinterpret_cast<const xmlChar*>(error->message));
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    self->message = text + " (line " + std::to_string(error->line) + ", column " +
-                    std::to_string(error->int2) + ")";
-    self->fatal = error->level == XML_ERR_FATAL;
+    if (error->line > 0)
+      text +=
+          " (line " + std::to_string(error->line) + ", column " + std::to_string(error->int2) + ")";
+    self->message_ = text;
+    self->fatal_ = fatal;
   }
+
+  xmlStructuredErrorFunc previous_;
+  void* previousContext_;
+  std::string message_;
+  bool fatal_ = false;
 };
 
 // External entities are never declared, so a reference to one is an undeclared entity and
@@ -184,15 +201,13 @@ struct XmlDocument::Impl {
     doc.reset();
     if (bytes.size() > static_cast<std::size_t>(INT_MAX)) throw Error("Document too large");
     InitialiseOnce();
+    const ErrorCapture errors;
     std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(xmlNewParserCtxt());
     if (!context) throw Error("Out of memory");
-    ParseErrors errors;
-    context->_private = &errors;
-    context->sax->serror = &ParseErrors::Collect;
     context->sax->entityDecl = &DeclareInternalEntity;
     doc.reset(xmlCtxtReadMemory(context.get(), bytes.data(), static_cast<int>(bytes.size()),
                                 nullptr, encoding, kParseOptions));
-    if (!doc) throw Error(errors.message.empty() ? "Document is not well formed" : errors.message);
+    if (!doc) throw Error(errors.Message());
     if (!xmlDocGetRootElement(doc.get())) {
       doc.reset();
       throw Error("No document element");
