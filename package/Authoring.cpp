@@ -262,18 +262,30 @@ class TUnpacker {
     Write(JoinBookPath(folder_, blob.name), Range(blob), Describe(blob));
   }
 
-  // Writes one file; a second blob for the same path must bring the same bytes.
+  // Writes one file; a second blob for the same path must bring the same bytes. Blobs may share
+  // bytes, but a package whose addresses name the same bytes over and over is refused before it
+  // fills the disk.
   void Write(const fs::path& file, const BlobRange& range, const std::string& owner) {
-    const auto [earlier, added] = written_.try_emplace(file, owner);
+    const auto [earlier, added] = written_.try_emplace(file, TWritten{owner, range});
+    if (!added && earlier->second.range == range) return;
+    Spend(range.length);
     if (!added) {
       if (!SameBytes(file, range))
-        throw Error(Quoted(file) + " is named by " + earlier->second +
+        throw Error(Quoted(file) + " is named by " + earlier->second.owner +
                     " too, with different bytes");
       return;
     }
     std::error_code ec;
     fs::create_directories(file.parent_path(), ec);
     reader_.CopyToFile(range, file);
+  }
+
+  void Spend(std::uint64_t bytes) {
+    const std::uint64_t budget = kBlobBytesPerPackageByte * reader_.FileSize();
+    if (bytes > budget - spent_)
+      throw Error("the package's addresses name its bytes more than " +
+                  std::to_string(kBlobBytesPerPackageByte) + " times over");
+    spent_ += bytes;
   }
 
   bool SameBytes(const fs::path& file, const BlobRange& range) {
@@ -357,7 +369,13 @@ class TUnpacker {
   const fs::path& folder_;
   const TLMProject& project_;
   TUnpackReport& report_;
-  std::map<fs::path, std::string> written_;
+  struct TWritten {
+    std::string owner;
+    BlobRange range;
+  };
+  static constexpr std::uint64_t kBlobBytesPerPackageByte = 4;
+  std::map<fs::path, TWritten> written_;
+  std::uint64_t spent_ = 0;
 };
 
 // Empties the unpacking folder unless the unpacking got to its end.

@@ -341,6 +341,47 @@ TEST_F(AuthoringTest, HandWrittenSourceBookPacksAndSplits) {
   EXPECT_EQ(std::regex_replace(ReadFile(dir_ / "back/book.xml"), added, ""), kHandBook);
 }
 
+struct SharedBlobCase {
+  const char* label;
+  int names;  // page elements naming the viewer movie's bytes under their own names
+  bool refused;
+};
+
+void PrintTo(const SharedBlobCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class SharedBlobTest : public AuthoringTest,
+                       public ::testing::WithParamInterface<SharedBlobCase> {};
+
+// Blobs may share bytes, but a package cannot make unpack write its bytes over and over.
+TEST_P(SharedBlobTest, UnpackBoundsTheBytesItWrites) {
+  BookSpec bookSpec;
+  bookSpec.preloader = FileSpec{"book.swf", std::string(1000, 'x')};
+  // The default stub is 28 bytes and the movie is the first blob.
+  const BlobAddress movie{28 + 1000 + 4, 1004};
+  PageSpec page;
+  for (int i = 0; i < GetParam().names; ++i)
+    page.elements.push_back(ElementSpec{"img", {"p" + std::to_string(i) + ".swf", "", movie}});
+  bookSpec.pages.push_back(page);
+  testsupport::BuildBook(bookSpec).WriteTo(dir_ / "book");
+  const Outcome run =
+      Tool("unpack '" + (dir_ / "book").string() + "' '" + (dir_ / "source").string() + "'");
+  if (GetParam().refused) {
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("times over"), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::is_empty(dir_ / "source"));
+  } else {
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(ReadFile(dir_ / "source/p1.swf"), std::string(1000, 'x'));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, SharedBlobTest,
+                         ::testing::Values(SharedBlobCase{"Shared", 2, false},
+                                           SharedBlobCase{"OverAndOver", 40, true}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
 TEST_F(AuthoringTest, UnpackRefusesAFolderThatIsNotEmpty) {
   testsupport::BuildBook(SmallBook()).WriteTo(dir_ / "book");
   WriteFile(dir_ / "source/keep.txt", "KEEP");
