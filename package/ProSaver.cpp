@@ -18,6 +18,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr std::uint64_t kMaxArchiveUnpackedBytes = 32u << 20;
+
 // Both numbers of a package address set: the blob is in the package.
 bool Present(std::uint32_t pos, std::uint32_t size) {
   return pos != 0 && size != 0;
@@ -228,10 +230,17 @@ void TProjectOpener::SplitFlag() {
 }
 
 // Writes the archive, unpacks it beside itself and deletes it; an unpacking failure is swallowed.
+// An archive past its limits is left out as one that cannot be read, with one log line. Language
+// and flag archives hold small text and picture files, so their unpacked size is capped well
+// below the general limit.
 void TProjectOpener::SplitZipArchive(std::uint32_t pos, const fs::path& archive) {
   WriteBySuffix(pos, archive);
+  platform::UnzipLimits limits;
+  limits.maxBytes = kMaxArchiveUnpackedBytes;
   try {
-    platform::UnzipAll(archive, archive.parent_path());
+    const platform::UnzipReport report = platform::UnzipAll(archive, archive.parent_path(), limits);
+    if (report.overLimit)
+      LogMessage("Archive " + archive.filename().string() + " left out: " + *report.overLimit);
   } catch (const std::exception&) {
   }
   std::error_code ec;

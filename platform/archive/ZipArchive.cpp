@@ -8,6 +8,11 @@
 //   attributes, create links or special files, or ask for passwords (encrypted entries fail
 //   the unpacking).
 //
+// Limits: the entry names and announced sizes are read once before anything is written, so an
+// archive with too many entries or an announced bomb costs one pass over its headers; the bytes
+// really unpacked are counted again while they are written, and an archive caught past a limit
+// then has everything it wrote removed.
+//
 // Safety: every entry name is checked here before libarchive sees it (absolute names, drive
 // letters, ".." segments, links and special files are skipped, as is any entry whose path
 // inside the folder passes through an existing symbolic link), and libarchive's own checks
@@ -88,27 +93,119 @@ bool IsPlainFileOrFolder(archive_entry* entry) {
   return type == AE_IFREG || type == AE_IFDIR;
 }
 
-// The entry's full path under `folder`, or nothing when an existing link lies on the way.
+// Where a checked entry goes: its full path, and how many of its leading segments already
+// existed (the rest, folders included, are created by the unpacking).
+struct Target {
+  fs::path path;
+  size_t existing = 0;
+};
+
+// The entry's target under `folder`, or nothing when an existing link lies on the way.
 // An existing link at the end of the path is removed, so the entry replaces the link itself
 // rather than writing where it points.
-std::optional<fs::path> TargetPath(const fs::path& folder,
-                                   const std::vector<std::string>& segments) {
-  fs::path path = folder;
+std::optional<Target> TargetPath(const fs::path& folder, const std::vector<std::string>& segments) {
+  Target target{folder, 0};
   bool checking = true;  // no need to look further once a part of the path does not exist
   for (size_t i = 0; i < segments.size(); ++i) {
-    path /= segments[i];
+    target.path /= segments[i];
     if (!checking) continue;
     std::error_code ec;
-    const auto status = fs::symlink_status(path, ec);
+    const auto status = fs::symlink_status(target.path, ec);
     if (!fs::exists(status)) {
       checking = false;
-    } else if (fs::is_symlink(status)) {
-      const bool last = i + 1 == segments.size();
-      if (!last || !fs::remove(path, ec)) return std::nullopt;
+      continue;
     }
+    if (fs::is_symlink(status)) {
+      const bool last = i + 1 == segments.size();
+      if (!last || !fs::remove(target.path, ec)) return std::nullopt;
+      continue;
+    }
+    target.existing = i + 1;
   }
-  return path;
+  return target;
 }
+
+// Counts one archive's entries and unpacked bytes against its limits.
+class Budget {
+ public:
+  Budget(const UnzipLimits& limits, std::uint64_t archiveSize) : limits_(limits) {
+    const std::uint64_t ratio = limits.bytesPerArchiveByte;
+    maxBytes_ =
+        ratio != 0 && archiveSize > limits.maxBytes / ratio ? limits.maxBytes : archiveSize * ratio;
+    maxBytes_ = std::min(maxBytes_, limits.maxBytes);
+  }
+
+  // Counts one more entry; false when it goes past a limit.
+  bool Enter(const std::string& name) {
+    if (++entries_ > limits_.maxEntries)
+      return Exceed("more than " + std::to_string(limits_.maxEntries) + " entries");
+    if (name.size() > limits_.maxNameBytes)
+      return Exceed("an entry name longer than " + std::to_string(limits_.maxNameBytes) + " bytes");
+    if (Depth(name) > limits_.maxDepth)
+      return Exceed("an entry name deeper than " + std::to_string(limits_.maxDepth) + " levels");
+    return true;
+  }
+
+  // Counts bytes about to be written (or announced); false when they go past the limit.
+  bool Add(std::uint64_t bytes) {
+    if (bytes > maxBytes_ - bytes_)
+      return Exceed("more than " + std::to_string(maxBytes_) + " unpacked bytes");
+    bytes_ += bytes;
+    return true;
+  }
+
+  // The limit gone past.
+  const std::string& Exceeded() const { return exceeded_; }
+
+ private:
+  static size_t Depth(const std::string& name) {
+    size_t depth = 0;
+    bool inSegment = false;
+    for (char c : name) {
+      const bool separator = c == '/' || c == '\\';
+      if (!separator && !inSegment) ++depth;
+      inSegment = !separator;
+    }
+    return depth;
+  }
+
+  bool Exceed(std::string what) {
+    exceeded_ = std::move(what);
+    return false;
+  }
+
+  const UnzipLimits& limits_;
+  std::string exceeded_;
+  std::uint64_t maxBytes_ = 0;
+  std::uint64_t entries_ = 0;
+  std::uint64_t bytes_ = 0;
+};
+
+// What one unpacking created, so that it can be taken back.
+class WrittenPaths {
+ public:
+  void Add(const Target& target, const std::vector<std::string>& segments, bool isFolder) {
+    fs::path path = target.path;
+    for (size_t i = segments.size(); i > target.existing; --i) {
+      if (i < segments.size() || isFolder) folders_.push_back(path);
+      path = path.parent_path();
+    }
+    if (!isFolder) files_.push_back(target.path);
+  }
+  // Files first, then the folders, deepest first; a folder that is not empty stays.
+  void RemoveAll() const {
+    std::error_code ec;
+    for (auto it = files_.rbegin(); it != files_.rend(); ++it) fs::remove(*it, ec);
+    std::vector<fs::path> folders = folders_;
+    std::sort(folders.begin(), folders.end(),
+              [](const fs::path& a, const fs::path& b) { return a.native() > b.native(); });
+    for (const fs::path& folder : folders) fs::remove(folder, ec);
+  }
+
+ private:
+  std::vector<fs::path> files_;
+  std::vector<fs::path> folders_;
+};
 
 // libarchive converts entry names through the calling thread's character set. Under the "C"
 // locale a program starts in, a non-ASCII name cannot be converted and comes back empty, and the
@@ -148,29 +245,34 @@ ArchiveWriter OpenDiskWriter() {
   return writer;
 }
 
-// Copies the entry's data; false when the writer refused it, Error when the archive is damaged.
-bool CopyData(const fs::path& zip, archive* reader, archive* writer) {
+enum class Outcome { Written, Refused, OverLimit };
+
+// Copies the entry's data, counting it against the budget; Error when the archive is damaged.
+Outcome CopyData(const fs::path& zip, archive* reader, archive* writer, Budget& budget) {
   for (;;) {
     const void* block = nullptr;
     size_t size = 0;
     la_int64_t offset = 0;
     const int status = archive_read_data_block(reader, &block, &size, &offset);
-    if (status == ARCHIVE_EOF) return true;
+    if (status == ARCHIVE_EOF) return Outcome::Written;
     if (status < ARCHIVE_WARN) Fail(zip, ArchiveMessage(reader));
-    if (archive_write_data_block(writer, block, size, offset) < ARCHIVE_WARN) return false;
+    if (!budget.Add(size)) return Outcome::OverLimit;
+    if (archive_write_data_block(writer, block, size, offset) < ARCHIVE_WARN)
+      return Outcome::Refused;
   }
 }
 
-// Writes one checked entry to `target`; false when the disk writer refused it.
-bool ExtractEntry(const fs::path& zip, archive* reader, archive* writer, archive_entry* entry,
-                  const fs::path& target) {
+// Writes one checked entry to `target`.
+Outcome ExtractEntry(const fs::path& zip, archive* reader, archive* writer, archive_entry* entry,
+                     const fs::path& target, Budget& budget) {
   const bool isFolder = archive_entry_filetype(entry) == AE_IFDIR;
   archive_entry_set_pathname(entry, target.c_str());
   archive_entry_set_perm(entry, isFolder ? 0755 : 0644);
-  if (archive_write_header(writer, entry) < ARCHIVE_WARN) return false;
-  bool written = isFolder || CopyData(zip, reader, writer);
-  if (archive_write_finish_entry(writer) < ARCHIVE_WARN) written = false;
-  return written;
+  if (archive_write_header(writer, entry) < ARCHIVE_WARN) return Outcome::Refused;
+  Outcome outcome = isFolder ? Outcome::Written : CopyData(zip, reader, writer, budget);
+  if (archive_write_finish_entry(writer) < ARCHIVE_WARN && outcome == Outcome::Written)
+    outcome = Outcome::Refused;
+  return outcome;
 }
 
 void RemoveUnlessFolder(const fs::path& target) {
@@ -180,12 +282,12 @@ void RemoveUnlessFolder(const fs::path& target) {
 
 // As ExtractEntry, but a file left incomplete (refused by the disk or cut short by a damaged
 // archive, which raises Error) is removed.
-bool ExtractEntryOrRemove(const fs::path& zip, archive* reader, ArchiveWriter& writer,
-                          archive_entry* entry, const fs::path& target) {
+Outcome ExtractEntryOrRemove(const fs::path& zip, archive* reader, ArchiveWriter& writer,
+                             archive_entry* entry, const fs::path& target, Budget& budget) {
   try {
-    if (ExtractEntry(zip, reader, writer.get(), entry, target)) return true;
-    RemoveUnlessFolder(target);
-    return false;
+    const Outcome outcome = ExtractEntry(zip, reader, writer.get(), entry, target, budget);
+    if (outcome == Outcome::Refused) RemoveUnlessFolder(target);
+    return outcome;
   } catch (const Error&) {
     writer.reset();  // closes the partial file
     RemoveUnlessFolder(target);
@@ -193,32 +295,74 @@ bool ExtractEntryOrRemove(const fs::path& zip, archive* reader, ArchiveWriter& w
   }
 }
 
+// Reads the entry names and announced sizes only: the limit the archive goes past, if any.
+// A damaged archive is left for the unpacking to report.
+std::optional<std::string> CheckAnnounced(const fs::path& zip, const UnzipLimits& limits,
+                                          std::uint64_t archiveSize) {
+  ArchiveReader reader = OpenZip(zip);
+  Budget budget(limits, archiveSize);
+  archive_entry* entry = nullptr;
+  for (int status = archive_read_next_header(reader.get(), &entry);
+       status == ARCHIVE_OK || status == ARCHIVE_WARN;
+       status = archive_read_next_header(reader.get(), &entry)) {
+    const la_int64_t announced = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
+    if (!budget.Enter(EntryName(entry)) ||
+        !budget.Add(static_cast<std::uint64_t>(std::max<la_int64_t>(announced, 0))))
+      return budget.Exceeded();
+  }
+  return std::nullopt;
+}
+
+UnzipReport OverLimit(std::string what) {
+  UnzipReport report;
+  report.overLimit = std::move(what);
+  return report;
+}
+
 }  // namespace
 
-UnzipReport UnzipAll(const fs::path& zip, const fs::path& folder) {
+UnzipReport UnzipAll(const fs::path& zip, const fs::path& folder, const UnzipLimits& limits) {
   const Utf8NamesScope utf8Names;
-  ArchiveReader reader = OpenZip(zip);
   std::error_code ec;
+  const std::uint64_t archiveSize = fs::file_size(zip, ec);
+  if (ec) Fail(zip, ec.message());
+  if (auto over = CheckAnnounced(zip, limits, archiveSize)) return OverLimit(std::move(*over));
+
+  ArchiveReader reader = OpenZip(zip);
   fs::create_directories(folder, ec);
   const fs::path root = fs::canonical(folder, ec);
   if (ec) Fail(zip, "cannot create folder " + folder.string() + ": " + ec.message());
   ArchiveWriter writer = OpenDiskWriter();
 
   UnzipReport report;
+  Budget budget(limits, archiveSize);
+  WrittenPaths written;
   archive_entry* entry = nullptr;
   for (;;) {
     const int status = archive_read_next_header(reader.get(), &entry);
     if (status == ARCHIVE_EOF) break;
     if (status < ARCHIVE_WARN) Fail(zip, ArchiveMessage(reader.get()));
     const std::string name = EntryName(entry);
+    const bool within = budget.Enter(name);
     const auto segments = SafeSegments(name);
-    const auto target =
-        segments && IsPlainFileOrFolder(entry) ? TargetPath(root, *segments) : std::nullopt;
-    if (!target || !ExtractEntryOrRemove(zip, reader.get(), writer, entry, *target)) {
+    const auto target = within && segments && IsPlainFileOrFolder(entry)
+                            ? TargetPath(root, *segments)
+                            : std::nullopt;
+    const bool isFolder = archive_entry_filetype(entry) == AE_IFDIR;
+    if (target) written.Add(*target, *segments, isFolder);
+    const Outcome outcome =
+        target ? ExtractEntryOrRemove(zip, reader.get(), writer, entry, target->path, budget)
+               : Outcome::Refused;
+    if (!within || outcome == Outcome::OverLimit) {
+      writer.reset();  // closes a partial file before it is removed
+      written.RemoveAll();
+      return OverLimit(budget.Exceeded());
+    }
+    if (outcome == Outcome::Refused) {
       report.skipped.push_back(name);
       continue;
     }
-    if (archive_entry_filetype(entry) == AE_IFREG) ++report.filesWritten;
+    if (!isFolder) ++report.filesWritten;
   }
   return report;
 }

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -163,11 +166,15 @@ TEST_F(UnzipTest, SkipsSymbolicLinkEntriesAndDoesNotWriteThroughThem) {
   EXPECT_EQ(ReadAll(target() / "link" / "owned.txt"), "evil");  // a plain folder inside
 }
 
+// The clean-up of a refused entry must not reach through the link either: the file already
+// outside keeps its content.
 TEST_F(UnzipTest, DoesNotFollowAnExistingLinkInsideTheFolder) {
+  WriteAll(outside() / "x.txt", "keep");
   fs::create_directory_symlink(outside(), target() / "evil");
   const auto report = Unzip(ZipWriter().AddFile("evil/x.txt", "evil").AddFile("evil/a/b.txt", "e"));
 
-  EXPECT_TRUE(OutsideIsEmpty());
+  EXPECT_EQ(ReadAll(outside() / "x.txt"), "keep");
+  EXPECT_FALSE(fs::exists(outside() / "a"));
   EXPECT_EQ(report.skipped.size(), 2u);
   EXPECT_EQ(report.filesWritten, 0);
 }
@@ -219,6 +226,86 @@ TEST_F(UnzipTest, DamagedDataRaisesErrorAndLeavesNoPartialFile) {
   EXPECT_THROW(platform::UnzipAll(zip(), target()), Error);
   EXPECT_EQ(ReadAll(target() / "ok.txt"), "fine");
   EXPECT_FALSE(fs::exists(target() / "bad.bin"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Limits: an archive past one is not unpacked, and what it had written is taken back
+
+struct LimitCase {
+  std::string label;
+  std::function<ZipWriter()> archive;
+  std::function<void(platform::UnzipLimits&)> limit;
+};
+
+void PrintTo(const LimitCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class UnzipLimitTest : public UnzipTest, public testing::WithParamInterface<LimitCase> {};
+
+// Files the archive writes before it goes past the limit, in a new folder and over a file that
+// was there before.
+ZipWriter Lead() {
+  return std::move(ZipWriter().AddFile("new/first.txt", "first").AddFile("old.txt", "new"));
+}
+
+TEST_P(UnzipLimitTest, LeavesTheFolderAsItWas) {
+  WriteAll(target() / "kept.txt", "kept");
+  platform::UnzipLimits limits;
+  GetParam().limit(limits);
+  GetParam().archive().Save(zip());
+
+  const auto report = platform::UnzipAll(zip(), target(), limits);
+
+  ASSERT_TRUE(report.overLimit);
+  EXPECT_EQ(report.filesWritten, 0);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::recursive_directory_iterator(target()))
+    left.push_back(fs::relative(entry.path(), target()).generic_string());
+  EXPECT_EQ(left, std::vector<std::string>{"kept.txt"});
+  EXPECT_TRUE(OutsideIsEmpty());
+}
+
+const std::string kZeros(200'000, '\0');
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, UnzipLimitTest,
+    testing::Values(
+        LimitCase{"TooManyEntries", [] { return Lead().AddFile("a", "a").AddFile("b", "b"); },
+                  [](auto& l) { l.maxEntries = 3; }},
+        LimitCase{"NameTooLong", [] { return Lead().AddFile(std::string(11, 'n'), "n"); },
+                  [](auto& l) { l.maxNameBytes = 10; }},
+        LimitCase{"NameTooDeep", [] { return Lead().AddFile("a/b\\c/d.txt", "d"); },
+                  [](auto& l) { l.maxDepth = 3; }},
+        LimitCase{"AnnouncedBytesOverTheCap", [] { return Lead().AddFile("z.bin", kZeros); },
+                  [](auto& l) { l.maxBytes = 100'000; }},
+        LimitCase{"AnnouncedBytesOverTheRatio", [] { return Lead().AddFile("z.bin", kZeros); },
+                  [](auto& l) { l.bytesPerArchiveByte = 10; }},
+        // Announces 10 bytes and holds 200,000: caught while writing.
+        LimitCase{"UnpackedBytesOverWhatWasAnnounced",
+                  [] {
+                    return Lead().AddDeflated("z.bin", testsupport::RawDeflate(kZeros),
+                                              static_cast<std::uint32_t>(crc32(
+                                                  0, reinterpret_cast<const Bytef*>(kZeros.data()),
+                                                  static_cast<uInt>(kZeros.size()))),
+                                              10);
+                  },
+                  [](auto& l) { l.maxBytes = 100'000; }}),
+    [](const auto& info) { return info.param.label; });
+
+TEST_F(UnzipTest, AnArchiveJustWithinItsLimitsIsUnpacked) {
+  platform::UnzipLimits limits;
+  limits.maxEntries = 3;
+  limits.maxNameBytes = 5;
+  limits.maxDepth = 2;
+  limits.maxBytes = 6;
+  ZipWriter().AddFolder("a/").AddFile("a/b.c", "123").AddFile("d", "456").Save(zip());
+
+  const auto report = platform::UnzipAll(zip(), target(), limits);
+
+  EXPECT_FALSE(report.overLimit) << *report.overLimit;
+  EXPECT_EQ(report.filesWritten, 2);
+  EXPECT_EQ(ReadAll(target() / "a" / "b.c"), "123");
 }
 
 }  // namespace

@@ -51,6 +51,12 @@ ZipWriter& ZipWriter::AddFile(std::string name, std::string data, Method method)
   return *this;
 }
 
+ZipWriter& ZipWriter::AddDeflated(std::string name, std::string rawDeflate, std::uint32_t crc,
+                                  std::uint32_t size) {
+  entries_.push_back({std::move(name), std::move(rawDeflate), crc, size, 8, 0, false});
+  return *this;
+}
+
 ZipWriter& ZipWriter::AddFolder(std::string name) {
   entries_.push_back({std::move(name), {}, 0, 0, 0, kDosFolderAttribute, false});
   return *this;

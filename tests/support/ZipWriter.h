@@ -14,6 +14,9 @@ class ZipWriter {
   enum class Method { Stored, Deflated };
 
   ZipWriter& AddFile(std::string name, std::string data, Method method = Method::Deflated);
+  // A deflated entry from data compressed elsewhere, with the checksum and size it unpacks to.
+  ZipWriter& AddDeflated(std::string name, std::string rawDeflate, std::uint32_t crc,
+                         std::uint32_t size);
   ZipWriter& AddFolder(std::string name);  // name should end in "/"
   // An entry made on Unix whose mode marks it as a symbolic link to `target`.
   ZipWriter& AddSymlink(std::string name, std::string target);
