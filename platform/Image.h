@@ -9,6 +9,7 @@
 //   canvas->SaveToFile(destination);
 // Every failure raises Error with a message naming the file.
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 
@@ -19,6 +20,14 @@ struct ImageSize {
   int height = 0;
 };
 
+// The most pixels a picture may have to be decoded, whatever its format: far beyond any book
+// picture, and a header claiming more is refused before a byte of pixels is read.
+inline constexpr std::int64_t kMaxPicturePixels = 100'000'000;
+
+inline bool WithinPixelBudget(const ImageSize& size) {
+  return std::int64_t{size.width} * size.height <= kMaxPicturePixels;
+}
+
 // A decoded picture (JPEG, PNG, GIF, BMP or TIFF; the first frame of a multi-frame file).
 class Picture {
  public:
@@ -28,12 +37,14 @@ class Picture {
   virtual int Height() const = 0;
 };
 
-// Decodes the whole picture at full resolution.
+// Decodes the whole picture at full resolution. A picture whose header claims more than
+// kMaxPicturePixels raises Error without being decoded, as does one that cannot be decoded.
 std::unique_ptr<Picture> LoadPicture(const std::filesystem::path& file);
 
 // Decodes a picture that will never be drawn wider than `maxDrawWidth` nor higher than
-// `maxDrawHeight` pixels: the decoder may shrink on load (JPEG) as long as the decoded pixels
-// stay at least that large in both directions. Width()/Height() still give the stored size.
+// `maxDrawHeight` pixels: the pixels are shrunk while they are decoded (by whole factors) as
+// long as they stay at least that large in both directions, so a large picture never sits in
+// memory at full size. Width()/Height() still give the stored size. Refused as LoadPicture.
 std::unique_ptr<Picture> LoadPictureForBox(const std::filesystem::path& file, int maxDrawWidth,
                                            int maxDrawHeight);
 

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdlib>
 
+#include "platform/Image.h"
 #include "util/Error.h"
 #include "util/LittleEndian.h"
 
@@ -16,8 +17,6 @@ constexpr size_t kV4HeaderSize = 108;
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::uint32_t kBiAlphaBitfields = 6;
-// 128 Mi pixels (512 MiB of RGBA) is far beyond any book picture.
-constexpr std::uint64_t kMaxPixels = 128ull * 1024 * 1024;
 
 std::uint32_t Get32(std::string_view bytes, size_t at) {
   if (at + 4 > bytes.size()) return 0;
@@ -178,7 +177,7 @@ std::optional<RgbaPixels> Decode(std::string_view bytes, const std::string& name
   if (!palette && !SetDefaultMasks(h)) return std::nullopt;
 
   const std::uint64_t rows = Rows(h);
-  if (static_cast<std::uint64_t>(h.width) * rows > kMaxPixels)
+  if (static_cast<std::uint64_t>(h.width) * rows > static_cast<std::uint64_t>(kMaxPicturePixels))
     throw Error("BMP picture too large: " + name);
   const size_t stride = (static_cast<size_t>(h.width) * h.bitCount + 31) / 32 * 4;
   if (h.dataOffset > bytes.size() || (bytes.size() - h.dataOffset) / stride < rows)

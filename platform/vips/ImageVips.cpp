@@ -3,6 +3,8 @@
 //   by the file name: JPEG (shrink-on-load when a smaller draw size is announced), PNG, GIF
 //   (first frame), TIFF (first page) through libvips; BMP through platform/vips/BmpCodec, with
 //   libvips' ImageMagick loader as the fallback for BMP variants that codec does not read.
+//   Every loader's header is read first and a picture over the pixel budget is refused; a
+//   picture for a known draw size is shrunk by a whole factor while it is decoded.
 //   Saving: PNG, JPEG, GIF, TIFF through libvips, BMP through BmpCodec.
 // Does not: apply EXIF orientation or embedded colour profiles beyond libvips' conversion to
 //   sRGB, read other formats, or keep animation.
@@ -147,13 +149,44 @@ class VipsPicture final : public Picture {
   int height_;
 };
 
-std::unique_ptr<Picture> LoadBmp(const fs::path& file) {
+// Raises the refusal of a picture whose header claims more pixels than the budget.
+void CheckPixelBudget(const fs::path& file, int width, int height) {
+  if (WithinPixelBudget({width, height})) return;
+  throw Error("Picture too large to decode: " + file.string() + " (" + std::to_string(width) +
+              " x " + std::to_string(height) + " pixels)");
+}
+
+// The largest whole factor that keeps a width x height picture at least as large as the
+// biggest draw in both directions; 1 when the draw size is not known.
+int ShrinkFactorFor(int width, int height, int maxDrawWidth, int maxDrawHeight) {
+  if (maxDrawWidth <= 0 || maxDrawHeight <= 0) return 1;
+  return std::max(1, std::min(width / maxDrawWidth, height / maxDrawHeight));
+}
+
+// The decoded pixels shrunk by a whole factor, on premultiplied pixels like any resampling here.
+// The pipeline stays lazy: with sequential access the decoder is read a few rows at a time.
+VImage ShrinkForDraw(VImage rgba, int maxDrawWidth, int maxDrawHeight) {
+  const int factor = ShrinkFactorFor(rgba.width(), rgba.height(), maxDrawWidth, maxDrawHeight);
+  if (factor == 1) return rgba;
+  return rgba.premultiply()
+      .shrink(factor, factor)
+      .unpremultiply()
+      .cast(VIPS_FORMAT_UCHAR)
+      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+std::unique_ptr<Picture> LoadBmp(const fs::path& file, int maxDrawWidth, int maxDrawHeight) {
+  if (const auto size = bmp::ReadSize(ReadStart(file, 64)))
+    CheckPixelBudget(file, size->width, size->height);
   const std::string bytes = ReadWhole(file);
   if (auto pixels = bmp::Decode(bytes, file.string())) {
-    return std::make_unique<VipsPicture>(FromRgba(*pixels), pixels->width, pixels->height);
+    const VImage image = ShrinkForDraw(FromRgba(*pixels), maxDrawWidth, maxDrawHeight);
+    return std::make_unique<VipsPicture>(image.copy_memory(), pixels->width, pixels->height);
   }
-  VImage image = ToRgba(OpenWithVips(file, Format::Bmp, 1)).copy_memory();
-  return std::make_unique<VipsPicture>(image, image.width(), image.height());
+  const VImage header = OpenWithVips(file, Format::Bmp, 1);
+  CheckPixelBudget(file, header.width(), header.height());
+  const VImage image = ShrinkForDraw(ToRgba(header), maxDrawWidth, maxDrawHeight).copy_memory();
+  return std::make_unique<VipsPicture>(image, header.width(), header.height());
 }
 
 std::unique_ptr<Picture> Load(const fs::path& file, int maxDrawWidth, int maxDrawHeight) {
@@ -161,14 +194,16 @@ std::unique_ptr<Picture> Load(const fs::path& file, int maxDrawWidth, int maxDra
   const Format format = DetectFormat(file);
   if (format == Format::Unknown) Unsupported(file);
   try {
-    if (format == Format::Bmp) return LoadBmp(file);
+    if (format == Format::Bmp) return LoadBmp(file, maxDrawWidth, maxDrawHeight);
     const VImage header = OpenWithVips(file, format, 1);
+    CheckPixelBudget(file, header.width(), header.height());
     const int shrink = format == Format::Jpeg ? JpegShrinkFor(header.width(), header.height(),
                                                               maxDrawWidth, maxDrawHeight)
                                               : 1;
     const VImage decoded = shrink == 1 ? header : OpenWithVips(file, format, shrink);
-    return std::make_unique<VipsPicture>(ToRgba(decoded).copy_memory(), header.width(),
-                                         header.height());
+    return std::make_unique<VipsPicture>(
+        ShrinkForDraw(ToRgba(decoded), maxDrawWidth, maxDrawHeight).copy_memory(), header.width(),
+        header.height());
   } catch (const VError& e) {
     throw Error("Cannot load image " + file.string() + ": " + e.what());
   }

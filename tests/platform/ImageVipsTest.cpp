@@ -12,6 +12,7 @@
 
 #include "platform/Image.h"
 #include "platform/Os.h"
+#include "tests/support/HostileBooks.h"
 #include "util/Error.h"
 
 namespace fs = std::filesystem;
@@ -208,6 +209,26 @@ TEST_P(LoadFormatTest, LoadsWithItsSizeAndColours) {
   ExpectNear(At(pixels, width - 5, height - 2), kBlue, GetParam().tolerance, "right bottom");
 }
 
+// Every format is shrunk while it is decoded for a small draw, and still draws the same picture.
+TEST_P(LoadFormatTest, DecodedForASmallDrawKeepsItsSizeAndColours) {
+  const int width = 422, height = 311;
+  const fs::path file = MakeSource(width, height);
+
+  const auto picture = platform::LoadPictureForBox(file, 42, 31);
+  EXPECT_EQ(picture->Width(), width);
+  EXPECT_EQ(picture->Height(), height);
+  auto canvas = platform::CreateCanvas(42, 31);
+  canvas->DrawStretched(*picture, 0, 0, 42, 31);
+  canvas->SaveToFile(File("drawn.png"));
+
+  const VImage out = VImage::pngload(File("drawn.png").c_str());
+  const int tolerance = GetParam().tolerance + 2;
+  ExpectNear(At(out, 2, 1), kRed, tolerance, "left top");
+  ExpectNear(At(out, 2, 29), kRed, tolerance, "left bottom");
+  ExpectNear(At(out, 39, 1), kBlue, tolerance, "right top");
+  ExpectNear(At(out, 39, 29), kBlue, tolerance, "right bottom");
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Formats, LoadFormatTest,
     testing::Values(SourceCase{"png", "a.png", 0}, SourceCase{"jpeg", "a.jpg", 24},
@@ -291,6 +312,64 @@ TEST_F(ImageTest, FailuresNameTheFile) {
     } catch (const Error& e) {
       EXPECT_NE(std::string(e.what()).find(name), std::string::npos) << e.what();
     }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The pixel budget: a header claiming too many pixels is refused before any pixel is decoded
+
+std::string WithBmpSize(std::string bmp, std::int32_t width, std::int32_t height) {
+  std::string size;
+  Put32(size, static_cast<std::uint32_t>(width));
+  Put32(size, static_cast<std::uint32_t>(height));
+  return bmp.replace(18, 8, size);
+}
+
+struct ClaimCase {
+  std::string label;
+  std::string fileName;
+  std::string bytes;
+  bool needsImageMagick = false;
+};
+
+void PrintTo(const ClaimCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class PixelBudgetTest : public ImageTest, public testing::WithParamInterface<ClaimCase> {};
+
+TEST_P(PixelBudgetTest, RefusesAHeaderClaimingMoreThanTheBudget) {
+  if (GetParam().needsImageMagick && vips_type_find("VipsOperation", "magickload") == 0)
+    GTEST_SKIP() << "libvips has no ImageMagick loader here";
+  const fs::path file = File(GetParam().fileName);
+  WriteAll(file, GetParam().bytes);
+  for (bool forBox : {false, true}) {
+    try {
+      forBox ? platform::LoadPictureForBox(file, 800, 800) : platform::LoadPicture(file);
+      ADD_FAILURE() << "loaded";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Claims, PixelBudgetTest,
+    testing::Values(
+        ClaimCase{"Png60000Square", "a.png", testsupport::PngClaiming(60000, 60000)},
+        ClaimCase{"PngOneRowOverTheBudget", "b.png", testsupport::PngClaiming(10000, 10001)},
+        ClaimCase{"Bmp", "a.bmp", WithBmpSize(RedBlueBmp(40, 30, 24, false), 20000, 20000)},
+        ClaimCase{"BmpTopDown", "b.bmp", WithBmpSize(RedBlueBmp(40, 30, 24, true), 20000, -20000)},
+        ClaimCase{"BmpForTheFallback", "c.bmp", WithBmpSize(RedBlueRle8Bmp(20, 10), 20000, 20000),
+                  true}),
+    [](const auto& info) { return info.param.label; });
+
+TEST_F(ImageTest, AHeaderClaimingExactlyTheBudgetIsDecoded) {
+  WriteAll(File("edge.bmp"), WithBmpSize(RedBlueBmp(40, 30, 24, false), 10000, 10000));
+  try {
+    platform::LoadPictureForBox(File("edge.bmp"), 100, 100);
+  } catch (const Error& e) {  // its data is cut short; what matters is that it was tried
+    EXPECT_EQ(std::string(e.what()).find("too large"), std::string::npos) << e.what();
   }
 }
 
