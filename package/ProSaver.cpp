@@ -1,6 +1,9 @@
 #include "package/ProSaver.h"
 
 #include <array>
+#include <exception>
+#include <map>
+#include <optional>
 #include <string_view>
 
 #include "log/ZanLog.h"
@@ -40,10 +43,12 @@ fs::path TProjectOpener::BookFile(const std::string& relative) const {
 }
 
 void TProjectOpener::WriteBySize(std::uint32_t pos, std::uint32_t size, const fs::path& dest) {
+  FStageSizes.erase(dest);
   FStream->CopyToFile(FStream->BySize(pos, size), dest);
 }
 
 void TProjectOpener::WriteBySuffix(std::uint32_t pos, const fs::path& dest) {
+  FStageSizes.erase(dest);
   FStream->CopyToFile(FStream->BySuffix(pos), dest);
 }
 
@@ -144,13 +149,15 @@ void TProjectOpener::SplitProjNavBtn() {
   TGroupWalker group = FStream->WalkGroup(navbtn.pos_, navbtn.size_);
   const fs::path ini = BookFile(kNavBtnFolder + std::string("info.ini"));
   FStream->CopyToFile(group.Head(), ini);
-  GroupMember member;
-  while (group.Next(member)) {
-    if (member.type >= kNavButtonKeys.size()) continue;
-    const std::string name = ReadIniText(ini, "info", kNavButtonKeys[member.type], "");
-    if (IsBlank(name)) continue;
-    FStream->CopyToFile(member.data, BookFile(kNavBtnFolder + name));
-  }
+  // Read once: a group may hold far more members than the file has keys.
+  const std::vector<std::string> names = ReadIniTexts(ini, "info", kNavButtonKeys, "");
+  WriteGroupMembers(navbtn.pos_, navbtn.size_,
+                    [&](const GroupMember& member) -> std::optional<fs::path> {
+                      if (member.type >= kNavButtonKeys.size()) return std::nullopt;
+                      const std::string& name = names[member.type];
+                      if (IsBlank(name)) return std::nullopt;
+                      return BookFile(kNavBtnFolder + name);
+                    });
 }
 
 // Only types 0 (top) and 1 (bottom) have a file name; any other type, like an empty name,
@@ -158,15 +165,40 @@ void TProjectOpener::SplitProjNavBtn() {
 void TProjectOpener::SplitProjNavBarBg() {
   const auto& navbar = *FProject->navbar;
   if (navbar.pos_ == 0 || navbar.size_ == 0) return;
-  TGroupWalker group = FStream->WalkGroup(static_cast<std::uint32_t>(navbar.pos_), navbar.size_);
+  const auto pos = static_cast<std::uint32_t>(navbar.pos_);
+  TGroupWalker group = FStream->WalkGroup(pos, navbar.size_);
   FStream->CopyToFile(group.Head(), BookFile(kNavBarFolder + std::string("info.ini")));
-  GroupMember member;
-  while (group.Next(member)) {
+  WriteGroupMembers(pos, navbar.size_, [&](const GroupMember& member) -> std::optional<fs::path> {
     std::string name;
     if (member.type == kNavBarTopType) name = navbar.topfile;
     if (member.type == kNavBarBottomType) name = navbar.bottomfile;
-    FStream->CopyToFile(member.data, BookFile(kNavBarFolder + name));
+    return BookFile(kNavBarFolder + name);
+  });
+}
+
+// Writes the group's members in walk order, each to the file `destination` names for it (none:
+// passed over). Only the last member for each file is written: the earlier ones would be
+// overwritten anyway, and a group may hold far more members than there are files. A member that
+// cannot be located stops the walk as before: the members ahead of it are written first.
+void TProjectOpener::WriteGroupMembers(std::uint32_t pos, std::uint32_t size,
+                                       const GroupDestination& destination) {
+  std::map<fs::path, std::uint64_t> last;  // file -> index of the last member written to it
+  std::uint64_t located = 0;
+  std::exception_ptr failure;
+  try {
+    TGroupWalker group = FStream->WalkGroup(pos, size);
+    for (GroupMember member; group.Next(member); ++located)
+      if (const auto file = destination(member)) last[*file] = located;
+  } catch (const Error&) {
+    failure = std::current_exception();
   }
+  TGroupWalker group = FStream->WalkGroup(pos, size);
+  GroupMember member;
+  for (std::uint64_t i = 0; i < located && group.Next(member); ++i) {
+    const auto file = destination(member);
+    if (file && last[*file] == i) FStream->CopyToFile(member.data, *file);
+  }
+  if (failure) std::rethrow_exception(failure);
 }
 
 void TProjectOpener::SplitPreloader() {

@@ -4,7 +4,10 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "package/BookMessages.h"
@@ -14,6 +17,13 @@ class TMBook;
 class TMPage;
 class TPackageReader;
 class TBasicVisualPageFileElement;
+struct GroupMember;
+
+// A width and height in pixels.
+struct TPixelSize {
+  int width = 0;
+  int height = 0;
+};
 
 class TProjectOpener {
  public:
@@ -56,6 +66,9 @@ class TProjectOpener {
   void SplitFlag();
   void SplitExtras();
   void SplitZipArchive(std::uint32_t pos, const std::filesystem::path& archive);
+  using GroupDestination = std::function<std::optional<std::filesystem::path>(const GroupMember&)>;
+  void WriteGroupMembers(std::uint32_t pos, std::uint32_t size,
+                         const GroupDestination& destination);
 
   // Pages (SplitPages.cpp)
   TRunState SplitPages();
@@ -64,8 +77,10 @@ class TProjectOpener {
   void SplitPageElements(int index, TMPage& page);
   void SplitMobileImages(int index, TMPage& page);
   std::filesystem::path FirstElementFile(const TMPage& page) const;
+  std::optional<TPixelSize> FirstFileSize(const std::filesystem::path& file);
 
-  // Blob writing: the destination is created anew, replacing an existing file.
+  // Blob writing: the destination is created anew, replacing an existing file (and forgetting
+  // what was read from the file it replaces).
   void WriteBySize(std::uint32_t pos, std::uint32_t size, const std::filesystem::path& dest);
   void WriteBySuffix(std::uint32_t pos, const std::filesystem::path& dest);
   // The book root F with a document's relative path joined safely below it.
@@ -83,4 +98,5 @@ class TProjectOpener {
   BookMessageTarget* FWindow = nullptr;
   std::atomic<bool> FAbortRequested{false};
   bool FExtras = false;
+  std::map<std::filesystem::path, TPixelSize> FStageSizes;  // movies probed by the pages so far
 };

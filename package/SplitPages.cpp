@@ -2,6 +2,7 @@
 // mobile image.
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <optional>
 #include <string>
@@ -28,11 +29,11 @@ namespace {
 
 constexpr int kMobileCopyBox = 800;
 constexpr int kPhotoViewThumbBox = 200;
+// A page thumbnail is a small picture of the page; a book asking for a larger one gets it scaled
+// down to this size, so that a hostile page size cannot make every page draw a huge canvas.
+constexpr double kMaxPageThumbSide = 2048;
 
-struct TSize {
-  int width = 0;
-  int height = 0;
-};
+using TSize = TPixelSize;
 
 // The scaled-copy size: the source fitted into the box, never below one pixel.
 TSize FitSize(const platform::ImageSize& source, int box) {
@@ -58,13 +59,40 @@ void SaveStretched(const platform::Picture& picture, TSize size, const fs::path&
   canvas->SaveToFile(dest);
 }
 
+// The thumbnail scale: the book's, or smaller when the thumbnail would exceed the largest side.
+double PageThumbScale(double scale, int pageWidth, int pageHeight) {
+  const double largest = std::max(std::abs(pageWidth * scale), std::abs(pageHeight * scale));
+  if (!(largest > kMaxPageThumbSide)) return scale;  // NaN too: S() makes it no thumbnail
+  return scale * (kMaxPageThumbSide / largest);
+}
+
+// The size of a picture that is a page's first file. The signature test also accepts formats
+// the image library cannot read (PCX, Photoshop, Sun raster, SGI) and damaged pictures: such a
+// file has no size, and the page goes on. So has a picture over the pixel budget.
+TSize PictureSize(const fs::path& file) {
+  try {
+    const platform::ImageSize image = platform::ReadImageSize(file);
+    if (platform::WithinPixelBudget(image)) return {image.width, image.height};
+    LogMessage("Picture too large: " + file.string() + " (" + std::to_string(image.width) + " x " +
+               std::to_string(image.height) + " pixels)");
+  } catch (const Error&) {
+  }
+  return {};
+}
+
+}  // namespace
+
 // Width and height of the page's first file: the stage of a movie, the size of a picture, 0 x 0
-// for anything else. Empty when the file is missing (the user has been told).
-std::optional<TSize> FirstFileSize(const fs::path& file) {
+// for anything else. Empty when the file is missing (the user has been told). Pages often share
+// a movie: its stage is read once per split, and again only after a page rewrites the file.
+std::optional<TSize> TProjectOpener::FirstFileSize(const fs::path& file) {
   TSize size;
   if (file.empty()) return size;
   if (LowerCase(file.extension().string()) == ".swf") {
+    if (const auto known = FStageSizes.find(file); known != FStageSizes.end()) return known->second;
     SwfStageSize(file, size.width, size.height);
+    std::error_code ec;
+    if (fs::is_regular_file(file, ec)) FStageSizes[file] = size;
     return size;
   }
   std::error_code ec;
@@ -72,19 +100,9 @@ std::optional<TSize> FirstFileSize(const fs::path& file) {
     platform::ShowMessageBox("File do not exist:" + file.string());
     return std::nullopt;
   }
-  if (IsPictureFile(file, false)) {
-    // The signature test also accepts formats the image library cannot read (PCX, Photoshop,
-    // Sun raster, SGI) and damaged pictures: such a file has no size, and the page goes on.
-    try {
-      const platform::ImageSize image = platform::ReadImageSize(file);
-      size = {image.width, image.height};
-    } catch (const Error&) {
-    }
-  }
+  if (IsPictureFile(file, false)) size = PictureSize(file);
   return size;
 }
-
-}  // namespace
 
 TProjectOpener::TRunState TProjectOpener::SplitPages() {
   try {
@@ -171,7 +189,7 @@ void TProjectOpener::SplitMobileImages(int index, TMPage& page) {
   page.mobilefile1 = copy.string();
   page.photoviewthumb = photo.string();
 
-  const double scale = FBook->thumbscale;
+  const double scale = PageThumbScale(FBook->thumbscale, FBook->pagewidth, FBook->pageheight);
   const auto S = [scale](int x) { return RoundHalfEven(x * scale); };
   const TSize pageThumb{S(FBook->pagewidth), S(FBook->pageheight)};
 

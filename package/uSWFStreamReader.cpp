@@ -17,6 +17,8 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kChunkSize = 64 * 1024;
 constexpr int kTwipsPerPixel = 20;
+// The longest header after the first 8 bytes: a RECT of four 31-bit fields, frame rate, count.
+constexpr std::uint64_t kMaxHeaderFieldsSize = (5 + 4 * 31 + 7) / 8 + 4;
 
 // Reads the zlib stream that starts at the source's current position and gives at most `limit`
 // inflated bytes. Damaged or truncated data raises Error out of the reading stream.
@@ -143,8 +145,10 @@ void TSWFStreamReader::ReadHeaderFields(std::istream& stream) {
 void TSWFStreamReader::LoadCompressed(std::istream& stream) {
   const std::uint64_t length = FileLength() > 8 ? FileLength() - 8 : 0;
   // Keep: enough to notice a body over its bound; Skip: the most that is checked.
-  const std::uint64_t limit = std::min<std::uint64_t>(
-      length, FBodyMode == TSwfBody::Keep ? kMaxSwfBodySize + kChunkSize : kMaxSwfCheckSize);
+  const std::uint64_t bound = FBodyMode == TSwfBody::Keep   ? kMaxSwfBodySize + kChunkSize
+                              : FBodyMode == TSwfBody::Skip ? kMaxSwfCheckSize
+                                                            : kMaxHeaderFieldsSize;
+  const std::uint64_t limit = std::min(length, bound);
   InflatingBuffer buffer(stream, limit);
   std::istream inflated(&buffer);
   inflated.exceptions(std::ios::badbit);  // let the decompressor's Error through
@@ -155,12 +159,13 @@ void TSWFStreamReader::LoadCompressed(std::istream& stream) {
     while (inflated.read(chunk.data(), static_cast<std::streamsize>(chunk.size()))) {
     }
   }
+  if (FBodyMode == TSwfBody::Unread) return;
   // The stream must hold the whole file the header announces (as far as it is read).
   if (buffer.Produced() < limit) throw Error(kStreamReadError);
 }
 
 void TSWFStreamReader::TakeRest(std::istream& stream) {
-  if (FBodyMode == TSwfBody::Skip) return;
+  if (FBodyMode != TSwfBody::Keep) return;
   FBody = std::make_unique<std::ostringstream>();
   std::vector<char> chunk(kChunkSize);
   std::uint64_t total = 0;
@@ -192,7 +197,7 @@ void SwfStageSize(const fs::path& path, int& width, int& height) {
     platform::ShowMessageBox(path.string() + " is not a SWF File.");
     return;
   }
-  const TSWFStreamReader reader(path);
+  const TSWFStreamReader reader(path, TSwfBody::Unread);
   width = reader.Width();
   height = reader.Height();
 }

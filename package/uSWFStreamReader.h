@@ -7,7 +7,9 @@
 // when asked for (`TSwfBody::Keep`) and only up to kMaxSwfBodySize bytes; a longer body raises
 // Error. Without it, the rest of a compressed stream (up to kMaxSwfCheckSize bytes) is still
 // inflated and thrown away, so that a damaged stream, or one shorter than the header's file
-// length, fails the load with an Error as it would when the whole file is read.
+// length, fails the load with an Error as it would when the whole file is read. With
+// `TSwfBody::Unread` only the header is inflated: damage there still raises Error, damage in the
+// body is not looked for.
 
 #include <array>
 #include <cstdint>
@@ -24,7 +26,7 @@ inline constexpr std::uint64_t kMaxSwfBodySize = 64u * 1024 * 1024;
 // The most bytes of a compressed file inflated only to check the stream (TSwfBody::Skip).
 inline constexpr std::uint64_t kMaxSwfCheckSize = 256u * 1024 * 1024;
 
-enum class TSwfBody { Skip, Keep };
+enum class TSwfBody { Skip, Keep, Unread };
 
 class TSWFStreamReader {
  public:
@@ -78,6 +80,7 @@ class TSWFStreamReader {
 
 // The stage size in pixels of the SWF movie at `path`. A missing file or a name not ending in
 // ".swf" shows a message box (path + " do not exist." / path + " is not a SWF File.") and leaves
-// `width` and `height` unchanged; a file with another signature gives 0 x 0. A damaged or short
-// compressed file raises Error.
+// `width` and `height` unchanged; a file with another signature gives 0 x 0. Only the header is
+// read (at most one 64 KiB block of a compressed file): a compressed file damaged or cut short
+// within its header raises Error, damage further on is left to whatever plays the movie.
 void SwfStageSize(const std::filesystem::path& path, int& width, int& height);

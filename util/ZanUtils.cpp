@@ -114,6 +114,17 @@ std::string ReadIniText(const fs::path& file, std::string_view section, std::str
   }
 }
 
+std::vector<std::string> ReadIniTexts(const fs::path& file, std::string_view section,
+                                      std::span<const std::string_view> keys,
+                                      std::string_view fallback) {
+  try {
+    std::error_code ec;
+    if (fs::exists(file, ec)) return platform::ReadIniValues(file, section, keys, fallback);
+  } catch (...) {
+  }
+  return std::vector<std::string>(keys.size(), std::string(fallback));
+}
+
 int RoundHalfEven(double value) {
   if (std::isnan(value)) return 0;
   constexpr double kMax = std::numeric_limits<int>::max();

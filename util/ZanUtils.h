@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Deletes `folder` with everything in it, however deep. Symbolic links are never followed: a link
 // is removed as a link and its target survives, also when `folder` itself is a link (with or
@@ -28,6 +30,10 @@ std::uint32_t SwapRedBlue(std::uint32_t colour);
 // key is missing or the file cannot be read.
 std::string ReadIniText(const std::filesystem::path& file, std::string_view section,
                         std::string_view key, std::string_view fallback);
+// As ReadIniText for several keys of one section, reading the file once.
+std::vector<std::string> ReadIniTexts(const std::filesystem::path& file, std::string_view section,
+                                      std::span<const std::string_view> keys,
+                                      std::string_view fallback);
 
 // Rounds to the nearest integer, halves to the even neighbour; values beyond the 32-bit range
 // are clamped.

@@ -130,19 +130,22 @@ std::string IniText(std::string bytes) {
 
 }  // namespace
 
-std::string ReadIniValue(const fs::path& file, std::string_view section, std::string_view key,
-                         std::string_view fallback) {
+std::vector<std::string> ReadIniValues(const fs::path& file, std::string_view section,
+                                       std::span<const std::string_view> keys,
+                                       std::string_view fallback) {
+  std::vector<std::string> values(keys.size(), std::string(fallback));
   std::ifstream in(file, std::ios::binary);
-  if (!in) return std::string(fallback);
+  if (!in) return values;
   std::ostringstream content;
   content << in.rdbuf();
   const std::string decoded = IniText(std::move(content).str());
   std::string_view text = decoded;
 
   const std::string_view wantedSection = TrimBlanks(section);
-  const std::string_view wantedKey = TrimBlanks(key);
+  std::vector<bool> found(keys.size(), false);
+  std::size_t missing = keys.size();
   bool inSection = false;
-  while (!text.empty()) {
+  while (!text.empty() && missing > 0) {
     const std::size_t end = text.find('\n');
     const std::string_view line = TrimBlanks(text.substr(0, end));
     text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
@@ -156,10 +159,20 @@ std::string ReadIniValue(const fs::path& file, std::string_view section, std::st
     if (!inSection) continue;
     const std::size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
-    if (SameTextAscii(TrimBlanks(line.substr(0, equals)), wantedKey))
-      return std::string(Unquote(TrimBlanks(line.substr(equals + 1))));
+    const std::string_view lineKey = TrimBlanks(line.substr(0, equals));
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+      if (found[i] || !SameTextAscii(lineKey, TrimBlanks(keys[i]))) continue;
+      values[i] = std::string(Unquote(TrimBlanks(line.substr(equals + 1))));
+      found[i] = true;
+      --missing;
+    }
   }
-  return std::string(fallback);
+  return values;
+}
+
+std::string ReadIniValue(const fs::path& file, std::string_view section, std::string_view key,
+                         std::string_view fallback) {
+  return ReadIniValues(file, section, std::span(&key, 1), fallback).front();
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include "package/uBitsEngine.h"
 #include "package/uSWFStreamReader.h"
 #include "platform/Os.h"
+#include "tests/support/HostileBooks.h"
 #include "tests/support/SwfWriter.h"
 #include "util/Error.h"
 
@@ -16,7 +17,7 @@ using testsupport::SwfWriter;
 
 // Found by argument-dependent lookup, so beside the enumeration's (global) namespace.
 void PrintTo(TSwfBody body, std::ostream* out) {
-  *out << (body == TSwfBody::Keep ? "Keep" : "Skip");
+  *out << (body == TSwfBody::Keep ? "Keep" : body == TSwfBody::Skip ? "Skip" : "Unread");
 }
 
 namespace {
@@ -302,6 +303,39 @@ INSTANTIATE_TEST_SUITE_P(
       return std::get<0>(info.param).label +
              (std::get<1>(info.param) == TSwfBody::Keep ? "Keep" : "Skip");
     });
+
+// The stage-size probe inflates the header only: damage there still fails it, damage further on
+// is not looked for.
+TEST_F(SwfFiles, StageSizeReportsDamageInTheHeaderOnly) {
+  const std::pair<std::string, bool> cases[] = {
+      {Garbled(kMovie.Cws(), 8, 40), true},
+      {kMovie.Cws().substr(0, 10), true},
+      {kMovie.Fws().substr(0, 9), true},
+      {Garbled(kMovie.Cws(), kMovie.Cws().size() - 60, 8), false},
+      {kMovie.Cws().substr(0, kMovie.Cws().size() / 2), false},
+      {WithFileLength(kMovie.Cws(), 0xFFFFFFFF), false},
+  };
+  for (const auto& [bytes, raises] : cases) {
+    const fs::path file = Write("probe.swf", bytes);
+    int width = 0, height = 0;
+    if (raises) {
+      EXPECT_THROW(SwfStageSize(file, width, height), Error) << bytes.size();
+      continue;
+    }
+    SwfStageSize(file, width, height);
+    EXPECT_EQ(std::pair(width, height), std::pair(565, 800)) << bytes.size();
+  }
+}
+
+TEST(SwfProbe, ReadsOneBlockOfALongCompressedMovie) {
+  std::istringstream movie(testsupport::CompressedMovieWithZeros(500, 700, 256u << 20));
+  TSWFStreamReader reader({}, TSwfBody::Unread);
+  reader.LoadFromStream(movie);
+  EXPECT_EQ(std::pair(reader.Width(), reader.Height()), std::pair(500, 700));
+  const std::streamoff consumed = movie.tellg();
+  EXPECT_GT(consumed, 8);
+  EXPECT_LE(consumed, 8 + 64 * 1024);
+}
 
 TEST_F(SwfFiles, KeptBodyIsBoundedButTheHeaderStillReads) {
   const SwfWriter writer = SwfWriter().StagePixels(640, 480).AddTag(

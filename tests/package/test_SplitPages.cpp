@@ -83,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ScaledCopyTest,
                                            ScaleCase{300, 600, {400, 800}, {100, 200}},
                                            ScaleCase{10, 10, {800, 800}, {200, 200}},
                                            ScaleCase{1000, 333, {800, 266}, {200, 67}},
-                                           ScaleCase{2000, 1, {800, 1}, {200, 1}}));
+                                           ScaleCase{2000, 1, {800, 1}, {200, 1}},
+                                           ScaleCase{1, 2000, {1, 800}, {1, 200}}));
 
 TEST_F(SplitTest, PageThumbnailSizeRoundsHalvesToEven) {
   BookSpec bookSpec;
@@ -143,6 +144,43 @@ TEST_F(SplitTest, ThumbnailIsPlacedForMoviesAndPicturesAndStretchedOtherwise) {
   for (const char* name : {"thumb_3.png", "thumb_4.png", "thumb_5.png"})
     EXPECT_EQ(ReadFile(Book("res/thumbnails") / name), stretched) << name;
   EXPECT_NE(ReadFile(Book("res/thumbnails/thumb_0.png")), stretched);
+}
+
+// A movie's stage is read once per split, but a page that writes the file anew is measured anew.
+TEST_F(SplitTest, AMovieRewrittenByALaterPageIsMeasuredAgain) {
+  BookSpec bookSpec;
+  const ElementSpec sized{"img", {"shared.swf", testsupport::SwfBytes(500, 700)}};
+  const ElementSpec named{"img", {"shared.swf", ""}};
+  const ElementSpec empty{"img", {"shared.swf", testsupport::SwfBytes(0, 0)}};
+  bookSpec.pages = {MobilePage(sized, 60, 80), MobilePage(named, 60, 80), MobilePage(empty, 60, 80),
+                    MobilePage(named, 60, 80)};
+  for (auto& page : bookSpec.pages) {
+    page.elements[0].width = 250;
+    page.elements[0].height = 350;
+  }
+  for (int i = 0; i < 4; ++i)
+    bookSpec.pages[i].mobile =
+        FileSpec{"m" + std::to_string(i) + ".jpg", testsupport::PictureBytes(60, 80, ".jpg")};
+  ASSERT_FALSE(Run(bookSpec).error);
+
+  const std::string placed = ExpectedThumbnail(Book("m0.jpg"), 0, 0, 50, 70);
+  const std::string stretched = ExpectedThumbnail(Book("m0.jpg"), 0, 0, 100, 140);
+  EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_0.png")), placed);
+  EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_1.png")), placed);
+  EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_2.png")), stretched);
+  EXPECT_EQ(ReadFile(Book("res/thumbnails/thumb_3.png")), stretched);
+}
+
+// Beyond its largest side the page thumbnail is scaled down, keeping its proportions.
+TEST_F(SplitTest, AHugePageThumbnailIsScaledDown) {
+  BookSpec bookSpec;
+  bookSpec.pagewidth = 100'000;
+  bookSpec.pageheight = 50'000;
+  bookSpec.thumbscale = 1;
+  bookSpec.pages = {MobilePage({"snd", {"s.mp3", "S"}}, 40, 40)};
+  ASSERT_FALSE(Run(bookSpec).error);
+  const auto thumb = platform::ReadImageSize(Book("res/thumbnails/thumb_0.png"));
+  EXPECT_EQ(std::pair(thumb.width, thumb.height), std::pair(2048, 1024));
 }
 
 TEST_F(SplitTest, MissingFirstFileIsReportedAndLeavesNoPageThumbnail) {

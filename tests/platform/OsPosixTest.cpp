@@ -86,6 +86,10 @@ TEST_P(ReadIniValueTest, FollowsProfileRules) {
   ScratchFolder folder;
   const fs::path file = folder.Write("info.ini", c.content);
   EXPECT_EQ(platform::ReadIniValue(file, c.section, c.key, "DEFAULT"), c.expected);
+  // Several keys read in one pass follow the same rules, each on its own.
+  const std::string_view keys[] = {"absent", c.key, "ABSENT", c.key};
+  EXPECT_EQ(platform::ReadIniValues(file, c.section, keys, "DEFAULT"),
+            (std::vector<std::string>{"DEFAULT", c.expected, "DEFAULT", c.expected}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
