@@ -33,7 +33,7 @@ BookSpec FullBook() {
   s.preloader = FileSpec{"loader.swf", "PRELOADER"};
   s.logo = FileSpec{"c:\\art\\Logo.PNG", "LOGO"};
   s.toc = FileSpec{"data\\toc.xml", "TOC"};
-  s.searchindex = FileSpec{"res/other/search.xml", "SEARCH"};
+  s.searchindex = FileSpec{"C:\\authoring\\search.xml", "SEARCH"};
   s.download = FileSpec{"files\\book.pdf", "BOOKPDF"};
   s.langs = FileSpec{"langs.zip", LangsZip()};
   s.flag = FileSpec{"flag.zip", ZipWriter().AddFile("en.png", "FLAG").Bytes()};

@@ -227,6 +227,7 @@ TEST(BookReading, ChildElementScalarsFollowTheirOwnRules) {
       <pagewidth>640</pagewidth>
       <miniwidth>abc</miniwidth>
       <spinecolor>4000000000</spinecolor>
+      <pos_search_>-1</pos_search_>
       <foldfx>0.75</foldfx>
       <pagethickness>0,5</pagethickness>
       <bgcolor>5</bgcolor>
@@ -236,6 +237,7 @@ TEST(BookReading, ChildElementScalarsFollowTheirOwnRules) {
   EXPECT_EQ(book->pagewidth, 640);
   EXPECT_EQ(book->miniwidth, 0);
   EXPECT_EQ(book->spinecolor, 4000000000u);
+  EXPECT_EQ(book->pos_search_, 0u);  // an unsigned property reads a negative number as 0
   EXPECT_DOUBLE_EQ(book->foldfx, 0.75);
   EXPECT_EQ(book->pagethickness, 0.0);  // "," is not the decimal separator of this locale
   EXPECT_EQ(book->bgcolor, 13421772);   // 64-bit properties are never read from elements

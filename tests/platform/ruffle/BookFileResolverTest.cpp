@@ -62,7 +62,11 @@ TEST_F(BookFileResolverTest, FindsFilesInsideTheRootWhateverTheLetterCase) {
 }
 
 TEST_F(BookFileResolverTest, RefusesWhatIsMissingOrOutsideTheRoot) {
+  // A sibling whose name starts with the root's name is still outside it.
+  Write(base_ / "files-shared" / "x.png");
+  fs::create_directory_symlink(base_ / "files-shared", root_ / "shared");
   const std::string cases[] = {
+      "shared/x.png",
       "",
       "/",
       "res/pages",
