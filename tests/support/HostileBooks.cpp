@@ -117,15 +117,16 @@ BookSpec HugeRealPicture() {
   return book;
 }
 
-// 2 GiB of zeros in one entry that announces 1 KiB: only counting while writing catches it.
-BookSpec ZipBomb() {
+// 2 GiB of zeros in one entry, announcing its size or only 1 KiB (then only counting while
+// writing catches it).
+BookSpec ZipBomb(bool announced) {
   constexpr std::uint64_t kSize = 2ull << 30;
   BookSpec book;
-  book.langs = FileSpec{"langs.zip",
-                        ZipWriter()
-                            .AddFile("en/lang.xml", "<lang>en</lang>")
-                            .AddDeflated("zeros.xml", DeflatedZeros(kSize), CrcOfZeros(kSize), 1024)
-                            .Bytes()};
+  book.langs = FileSpec{"langs.zip", ZipWriter()
+                                         .AddFile("en/lang.xml", "<lang>en</lang>")
+                                         .AddDeflated("zeros.xml", DeflatedZeros(kSize),
+                                                      CrcOfZeros(kSize), announced ? kSize : 1024)
+                                         .Bytes()};
   return book;
 }
 
@@ -213,13 +214,15 @@ std::string CompressedMovieWithZeros(int width, int height, std::uint64_t bodyZe
 
 std::vector<std::string> HostileBookNames() {
   return {"PicturesClaiming60000x60000", "Picture20000x20000", "ZipBomb2GiB",
-          "ZipWith100000Files",          "ButtonGroup4MB",     "MovieNamedBy30Pages"};
+          "ZipBomb2GiBAnnouncing1KiB",   "ZipWith100000Files", "ButtonGroup4MB",
+          "MovieNamedBy30Pages"};
 }
 
 HostileBook BuildHostileBook(const std::string& name) {
   if (name == "PicturesClaiming60000x60000") return {name, PicturesClaimingHugeSizes()};
   if (name == "Picture20000x20000") return {name, HugeRealPicture()};
-  if (name == "ZipBomb2GiB") return {name, ZipBomb()};
+  if (name == "ZipBomb2GiB") return {name, ZipBomb(true)};
+  if (name == "ZipBomb2GiBAnnouncing1KiB") return {name, ZipBomb(false)};
   if (name == "ZipWith100000Files") return {name, ZipWithManyFiles()};
   if (name == "ButtonGroup4MB") return {name, ButtonGroupWithManyMembers()};
   if (name == "MovieNamedBy30Pages") return {name, MovieNamedByManyPages()};
