@@ -38,10 +38,13 @@ read -r screen_width screen_height < <(xdotool getdisplaygeometry)
 TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
 pid=$!
 
+# The window is found by its title each time: going frameless or bordered gives it a new native
+# window, so an id found earlier may be gone.
 window=""
 find_window() { window=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1); [[ -n $window ]]; }
 geometry() {
-  xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+  find_window || return 1
+  xwininfo -id "$window" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
     /^ *Width/ {w=$NF} /^ *Height/ {h=$NF} END {print x, y, w, h}'
 }
 is_full_screen() { [[ $(geometry) == "0 0 $screen_width $screen_height" ]]; }
@@ -80,6 +83,7 @@ menu_item() {
 menu_item Down
 wait_for is_full_screen 50 || fail "the menu's \"Fullscreen\" did not go full screen: $(geometry)"
 echo "full screen again from the menu"
+find_window || fail "the window is gone"
 xdotool windowfocus --sync "$window"
 xdotool key Escape
 wait_for is_windowed 50 || fail "Esc did not leave full screen: $(geometry)"
