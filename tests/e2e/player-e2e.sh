@@ -73,11 +73,16 @@ echo "page picture on screen"
 
 # The window's context menu at the pointer; `key` picks an item: Down = the first ("Fullscreen"),
 # Up = the last ("Exit").
+# The keys wait until the menu is on screen: under load it may take seconds to open, and keys sent
+# before go to the window instead.
+visible_windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }
 menu_item() {
-  local x y w h
+  local x y w h before
   read -r x y w h < <(geometry)
+  before=$(visible_windows)
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
-  sleep 0.5
+  menu_is_open() { (($(visible_windows) > before)); }
+  wait_for menu_is_open 50 || fail "the context menu did not open"
   xdotool key "$1" Return
 }
 menu_item Down
