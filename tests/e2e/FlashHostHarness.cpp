@@ -264,6 +264,7 @@ class Harness {
       if (result != "blocked") return Fail("a page script's " + route + ": " + result);
     }
     if (FListenerConnections != 0) return Fail("the listener was reached");
+    if (Page()->title() == QStringLiteral("script ran")) return Fail("a script link ran");
     // The probe and listing pages' requests reached the guard, were blocked and reported once
     // for each kind.
     for (const char* kind : {"file:", "http:"}) {
