@@ -15,9 +15,10 @@ namespace {
 void RegisterFlashHostScheme() {
   QWebEngineUrlScheme scheme(FlashHostSchemeHandler::kScheme);
   scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
-  scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalAccessAllowed |
-                  QWebEngineUrlScheme::CorsEnabled |
-                  QWebEngineUrlScheme::ContentSecurityPolicyIgnored);
+  // Secure: the page is a secure context, as one served over https would be. CORS: the page's
+  // own XMLHttpRequests to the scheme. Neither local file access nor freedom from the page's
+  // content security policy: the page reaches its own scheme only.
+  scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
   QWebEngineUrlScheme::registerScheme(scheme);
 }
 

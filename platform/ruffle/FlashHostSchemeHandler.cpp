@@ -55,6 +55,13 @@ QUrl FlashHostSchemeHandler::EmptyPageUrl() {
   return SchemeUrl(kHostPrefix + "index.html");
 }
 
+bool FlashHostSchemeHandler::IsHostPageUrl(const QUrl& url) {
+  const QUrl page = EmptyPageUrl();
+  return url.scheme() == page.scheme() && url.host() == page.host() && url.userInfo().isEmpty() &&
+         url.port() == -1 && url.path(QUrl::FullyDecoded) == page.path(QUrl::FullyDecoded) &&
+         !url.hasFragment();
+}
+
 void FlashHostSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
   const QUrl url = job->requestUrl();
   if (job->requestMethod() != "GET" || url.host() != kHost) {

@@ -27,6 +27,8 @@ class FlashHostSchemeHandler : public QWebEngineUrlSchemeHandler {
   static QUrl PageUrl(const std::filesystem::path& movieName);
   // The host page with no movie: an empty view.
   static QUrl EmptyPageUrl();
+  // True when `url` is the host page (with any movie): the one document the view may show.
+  static bool IsHostPageUrl(const QUrl& url);
 
   void requestStarted(QWebEngineUrlRequestJob* job) override;
 

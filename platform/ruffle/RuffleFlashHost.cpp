@@ -1,8 +1,11 @@
 #include "platform/ruffle/RuffleFlashHost.h"
 
+#include <QApplication>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -14,6 +17,8 @@
 #include <string>
 
 #include "platform/qt/QtFlashHost.h"
+#include "platform/ruffle/ExternalLinkGate.h"
+#include "platform/ruffle/FlashHostRequestGuard.h"
 #include "platform/ruffle/FlashHostSchemeHandler.h"
 
 namespace platform {
@@ -33,19 +38,70 @@ bool IsPlayableMovie(const fs::path& movie) {
   return text == "FWS" || text == "CWS" || text == "ZWS";
 }
 
-// Web addresses open in the user's browser, as they did from the Flash control.
-void OpenWebLink(const QUrl& url) {
-  if (url.scheme() == "http" || url.scheme() == "https" || url.scheme() == "mailto") {
-    QDesktopServices::openUrl(url);
-  }
-}
+// Web and mail links open in the user's programs, as they did from the Flash control, but only
+// right after the user clicked or pressed a key in the view, one per click or key press.
+class ExternalLinks {
+ public:
+  void OnUserGesture() { FGate.OnUserGesture(ExternalLinkGate::Clock::now()); }
 
-// The web page of the host: answers the page's external-call prompts, keeps every navigation
-// inside the host page, and opens web links in the user's browser as the Flash control did.
+  void Offer(const QUrl& url) {
+    if (FGate.TakeLink(url.scheme().toStdString(), ExternalLinkGate::Clock::now())) {
+      QDesktopServices::openUrl(url);
+      return;
+    }
+    if (FDropReported) return;
+    FDropReported = true;
+    qWarning(
+        "Flash host: dropped a %s link from the movie: only a web or mail address opens, "
+        "once per click or key press (further ones are dropped silently)",
+        qPrintable(url.scheme() + QLatin1Char(':')));
+  }
+
+ private:
+  ExternalLinkGate FGate;
+  bool FDropReported = false;
+};
+
+// Tells the links about each click and key press (not repeats) of the user in `view`.
+class UserGestureWatcher : public QObject {
+ public:
+  UserGestureWatcher(QWidget* view, ExternalLinks* links) : FView(view), FLinks(links) {
+    QApplication::instance()->installEventFilter(this);
+  }
+  ~UserGestureWatcher() override { QApplication::instance()->removeEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (IsGesture(*event) && IsInView(watched)) FLinks->OnUserGesture();
+    return false;
+  }
+
+ private:
+  static bool IsGesture(const QEvent& event) {
+    if (event.type() == QEvent::MouseButtonPress) return true;
+    return event.type() == QEvent::KeyPress && !static_cast<const QKeyEvent&>(event).isAutoRepeat();
+  }
+
+  bool IsInView(QObject* watched) const {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return widget != nullptr && FView && (widget == FView || FView->isAncestorOf(widget));
+  }
+
+  QPointer<QWidget> FView;
+  ExternalLinks* FLinks;
+};
+
+// The web page of the host: answers the page's external-call prompts, shows the host page and
+// nothing else, and offers every other address the page asks for to the external links.
 class FlashHostPage : public QWebEnginePage {
  public:
-  FlashHostPage(QWebEngineProfile* profile, std::function<void(const std::string&)> onFlashCall)
-      : QWebEnginePage(profile), FOnFlashCall(std::move(onFlashCall)) {}
+  FlashHostPage(QWebEngineProfile* profile, ExternalLinks* links,
+                std::function<void(const std::string&)> onFlashCall)
+      : QWebEnginePage(profile), FLinks(links), FOnFlashCall(std::move(onFlashCall)) {
+    // A pop-up the page asks for (a link with a target) never opens inside the player.
+    connect(this, &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest& request) { FLinks->Offer(request.requestedUrl()); });
+  }
 
  protected:
   bool javaScriptPrompt(const QUrl& origin, const QString& message, const QString& defaultValue,
@@ -69,12 +125,14 @@ class FlashHostPage : public QWebEnginePage {
   }
 
   bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
-    if (url.scheme() == FlashHostSchemeHandler::kScheme || url.scheme() == "about") return true;
-    if (isMainFrame) OpenWebLink(url);
+    if (FlashHostSchemeHandler::IsHostPageUrl(url) || url == QUrl(QStringLiteral("about:blank")))
+      return true;
+    if (isMainFrame) FLinks->Offer(url);
     return false;
   }
 
  private:
+  ExternalLinks* FLinks;
   std::function<void(const std::string&)> FOnFlashCall;
 };
 
@@ -82,11 +140,16 @@ class RuffleFlashHost : public QtFlashHost {
  public:
   RuffleFlashHost(QWidget* parent, QMenu* contextMenu)
       : FSchemeHandler(std::make_unique<FlashHostSchemeHandler>()),
+        FRequestGuard(std::make_unique<FlashHostRequestGuard>()),
         FProfile(std::make_unique<QWebEngineProfile>()),  // no storage name: nothing on disk
+        FLinks(std::make_unique<ExternalLinks>()),
         FPage(std::make_unique<FlashHostPage>(
-            FProfile.get(), [this](const std::string& request) { DeliverFlashCall(request); })),
-        FView(new QWebEngineView(parent)) {  // Qt ownership: a child of the window
+            FProfile.get(), FLinks.get(),
+            [this](const std::string& request) { DeliverFlashCall(request); })),
+        FView(new QWebEngineView(parent)),  // Qt ownership: a child of the window
+        FGestures(std::make_unique<UserGestureWatcher>(FView, FLinks.get())) {
     FProfile->installUrlSchemeHandler(FlashHostSchemeHandler::kScheme, FSchemeHandler.get());
+    FProfile->setUrlRequestInterceptor(FRequestGuard.get());
     ConfigureSettings(FPage->settings());
     FView->setPage(FPage.get());
     FView->setObjectName(QStringLiteral("SWF"));
@@ -98,6 +161,7 @@ class RuffleFlashHost : public QtFlashHost {
   }
 
   ~RuffleFlashHost() override {
+    FGestures.reset();
     // The view may already be gone with its parent window; the page must go before its profile.
     delete FView.data();
     FPage.reset();
@@ -123,6 +187,10 @@ class RuffleFlashHost : public QtFlashHost {
     settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
     settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+    settings->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
+    settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
     settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, true);
   }
 
@@ -147,9 +215,12 @@ class RuffleFlashHost : public QtFlashHost {
   }
 
   std::unique_ptr<FlashHostSchemeHandler> FSchemeHandler;
+  std::unique_ptr<FlashHostRequestGuard> FRequestGuard;
   std::unique_ptr<QWebEngineProfile> FProfile;
+  std::unique_ptr<ExternalLinks> FLinks;
   std::unique_ptr<FlashHostPage> FPage;
   QPointer<QWebEngineView> FView;
+  std::unique_ptr<UserGestureWatcher> FGestures;
 };
 
 }  // namespace

@@ -5,17 +5,31 @@
 //       path) and the picture on screen; exit code 0 when all hold
 //   bookstub-flash-host-harness check-empty <folder> sets a missing and a damaged movie and
 //       checks that the view stays empty and quiet
+//   bookstub-flash-host-harness check-contained <folder>   plays a movie that tries to reach
+//       files, a folder and a loopback listener outside its book and to open links on its own,
+//       and checks that it reached nothing and opened one link only after a click
 //   bookstub-flash-host-harness write-movie <file> <delay frames>   writes the test movie
 #include <QApplication>
+#include <QFile>
 #include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMenu>
 #include <QPixmap>
+#include <QProcess>
 #include <QScreen>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
 #include <QWidget>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -57,6 +71,85 @@ bool IsWhite(QRgb pixel) {
   return qRed(pixel) > 240 && qGreen(pixel) > 240 && qBlue(pixel) > 240;
 }
 
+// The log of the stand-in for the user's browser (and mail program): one line per address.
+std::vector<std::string> BrowserCalls(const fs::path& log) {
+  std::vector<std::string> calls;
+  std::ifstream in(log);
+  for (std::string line; std::getline(in, line);) calls.push_back(line);
+  return calls;
+}
+
+// Puts a stand-in for the user's browser first on the search path, which the desktop services
+// look at before anything else; it records the address it is asked to open.
+void InstallBrowserStub(const fs::path& folder) {
+  const fs::path bin = folder / "bin";
+  fs::create_directories(bin);
+  const std::string script =
+      "#!/bin/sh\necho \"$*\" >> '" + (folder / "browser.log").string() + "'\n";
+  for (const char* name : {"xdg-open", "browser-stub"}) {
+    WriteFile(bin / name, script);
+    fs::permissions(bin / name, fs::perms::owner_all);
+  }
+  qputenv("PATH", QByteArray::fromStdString(bin.string()) + ':' + qgetenv("PATH"));
+  qputenv("BROWSER", QByteArray::fromStdString((bin / "browser-stub").string()));
+  qputenv("DEFAULT_BROWSER", QByteArray::fromStdString((bin / "browser-stub").string()));
+}
+
+// The host's warnings (what its request guard blocked), kept for the checks.
+std::mutex gWarningsMutex;
+std::vector<std::string> gWarnings;
+void KeepWarning(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  std::cerr << message.toStdString() << std::endl;
+  if (type != QtWarningMsg) return;
+  const std::lock_guard lock(gWarningsMutex);
+  gWarnings.push_back(message.toStdString());
+}
+int CountWarnings(const std::string& text) {
+  const std::lock_guard lock(gWarningsMutex);
+  return static_cast<int>(std::count_if(gWarnings.begin(), gWarnings.end(), [&](const auto& w) {
+    return w.find(text) != std::string::npos;
+  }));
+}
+
+// A page of the book without the host page's content security policy, opened next to the host
+// page on the host's browser profile: what its script tries must be stopped by the request
+// guard alone. It keeps each result in `probe`.
+std::string ProbePage(const e2e::ContainmentTargets& targets) {
+  return R"(<!DOCTYPE html><html><body><script>
+const probe = {};
+const tryFetch = (key, url) => fetch(url).then((r) => r.text())
+    .then((t) => { probe[key] = 'read ' + t.length; }, () => { probe[key] = 'blocked'; });
+const tryXhr = (key, url) => {
+  const xhr = new XMLHttpRequest();
+  xhr.open('GET', url);
+  xhr.onload = () => { probe[key] = 'read ' + xhr.responseText.length; };
+  xhr.onerror = () => { probe[key] = 'blocked'; };
+  xhr.send();
+};
+const tryImage = (key, url) => {
+  const image = new Image();
+  image.onload = () => { probe[key] = 'read'; };
+  image.onerror = () => { probe[key] = 'blocked'; };
+  image.src = url;
+};
+tryFetch('fetch file', ')" +
+         targets.secretTextUrl + R"(');
+tryFetch('fetch listing', ')" +
+         targets.folderUrl + R"(');
+tryFetch('fetch listener', ')" +
+         targets.listenerUrl + R"(fetch');
+tryXhr('xhr file', ')" +
+         targets.secretTextUrl + R"(');
+tryXhr('xhr listener', ')" +
+         targets.listenerUrl + R"(xhr');
+tryImage('image file', ')" +
+         targets.secretImageUrl + R"(');
+tryImage('image listener', ')" +
+         targets.listenerUrl + R"(image.png');
+</script></body></html>)";
+}
+constexpr int kPageScriptProbes = 7;
+
 class Harness {
  public:
   Harness() : FHost(platform::CreateRuffleFlashHost(&FWindow, &FMenu)) {
@@ -81,6 +174,26 @@ class Harness {
     return FFailed ? 1 : CheckRequests();
   }
 
+  int CheckContained(const fs::path& folder) {
+    if (!FListener.listen(QHostAddress::LocalHost)) Fail("no loopback listener");
+    QObject::connect(&FListener, &QTcpServer::newConnection, [this] {
+      while (QTcpSocket* socket = FListener.nextPendingConnection()) {
+        ++FListenerConnections;
+        socket->close();
+      }
+    });
+    FBrowserLog = folder / "browser.log";
+    FTargets = WriteOutsideFiles(folder / "outside");
+    FTargets.listenerUrl = "http://127.0.0.1:" + std::to_string(FListener.serverPort()) + "/";
+    WriteFile(folder / "book" / "book.swf", e2e::ContainmentTestMovie(FTargets));
+    WriteFile(folder / "book" / "probe.html", ProbePage(FTargets));
+    FHost->SetFlashCallHandler([this](const std::string& request) { OnContainedCall(request); });
+    FHost->SetMovie(folder / "book" / "book.swf");
+    QTimer::singleShot(kTimeoutMs * 2, [this] { Fail("the movie did not get through in time"); });
+    QApplication::exec();
+    return FFailed ? 1 : 0;
+  }
+
   int CheckEmpty(const fs::path& folder) {
     WriteFile(folder / "damaged.swf", "not a movie");
     FHost->SetMovie(folder / "missing.swf");
@@ -92,6 +205,114 @@ class Harness {
   }
 
  private:
+  static e2e::ContainmentTargets WriteOutsideFiles(const fs::path& outside) {
+    WriteFile(outside / "secret.txt", "secret=LEAKED&");
+    // A listing read as variables would carry this name.
+    WriteFile(outside / "&secret=listed&.txt", "");
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    picture.save(QString::fromStdString((outside / "secret.png").string()), "PNG");
+    const auto fileUrl = [](const fs::path& path) {
+      return QUrl::fromLocalFile(QString::fromStdString(path.string())).toString().toStdString();
+    };
+    return {fileUrl(outside / "secret.txt"), fileUrl(outside / "secret.png"),
+            fileUrl(outside) + "/", ""};
+  }
+
+  // The movie's report, then its ticks: first nothing may have opened; then a click in the view
+  // lets exactly one of its links through to the browser.
+  void OnContainedCall(const std::string& request) {
+    std::cout << "FlashCall: " << request << std::endl;
+    if (request.find("\"probed\"") != std::string::npos) {
+      if (request != e2e::ExpectedProbedRequest()) return Fail("the movie read something");
+      FProbed = true;
+      return;
+    }
+    if (request.find("\"tick\"") == std::string::npos) return Fail("unexpected call " + request);
+    if (!FProbed) return Fail("a tick before the report");
+    OnTick(++FTicks);
+  }
+
+  void OnTick(int tick) {
+    constexpr int kSettleTicks = 10;
+    if (tick == kSettleTicks) {
+      if (!BrowserCalls(FBrowserLog).empty()) return Fail("a link opened without a click");
+      ProbeFromPageScript();
+      ClickInView();
+      FClickTick = tick;
+      return;
+    }
+    if (tick < kSettleTicks) return;
+    const auto calls = BrowserCalls(FBrowserLog);
+    if (calls.empty()) {
+      if (tick - FClickTick > 100) Fail("the click did not let a link through");
+      return;
+    }
+    if (FFirstLinkTick == 0) FFirstLinkTick = tick;
+    PollPageScriptProbe();
+    if (tick - FFirstLinkTick < kSettleTicks || FPageScriptResults.size() < kPageScriptProbes)
+      return;
+    FinishContained(calls);
+  }
+
+  void FinishContained(const std::vector<std::string>& calls) {
+    if (calls != std::vector<std::string>{FTargets.listenerUrl + "link"}) {
+      return Fail("expected one browser call for the link after the click, got " +
+                  std::to_string(calls.size()) + ": " + calls.front());
+    }
+    for (const auto& [route, result] : FPageScriptResults) {
+      if (result != "blocked") return Fail("a page script's " + route + ": " + result);
+    }
+    if (FListenerConnections != 0) return Fail("the listener was reached");
+    if (Page()->title() == QStringLiteral("script ran")) return Fail("a script link ran");
+    // The probe and listing pages' requests reached the guard, were blocked and reported once
+    // for each kind.
+    for (const char* kind : {"file:", "http:"}) {
+      if (CountWarnings(std::string("blocked a ") + kind) != 1)
+        return Fail(std::string("the guard did not report the blocked ") + kind + " requests once");
+    }
+    std::cout << "Contained: nothing read, listener untouched, one link after the click"
+              << std::endl;
+    QApplication::exit(0);
+  }
+
+  QWebEnginePage* Page() const {
+    auto* view = qobject_cast<QWebEngineView*>(FHost->Widget());
+    return view != nullptr ? view->page() : nullptr;
+  }
+
+  // The probe page and a page sent straight to the folder outside, on the host's profile.
+  void ProbeFromPageScript() {
+    QWebEnginePage* page = Page();
+    if (page == nullptr) return Fail("no web page");
+    FProbePage = std::make_unique<QWebEnginePage>(page->profile());
+    FProbePage->load(QUrl(QStringLiteral("bookstub://player/book/probe.html")));
+    FListingPage = std::make_unique<QWebEnginePage>(page->profile());
+    FListingPage->load(QUrl(QString::fromStdString(FTargets.folderUrl)));
+  }
+
+  void PollPageScriptProbe() {
+    if (!FProbePage) return;
+    FProbePage->runJavaScript(
+        QStringLiteral("JSON.stringify(typeof probe === 'object' ? probe : {})"),
+        [this](const QVariant& value) {
+          const QJsonObject results = QJsonDocument::fromJson(value.toString().toUtf8()).object();
+          FPageScriptResults.clear();
+          for (auto it = results.begin(); it != results.end(); ++it)
+            FPageScriptResults[it.key().toStdString()] = it.value().toString().toStdString();
+        });
+  }
+
+  // A real click from the display server, as a user's would arrive.
+  void ClickInView() {
+    const QPoint centre = FWindow.mapToGlobal(FWindow.rect().center());
+    const int status = QProcess::execute(
+        QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(centre.x()),
+         QString::number(centre.y()), QStringLiteral("click"), QStringLiteral("1")});
+    if (status != 0) Fail("xdotool could not click");
+  }
+
   void OnCall(const std::string& request) {
     std::cout << "FlashCall: " << request << std::endl;
     FRequests.push_back(request);
@@ -134,6 +355,17 @@ class Harness {
   std::unique_ptr<platform::QtFlashHost> FHost;
   std::vector<std::string> FRequests;
   std::function<void()> FOnCallsDone;
+  QTcpServer FListener;
+  int FListenerConnections = 0;
+  fs::path FBrowserLog;
+  e2e::ContainmentTargets FTargets;
+  bool FProbed = false;
+  int FTicks = 0;
+  int FClickTick = 0;
+  int FFirstLinkTick = 0;
+  std::map<std::string, std::string> FPageScriptResults;
+  std::unique_ptr<QWebEnginePage> FProbePage;
+  std::unique_ptr<QWebEnginePage> FListingPage;
   int FPolls = 0;
   bool FFailed = false;
 };
@@ -145,12 +377,18 @@ int main(int argc, char** argv) {
     WriteFile(fs::absolute(argv[2]), e2e::FlashTestMovie(std::stoi(argv[3])));
     return 0;
   }
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 2 && args[0] == "check-contained") {
+    fs::remove_all(fs::absolute(args[1]));
+    InstallBrowserStub(fs::absolute(args[1]));
+    qInstallMessageHandler(KeepWarning);
+  }
   platform::PrepareFlashHostProcess();
   QApplication app(argc, argv);
-  const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() != 2) {
     std::cerr << "usage: " << argv[0]
-              << " play <movie.swf> | check <folder> | check-empty <folder>\n";
+              << " play <movie.swf> | check <folder> | check-empty <folder>"
+                 " | check-contained <folder>\n";
     return 2;
   }
   Harness harness;
@@ -159,6 +397,11 @@ int main(int argc, char** argv) {
   fs::create_directories(target);
   if (args[0] == "check") return harness.Check(target);
   if (args[0] == "check-empty") return harness.CheckEmpty(target);
+  if (args[0] == "check-contained") {
+    const int status = harness.CheckContained(target);
+    qInstallMessageHandler(nullptr);  // the engine's threads may still log while globals go
+    return status;
+  }
   std::cerr << "unknown mode " << args[0] << "\n";
   return 2;
 }

@@ -52,4 +52,62 @@ std::string ExpectedFullscreenRequest() {
   return "<invoke name=\"fullscreen_error\" returntype=\"xml\"><arguments></arguments></invoke>";
 }
 
+std::string ContainmentTestMovie(const ContainmentTargets& targets) {
+  testsupport::Avm1MovieWriter movie({.width = kTestStageWidth,
+                                      .height = kTestStageHeight,
+                                      .framesPerSecond = 10,
+                                      .version = 8,
+                                      .backgroundRgb = 0x2060A0});
+  // Were any of these run, the page's title would be "script ran".
+  const std::string script = "javascript:void(document.title='script ran')";
+  // One script link per frame and none with the other navigations: a later navigation cancels
+  // a script link still waiting to run.
+  for (const char* target : {"", "_self"}) {
+    Avm1Actions scriptLink;
+    scriptLink.GetUrl(script, target);
+    movie.AddFrame(scriptLink);
+  }
+  Avm1Actions tries;
+  const auto load = [&tries](const char* clip, std::int32_t depth, const char* method,
+                             const std::string& url) {
+    tries.CallMethod("_root", "createEmptyMovieClip", {std::string(clip), depth})
+        .CallMethod(clip, method, {url});
+  };
+  load("text", 1, "loadVariables", targets.secretTextUrl);
+  load("remote", 2, "loadVariables", targets.listenerUrl + "variables");
+  load("listing", 3, "loadVariables", targets.folderUrl);
+  load("picture", 4, "loadMovie", targets.secretImageUrl);
+  load("remotePicture", 5, "loadMovie", targets.listenerUrl + "picture.png");
+  tries.GetUrl(targets.secretTextUrl, "")
+      .GetUrl(targets.folderUrl, "_blank")
+      .GetUrl(targets.listenerUrl + "navigation", "");
+  for (int i = 0; i < 10; ++i) {
+    tries.GetUrl(targets.listenerUrl + "burst", "")
+        .GetUrl(targets.listenerUrl + "popup", "_blank")
+        .GetUrl("mailto:someone@127.0.0.1", "");
+  }
+  movie.AddFrame(tries);
+  movie.AddEmptyFrames(20);
+
+  Avm1Actions report;
+  report.CallExternal(
+      "probed", {Avm1Path{"text.secret"}, Avm1Path{"remote.secret"}, Avm1Path{"listing.secret"},
+                 Avm1Path{"picture._width"}, Avm1Path{"remotePicture._width"}});
+  movie.AddFrame(report);
+
+  const auto linkFrame = static_cast<std::uint16_t>(24);
+  Avm1Actions link;
+  link.GetUrl(targets.listenerUrl + "link", "").CallExternal("tick");
+  movie.AddFrame(link);
+  Avm1Actions loopBack;
+  loopBack.GotoFrame(linkFrame).Play();
+  movie.AddFrame(loopBack);
+  return movie.Bytes();
+}
+
+std::string ExpectedProbedRequest() {
+  return "<invoke name=\"probed\" returntype=\"xml\"><arguments><undefined/><undefined/>"
+         "<undefined/><number>0</number><number>0</number></arguments></invoke>";
+}
+
 }  // namespace e2e

@@ -38,10 +38,13 @@ read -r screen_width screen_height < <(xdotool getdisplaygeometry)
 TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
 pid=$!
 
+# The window is found by its title each time: going frameless or bordered gives it a new native
+# window, so an id found earlier may be gone.
 window=""
 find_window() { window=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1); [[ -n $window ]]; }
 geometry() {
-  xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+  find_window || return 1
+  xwininfo -id "$window" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
     /^ *Width/ {w=$NF} /^ *Height/ {h=$NF} END {print x, y, w, h}'
 }
 is_full_screen() { [[ $(geometry) == "0 0 $screen_width $screen_height" ]]; }
@@ -70,16 +73,22 @@ echo "page picture on screen"
 
 # The window's context menu at the pointer; `key` picks an item: Down = the first ("Fullscreen"),
 # Up = the last ("Exit").
+# The keys wait until the menu is on screen: under load it may take seconds to open, and keys sent
+# before go to the window instead.
+visible_windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }
 menu_item() {
-  local x y w h
+  local x y w h before
   read -r x y w h < <(geometry)
+  before=$(visible_windows)
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
-  sleep 0.5
+  menu_is_open() { (($(visible_windows) > before)); }
+  wait_for menu_is_open 50 || fail "the context menu did not open"
   xdotool key "$1" Return
 }
 menu_item Down
 wait_for is_full_screen 50 || fail "the menu's \"Fullscreen\" did not go full screen: $(geometry)"
 echo "full screen again from the menu"
+find_window || fail "the window is gone"
 xdotool windowfocus --sync "$window"
 xdotool key Escape
 wait_for is_windowed 50 || fail "Esc did not leave full screen: $(geometry)"

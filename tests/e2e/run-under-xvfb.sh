@@ -10,4 +10,7 @@ if ((${#missing[@]})); then
   echo "SKIPPED: display packages missing (${missing[*]}); install xvfb xauth xdotool x11-utils imagemagick" >&2
   exit 77
 fi
-exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$@"
+# -noreset: by default the server resets whenever its last client leaves, and a client that connects
+# during the reset is turned away (a player started right after an xdotool query then aborts in
+# Qt's display set-up).
+exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp -noreset" "$@"

@@ -133,6 +133,14 @@ Avm1Actions& Avm1Actions::SetMember(std::string_view object, std::string_view me
   return Op(0x4F);  // SetMember
 }
 
+Avm1Actions& Avm1Actions::GetUrl(std::string_view url, std::string_view target) {
+  std::string data(url);
+  data += '\0';
+  data += target;
+  data += '\0';
+  return OpWithData(0x83, data);  // GetURL
+}
+
 Avm1Actions& Avm1Actions::CallExternal(std::string_view name, const std::vector<Avm1Value>& args) {
   std::vector<Avm1Value> all{std::string(name)};
   all.insert(all.end(), args.begin(), args.end());

@@ -36,6 +36,8 @@ class Avm1Actions {
                           const std::vector<Avm1Value>& args);
   // object.member = value.
   Avm1Actions& SetMember(std::string_view object, std::string_view member, const Avm1Value& value);
+  // getURL(url, target): opens `url` in the window named `target` ("" for the movie's own).
+  Avm1Actions& GetUrl(std::string_view url, std::string_view target);
   // flash.external.ExternalInterface.call(name, args...).
   Avm1Actions& CallExternal(std::string_view name, const std::vector<Avm1Value>& args = {});
 

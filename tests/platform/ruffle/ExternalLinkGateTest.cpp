@@ -1,0 +1,71 @@
+#include "platform/ruffle/ExternalLinkGate.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using platform::ExternalLinkGate;
+using namespace std::chrono_literals;
+
+// Times are made up: the gate is given the time, never reads a clock.
+const ExternalLinkGate::Clock::time_point kStart{};
+
+// A link opens only as the first web or mail link after a click or key press, while it is fresh.
+struct GateCase {
+  const char* name;
+  std::vector<std::chrono::milliseconds> gestures;  // when the user clicked, from kStart
+  std::vector<std::pair<std::chrono::milliseconds, std::string>> links;  // when and what scheme
+  std::vector<bool> opened;
+};
+
+class ExternalLinkGateTest : public testing::TestWithParam<GateCase> {};
+
+TEST_P(ExternalLinkGateTest, OpensOnlyWhatTheUserAskedFor) {
+  const GateCase& c = GetParam();
+  ExternalLinkGate gate;
+  std::vector<bool> opened;
+  std::size_t nextGesture = 0;
+  for (const auto& [at, scheme] : c.links) {
+    while (nextGesture < c.gestures.size() && c.gestures[nextGesture] <= at)
+      gate.OnUserGesture(kStart + c.gestures[nextGesture++]);
+    opened.push_back(gate.TakeLink(scheme, kStart + at));
+  }
+  EXPECT_EQ(opened, c.opened);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, ExternalLinkGateTest,
+    testing::Values(GateCase{"NoClickNoLink",
+                             {},
+                             {{0ms, "http"}, {10ms, "https"}, {20ms, "mailto"}},
+                             {false, false, false}},
+                    GateCase{"OneLinkPerClick",
+                             {100ms},
+                             {{150ms, "http"}, {160ms, "http"}, {170ms, "https"}},
+                             {true, false, false}},
+                    GateCase{"EachClickOpensOne",
+                             {100ms, 300ms},
+                             {{200ms, "https"}, {250ms, "https"}, {400ms, "mailto"}},
+                             {true, false, true}},
+                    GateCase{"ClicksDoNotAddUp",
+                             {100ms, 110ms},
+                             {{200ms, "http"}, {210ms, "http"}},
+                             {true, false}},
+                    GateCase{"StaleClickOpensNothing", {0ms}, {{5001ms, "http"}}, {false}},
+                    GateCase{"FreshAtTheEdge", {0ms}, {{5000ms, "http"}}, {true}},
+                    GateCase{"SchemeInAnyCase", {0ms}, {{1ms, "HTTPS"}}, {true}},
+                    GateCase{"LocalAndScriptLinksNeverOpenNorUseTheClick",
+                             {0ms},
+                             {{1ms, "file"},
+                              {2ms, "javascript"},
+                              {3ms, "bookstub"},
+                              {4ms, "ftp"},
+                              {5ms, ""},
+                              {6ms, "http"}},
+                             {false, false, false, false, false, true}}),
+    [](const testing::TestParamInfo<GateCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
