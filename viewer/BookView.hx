@@ -100,13 +100,12 @@ class BookView extends Sprite {
 		if (zoom.zoomOut()) applyZoom();
 	}
 
-	public function decodedPictures():Int {
-		return pages.decodedCount() + mobiles.decodedCount();
-	}
-
 	function show(index:Int, direction:Int) {
 		leaving = direction == 0 ? null : spread;
-		if (direction == 0 && spread != null) frame.removeChild(spread);
+		if (direction == 0) {
+			if (spread != null) frame.removeChild(spread);
+			views = new Map();
+		}
 		spread = buildSpread(index);
 		frame.addChild(spread);
 		panX = panY = 0;

@@ -1,6 +1,6 @@
 // The book's table of contents as the viewer uses it, read from the XML file the player unpacks
-// to res/other/. The file comes with the book and is not trusted: sizes are clamped, file names
-// must stay inside the book, and a page count beyond MAX_PAGES is cut.
+// to res/other/. The file comes with the book and is not trusted: numbers are clamped, file
+// names must stay inside the book, and the counts of pages, marks and areas are bounded.
 
 class Area {
 	public var left:Float;
@@ -46,6 +46,7 @@ class Mark {
 class Contents {
 	public static inline var MAX_PAGES = 100000;
 	public static inline var MAX_MARKS = 2000;
+	public static inline var MAX_AREAS = 100;
 	public static inline var DEFAULT_WIDTH = 500.0;
 	public static inline var DEFAULT_HEIGHT = 700.0;
 
@@ -104,6 +105,7 @@ class Contents {
 			page.top = number(node, "top", 0);
 		}
 		for (area in node.elementsNamed("area")) {
+			if (page.areas.length >= MAX_AREAS) break;
 			var url = StringTools.trim(attribute(area, "url", ""));
 			var width = positive(area, "width", 0);
 			var height = positive(area, "height", 0);

@@ -29,10 +29,6 @@ class PageStore {
 		return cache.get(key);
 	}
 
-	public function decodedCount():Int {
-		return cache.size();
-	}
-
 	// `requests` nearest first; every listed key is pinned in the cache.
 	public function want(requests:Array<{key:Int, url:String}>) {
 		wanted = [for (request in requests) request.key];

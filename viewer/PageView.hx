@@ -23,7 +23,7 @@ class PageView extends Sprite {
 		graphics.beginFill(Style.PAGE);
 		graphics.drawRect(0, 0, pageWidth, pageHeight);
 		graphics.endFill();
-		var number = Style.label(Std.int(Math.max(12, pageHeight / 12)), 0xC8C8C8, true);
+		var number = Style.label(Std.int(Math.max(12, Math.min(160, pageHeight / 12))), 0xC8C8C8, true);
 		number.text = Std.string(index + 1);
 		number.x = (pageWidth - number.width) / 2;
 		number.y = (pageHeight - number.height) / 2;

@@ -197,6 +197,9 @@ class ViewerLogicTest {
 		equal(0.0, contents.pages[1].width, "a bad width fills the page");
 		equal(0, contents.bookmarks.length, "no bookmarks");
 		equal(0, Contents.parse('<toc><bookmark page="3"/></toc>').bookmarks.length, "no bookmarks without pages");
+		var area = '<area width="1" height="1" url="https://example.org/"/>';
+		var crowded = Contents.parse('<toc><page>' + [for (i in 0...150) area].join("") + '</page></toc>');
+		equal(Contents.MAX_AREAS, crowded.pages[0].areas.length, "link areas of one page are bounded");
 		var failed = try {
 			Contents.parse("<toc><page></toc>");
 			false;
