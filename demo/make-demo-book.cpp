@@ -5,8 +5,8 @@
 // Pages are drawn as numbered demo pages of 500 x 700 pixels, the first N of them (all by
 // default) with a mobile image of twice the size, and the book gets bookmarks, a link on its
 // second page, a short silent background sound and a table of contents written from its book
-// document. With --plain-pages the pages are plain red pictures of the given size and the book
-// has nothing else (for tests that look for them on screen).
+// document. With --plain-pages the pages are plain red pictures of the given size, without mobile
+// images, link, bookmarks or sound (for tests that look for them on screen).
 #include <QBuffer>
 #include <QColor>
 #include <QFont>

@@ -22,7 +22,14 @@ class PageStore {
 
 	public function new(capacity:Int, onReady:Int->Void) {
 		this.onReady = onReady;
-		cache = new Cache<Loader>(capacity, function(loader:Loader) loader.unload());
+		cache = new Cache<Loader>(capacity, release);
+	}
+
+	// The pixels go at once rather than whenever the emulator collects the loader.
+	static function release(loader:Loader) {
+		var bitmap = Std.downcast(loader.content, Bitmap);
+		if (bitmap != null && bitmap.bitmapData != null) bitmap.bitmapData.dispose();
+		loader.unload();
 	}
 
 	public function get(key:Int):Null<Loader> {

@@ -16,6 +16,7 @@ import flash.text.TextField;
 // panels to the size of the stage (two pages side by side when it is wider than tall) and
 // answers keys, the wheel and the buttons.
 class Viewer extends Sprite {
+	// The name books made by our tools give their table of contents (package/TableOfContents.h).
 	static inline var TOC = "res/other/toc.xml";
 	static inline var TITLE_HEIGHT = 34;
 
