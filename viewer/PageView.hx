@@ -3,8 +3,9 @@ import flash.display.Loader;
 import flash.display.Sprite;
 import flash.events.MouseEvent;
 
-// One page in page units (the book's page size): white paper with its number until the picture
-// arrives, the picture where the table of contents places it, and the clickable link areas.
+// One page in page units (the book's page size): a grey sheet with its number until the picture
+// arrives (so a page still loading never passes for a blank one), the picture where the table of
+// contents places it, and the clickable link areas.
 class PageView extends Sprite {
 	public var index(default, null):Int;
 
@@ -20,10 +21,10 @@ class PageView extends Sprite {
 		this.entry = entry;
 		this.pageWidth = pageWidth;
 		this.pageHeight = pageHeight;
-		graphics.beginFill(Style.PAGE);
+		graphics.beginFill(Style.LOADING_PAGE);
 		graphics.drawRect(0, 0, pageWidth, pageHeight);
 		graphics.endFill();
-		var number = Style.label(Std.int(Math.max(12, Math.min(160, pageHeight / 12))), 0xC8C8C8, true);
+		var number = Style.label(Std.int(Math.max(12, Math.min(160, pageHeight / 12))), Style.LOADING_TEXT, true);
 		number.text = Std.string(index + 1);
 		number.x = (pageWidth - number.width) / 2;
 		number.y = (pageHeight - number.height) / 2;
@@ -46,6 +47,10 @@ class PageView extends Sprite {
 		loader.scaleY = height / info.height;
 		loader.x = placed ? entry.left : 0;
 		loader.y = placed ? entry.top : 0;
+		holder.graphics.clear();
+		holder.graphics.beginFill(Style.PAGE);
+		holder.graphics.drawRect(0, 0, pageWidth, pageHeight);
+		holder.graphics.endFill();
 		holder.addChild(loader);
 	}
 

@@ -11,6 +11,8 @@ class Style {
 	public static inline var TEXT = 0xF2F2F2;
 	public static inline var DIM_TEXT = 0xB8C4D0;
 	public static inline var PAGE = 0xFFFFFF;
+	public static inline var LOADING_PAGE = 0x8C99A6;
+	public static inline var LOADING_TEXT = 0xB4BEC8;
 	public static inline var HIGHLIGHT = 0xF2B632;
 
 	public static function label(size:Int, color:Int, bold = false):TextField {

@@ -80,7 +80,13 @@ halves() {
   awk -v p="$(paper $((w * 6 / 10)) "$top" $((w * 3 / 10)) "$height")" 'BEGIN {exit !(p > 0.5)}' && shown="${shown:+$shown }right"
   echo "$shown"
 }
-shows() { [[ $(halves) == "$1" ]]; }
+# The movie is running and laid out to the window: its background at the left edge and the
+# toolbar at the bottom right. (Before the movie starts, the host page is plain white.)
+movie_is_showing() {
+  [[ $(pixel 3 $((title_band + 6))) == "43 58 74" ]] && toolbar_is_laid_out
+}
+# A page counts only once its picture is drawn: a page still loading is a grey sheet.
+shows() { movie_is_showing && [[ $(halves) == "$1" ]]; }
 page_box() {
   local x y w h
   read -r x y w h < <(geometry) || return 1
@@ -188,7 +194,7 @@ echo "full screen again"
 # Windowed once more, then made taller than wide: one page fills the width.
 click_button "$full_screen_button"
 wait_for is_windowed || fail "no window again: $(geometry)"
-xdotool windowsize "$window" 560 900
+xdotool windowmove "$window" 0 0 windowsize "$window" 560 900
 wait_for shows "left right" || fail "a tall window does not show one page across: $(halves)"
 echo "tall window: one page"
 import -window root "$work/tall.png"
