@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <string>
 #include "util/AsciiCase.h"
 
@@ -41,4 +42,24 @@ std::string N4(long long k) {
   std::string digits = std::to_string(k < 0 ? -k : k);
   if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
   return k < 0 ? "-" + digits : digits;
+}
+
+bool HasPictureExtension(std::string_view name) {
+  static constexpr std::string_view kExtensions[] = {".png", ".jpg", ".jpeg", ".gif",
+                                                     ".bmp", ".tif", ".tiff"};
+  const std::string extension = LowerCase(FileExtension(name));
+  return std::find(std::begin(kExtensions), std::end(kExtensions), extension) !=
+         std::end(kExtensions);
+}
+
+std::string MobileCopyName(int index, std::string_view mobilefile1) {
+  return kMobileFolder + ("page" + N4(index + 1) + "_i1" + FileExtension(mobilefile1));
+}
+
+std::string PhotoViewThumbName(int index, std::string_view photoviewthumb) {
+  return kPagesFolder + ("thumb_" + N4(index + 1) + FileExtension(photoviewthumb));
+}
+
+std::string PageThumbnailName(int index) {
+  return kThumbnailsFolder + ("thumb_" + std::to_string(index) + ".png");
 }

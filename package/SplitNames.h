@@ -31,3 +31,14 @@ std::string LowerCase(std::string_view text);
 
 // The decimal text of `k` left-padded with "0" to at least four digits.
 std::string N4(long long k);
+
+// Whether the name ends in an extension the image library chooses a picture format by (".png",
+// ".jpg", ".jpeg", ".gif", ".bmp", ".tif", ".tiff", any letter case).
+bool HasPictureExtension(std::string_view name);
+
+// Names of the images the split derives from the mobile image of page `index` (from 0), relative
+// to the book root with "/" separators. The mobile copy keeps the extension of the document's
+// `mobilefile1` and is numbered from 1; the page thumbnail is a PNG numbered from 0.
+std::string MobileCopyName(int index, std::string_view mobilefile1);
+std::string PhotoViewThumbName(int index, std::string_view photoviewthumb);
+std::string PageThumbnailName(int index);

@@ -41,19 +41,10 @@ TSize FitSize(const platform::ImageSize& source, int box) {
   return {std::max(1, static_cast<int>(fit.width)), std::max(1, static_cast<int>(fit.height))};
 }
 
-// The names the image library can choose a format by.
-bool HasPictureExtension(const fs::path& file) {
-  static constexpr std::string_view kExtensions[] = {".png", ".jpg", ".jpeg", ".gif",
-                                                     ".bmp", ".tif", ".tiff"};
-  const std::string extension = LowerCase(file.extension().string());
-  return std::find(std::begin(kExtensions), std::end(kExtensions), extension) !=
-         std::end(kExtensions);
-}
-
 // A copy named without a picture extension (a page whose document leaves `mobilefile1` or
 // `photoviewthumb` empty) has no format to be saved in: it is left out and the page goes on.
 void SaveStretched(const platform::Picture& picture, TSize size, const fs::path& dest) {
-  if (!HasPictureExtension(dest)) return;
+  if (!HasPictureExtension(dest.string())) return;
   auto canvas = platform::CreateCanvas(size.width, size.height);
   canvas->DrawStretched(picture, 0, 0, size.width, size.height);
   canvas->SaveToFile(dest);
@@ -181,11 +172,9 @@ void TProjectOpener::SplitMobileImages(int index, TMPage& page) {
   WriteBySize(page.pos_mobilefile2, page.size_mobilefile2, mobile);
   page.mobilefile2 = mobile.string();
 
-  const fs::path copy =
-      BookFile(kMobileFolder + ("page" + N4(index + 1) + "_i1" + FileExtension(page.mobilefile1)));
-  const fs::path photo =
-      BookFile(kPagesFolder + ("thumb_" + N4(index + 1) + FileExtension(page.photoviewthumb)));
-  const fs::path thumb = BookFile(kThumbnailsFolder + ("thumb_" + std::to_string(index) + ".png"));
+  const fs::path copy = BookFile(MobileCopyName(index, page.mobilefile1));
+  const fs::path photo = BookFile(PhotoViewThumbName(index, page.photoviewthumb));
+  const fs::path thumb = BookFile(PageThumbnailName(index));
   page.mobilefile1 = copy.string();
   page.photoviewthumb = photo.string();
 

@@ -75,6 +75,7 @@ std::string ElementXml(PackageBuilder& package, const ElementSpec& element) {
   xml += Attr("left", element.left) + Attr("top", element.top) + Attr("width", element.width) +
          Attr("height", element.height);
   if (!element.file.name.empty()) xml += Attr("src", element.file.name);
+  if (!element.url.empty()) xml += Attr("url", element.url);
   if (!element.file.bytes.empty() || element.file.address)
     xml += AddressAttrs("pos_", "size_", Place(package, element.file));
   if (element.preview) {
@@ -144,7 +145,14 @@ std::string BookXml(const BookSpec& bookSpec, const Layout& at) {
            AddressAttrs("pos_download_", "size_download_", at.download);
   xml += AddressAttrs("pos_langs_", "size_langs_", at.langs);
   xml += AddressAttrs("pos_flag_", "size_flag_", at.flag);
-  xml += ">" + bookSpec.bookChildren + "<Chapters>";
+  xml += ">" + bookSpec.bookChildren;
+  if (!bookSpec.bookmarks.empty()) {
+    xml += "<bookmarks>";
+    for (const BookmarkSpec& bookmark : bookSpec.bookmarks)
+      xml += "<bookmark" + Attr("title", bookmark.title) + Attr("page", bookmark.page) + "/>";
+    xml += "</bookmarks>";
+  }
+  xml += "<Chapters>";
   if (bookSpec.withChapter) {
     xml += "<chapter";
     if (bookSpec.bgsound)

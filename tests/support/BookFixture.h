@@ -42,6 +42,12 @@ struct ElementSpec {
   FileSpec file;                    // src and its blob; no blob when bytes are empty and no address
   std::optional<FileSpec> preview;  // vid only
   int left = 0, top = 0, width = 0, height = 0;
+  std::string url;  // written when not empty
+};
+
+struct BookmarkSpec {
+  std::string title;
+  int page = 1;
 };
 
 struct PageSpec {
@@ -87,6 +93,7 @@ struct BookSpec {
   // after the attributes and in the user's number format ("<thumbscale>0,5</thumbscale>").
   std::string bookChildren;
   std::vector<PageSpec> pages;
+  std::vector<BookmarkSpec> bookmarks;
 };
 
 struct BuiltBook {

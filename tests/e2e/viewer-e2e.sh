@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# End to end, on a virtual display (run through run-under-xvfb.sh): a 500-page book made with the
+# viewer movie and a table of contents written from its book document, read in the player.
+# Checked from outside with pixel probes:
+#  - the first spread: the cover alone on the right half, nothing on the left,
+#  - the right-arrow key turns to a two-page spread, and the page number box changes,
+#  - + zooms the spread, - returns to the same picture,
+#  - End shows the last page alone on the left, Home the cover again,
+#  - the "Pages" button opens the thumbnail strip,
+#  - the "Full screen" button makes a 900 x 600 window and, pressed again, full screen,
+#  - a window taller than wide shows one page.
+# usage: viewer-e2e.sh <bookstub-player> <bookstub-make-book> <book.swf> <work folder>
+set -euo pipefail
+player=$1 make_book=$2 movie=$3 work=$4
+title="Viewer End To End"
+# Polls allow for a loaded machine: every check is repeated for up to about a minute.
+tries=300
+
+rm -rf "$work"
+mkdir -p "$work/tmp"
+"$make_book" --player "$player" --movie "$movie" --output "$work/book-player" \
+  --pages 500 --mobile 4 --title "$title" >/dev/null
+
+fail() {
+  echo "FAILED: $*" >&2
+  import -window root "$work/failure.png" 2>/dev/null || true
+  [[ -n ${pid:-} ]] && kill "$pid" 2>/dev/null
+  exit 1
+}
+
+wait_for() {
+  local i
+  for ((i = 0; i < tries; i++)); do
+    "$@" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+read -r screen_width screen_height < <(xdotool getdisplaygeometry)
+TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
+pid=$!
+
+# The window is found again by its title before every look, as it may be replaced.
+window=""
+find_window() { window=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1); [[ -n $window ]]; }
+geometry() {
+  find_window || return 1
+  xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /^ *Width/ {w=$NF} /^ *Height/ {h=$NF} END {print x, y, w, h}'
+}
+is_full_screen() { [[ $(geometry) == "0 0 $screen_width $screen_height" ]]; }
+is_windowed() {
+  local x y w h
+  read -r x y w h < <(geometry) || return 1
+  ((w <= 900 && w >= 880 && h <= 600 && h >= 570))
+}
+
+# The movie's layout, relative to the window: a title band of 34 pixels on top, the toolbar of 44
+# at the bottom, the pages between them.
+readonly title_band=34 toolbar=44
+# Crops a rectangle given in window coordinates to $work/<name>.png.
+snapshot() {
+  local name=$1 rx=$2 ry=$3 rw=$4 rh=$5 x y w h
+  read -r x y w h < <(geometry) || return 1
+  import -window root -crop "${rw}x${rh}+$((x + rx))+$((y + ry))" +repage "$work/$name.png" 2>/dev/null
+}
+# The share (0..1) of light pixels, as on a page, in a rectangle of the window.
+paper() {
+  snapshot probe "$@" || { echo 0; return; }
+  convert "$work/probe.png" -colorspace Gray -threshold 70% -format '%[fx:mean]' info: 2>/dev/null || echo 0
+}
+# Which halves of the page area show a page: "left right", "right", "left" or "".
+halves() {
+  local x y w h top height shown=""
+  read -r x y w h < <(geometry) || return 1
+  top=$((title_band + (h - title_band - toolbar) / 5))
+  height=$(((h - title_band - toolbar) * 3 / 5))
+  awk -v p="$(paper $((w / 10)) "$top" $((w * 3 / 10)) "$height")" 'BEGIN {exit !(p > 0.5)}' && shown="left"
+  awk -v p="$(paper $((w * 6 / 10)) "$top" $((w * 3 / 10)) "$height")" 'BEGIN {exit !(p > 0.5)}' && shown="${shown:+$shown }right"
+  echo "$shown"
+}
+# The movie is running and laid out to the window: its background at the left edge and the
+# toolbar at the bottom right. (Before the movie starts, the host page is plain white.)
+movie_is_showing() {
+  [[ $(pixel 3 $((title_band + 6))) == "43 58 74" ]] && toolbar_is_laid_out
+}
+# A page counts only once its picture is drawn: a page still loading is a grey sheet.
+shows() { movie_is_showing && [[ $(halves) == "$1" ]]; }
+page_box() {
+  local x y w h
+  read -r x y w h < <(geometry) || return 1
+  snapshot "$1" $((w / 2 - 150)) $((h - toolbar)) 300 "$toolbar"
+}
+# More than a few pixels differ. compare prints the count (possibly as 1.2e+06) and exits 1 when
+# the pictures differ.
+differs() {
+  local count
+  count=$(compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1) || true
+  awk -v count="$count" 'BEGIN {exit !(count + 0 > 20)}'
+}
+page_box_changed_from() { page_box now && differs "$1" now; }
+# The colour of one pixel of the window, as "R G B" in decimal.
+pixel() {
+  local x y w h text
+  read -r x y w h < <(geometry) || return 1
+  text=$(import -window root -crop "1x1+$((x + $1))+$((y + $2))" -depth 8 txt:- 2>/dev/null | tail -n1)
+  [[ $text =~ \#([0-9A-F]{2})([0-9A-F]{2})([0-9A-F]{2}) ]] || return 1
+  echo $((16#${BASH_REMATCH[1]})) $((16#${BASH_REMATCH[2]})) $((16#${BASH_REMATCH[3]}))
+}
+# The toolbar's buttons on the right sit at fixed distances from the window's right edge. After
+# the window changes size the movie lays itself out again: a click waits until the right end of
+# the "Full screen" button (79, 109, 138) is where the window's size puts it.
+toolbar_is_laid_out() {
+  local x y w h
+  read -r x y w h < <(geometry) || return 1
+  [[ $(pixel $((w - 14)) $((h - toolbar / 2))) == "79 109 138" ]]
+}
+click_button() {
+  local from_right=$1 x y w h
+  wait_for toolbar_is_laid_out || fail "the toolbar is not at the bottom right: $(geometry)"
+  read -r x y w h < <(geometry) || return 1
+  xdotool mousemove $((x + w - from_right)) $((y + h - toolbar / 2)) click 1
+  xdotool mousemove $((x + 5)) $((y + 5))
+}
+readonly full_screen_button=70 pages_button=278
+press() {
+  local x y w h
+  read -r x y w h < <(geometry)
+  xdotool windowfocus --sync "$window"
+  # A click on the title band gives the emulator the keyboard focus.
+  xdotool mousemove $((x + w / 2)) $((y + 17)) click 1
+  xdotool key "$1"
+}
+strip_is_open() {
+  local x y w h r g b
+  read -r x y w h < <(geometry) || return 1
+  read -r r g b < <(pixel 3 $((h - toolbar - 60))) || return 1
+  # The strip's dark bar, not the page area's background (43, 58, 74), with light cells.
+  ((r < 38 && b < 64)) || return 1
+  awk -v p="$(paper 0 $((h - toolbar - 110)) "$w" 60)" 'BEGIN {exit !(p > 0.1)}'
+}
+book_area() {
+  local x y w h
+  read -r x y w h < <(geometry) || return 1
+  snapshot "$1" 0 "$title_band" "$w" $((h - title_band - toolbar))
+}
+book_area_changed_from() { book_area now && differs "$1" now; }
+book_area_is() { book_area now && ! differs "$1" now; }
+
+wait_for find_window || fail "no window titled \"$title\""
+wait_for is_full_screen || fail "the window did not go full screen: $(geometry)"
+echo "full screen: $(geometry)"
+wait_for shows "right" || fail "the cover is not alone on the right: $(halves)"
+echo "first spread: the cover on the right"
+import -window root "$work/first-spread.png"
+page_box cover
+
+press Right
+wait_for shows "left right" || fail "the right arrow did not show a two-page spread: $(halves)"
+wait_for page_box_changed_from cover || fail "the page number did not change"
+echo "turned: two pages, page number changed"
+page_box spread
+
+book_area fitted
+press plus
+wait_for book_area_changed_from fitted || fail "+ did not zoom"
+press minus
+wait_for book_area_is fitted || fail "- did not return to the fitted spread"
+echo "zoomed in and out"
+
+press End
+wait_for shows "left" || fail "End did not show the last page alone on the left: $(halves)"
+wait_for page_box_changed_from spread || fail "the page number did not change on End"
+echo "End: page 500 on the left"
+press Home
+wait_for shows "right" || fail "Home did not return to the cover: $(halves)"
+wait_for page_box_changed_from spread || fail "the page number did not change on Home"
+echo "Home: the cover again"
+
+strip_is_open && fail "the thumbnail strip is open before its button is pressed"
+click_button "$pages_button"
+wait_for strip_is_open || fail "the Pages button did not open the thumbnail strip"
+echo "thumbnail strip open"
+import -window root "$work/thumbnails.png"
+
+click_button "$full_screen_button"
+wait_for is_windowed || fail "the Full screen button did not make a 900 x 600 window: $(geometry)"
+echo "windowed: $(geometry)"
+click_button "$full_screen_button"
+wait_for is_full_screen || fail "the Full screen button did not return to full screen: $(geometry)"
+echo "full screen again"
+
+# Windowed once more, then made taller than wide: one page fills the width.
+click_button "$full_screen_button"
+wait_for is_windowed || fail "no window again: $(geometry)"
+xdotool windowmove "$window" 0 0 windowsize "$window" 560 900
+wait_for shows "left right" || fail "a tall window does not show one page across: $(halves)"
+echo "tall window: one page"
+import -window root "$work/tall.png"
+
+kill "$pid"
+wait "$pid" || true
+pid=""
+echo "done"
