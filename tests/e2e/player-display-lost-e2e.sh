@@ -64,7 +64,9 @@ player_ended() { ! kill -0 "$pid" 2>/dev/null; }
 
 start_display() {
   rm -f "$work/display"
-  Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
+  # -noreset: a server that resets when its last client (an xdotool query) leaves turns away a
+  # player connecting at that moment.
+  Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   wait_for '[[ -s $work/display ]]' 50 || fail "the virtual display did not start"
   export DISPLAY=":$(head -n1 "$work/display")"
