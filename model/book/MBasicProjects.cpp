@@ -4,7 +4,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <optional>
 
@@ -19,66 +18,15 @@ std::string Quoted(std::string_view text) {
   return "'" + std::string(text) + "'";
 }
 
-// Drops one leading "+" (from_chars takes only "-"); false when a second sign follows it.
-bool DropPlusSign(std::string_view& text) {
-  if (text.empty() || text.front() != '+') return true;
-  text.remove_prefix(1);
-  return text.empty() || (text.front() != '+' && text.front() != '-');
-}
-
-// A decimal integer with an optional sign; nullopt when the text is not one or overflows.
-std::optional<std::int64_t> ReadDecimal(std::string_view text) {
-  text = TrimBlanks(text);
-  if (!DropPlusSign(text) || text.empty()) return std::nullopt;
-  std::int64_t value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-// A number too small for a double reads as the nearest one (0 or a subnormal), as the class
-// library's conversion gives it; one too large stays an error. `text` holds only digits, ".",
-// signs and exponent letters.
-std::optional<double> ReadTinyDecimal(std::string_view text) {
-  const std::string local = PointToLocalSeparator(text);  // strtod follows the C locale
-  char* end = nullptr;
-  const double value = std::strtod(local.c_str(), &end);
-  if (end != local.c_str() + local.size() || std::isinf(value)) return std::nullopt;
-  return value;
-}
-
-// A decimal number with "." as the point and an optional exponent; nullopt otherwise.
-std::optional<double> ReadPointDecimal(std::string_view text) {
-  text = TrimBlanks(text);
-  if (!DropPlusSign(text)) return std::nullopt;
-  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
-    return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-';
-  });
-  if (text.empty() || !plain) return std::nullopt;
-  double value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (end != text.data() + text.size()) return std::nullopt;
-  if (ec == std::errc::result_out_of_range) return ReadTinyDecimal(text);
-  if (ec != std::errc() || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
-// A number in the format of the user's locale: its decimal separator, no other.
-std::optional<double> ReadLocaleDecimal(std::string_view text) {
-  if (LocalDecimalSeparator() != "." && text.find('.') != std::string_view::npos)
-    return std::nullopt;
-  return ReadPointDecimal(LocalSeparatorToPoint(text));
-}
-
 std::int64_t ParseInteger(std::string_view text, std::int64_t min, std::int64_t max) {
-  const auto value = ReadDecimal(text);
+  const auto value = ReadDecimalInteger(TrimBlanks(text));
   if (!value || *value < min || *value > max)
     throw Error(Quoted(text) + " is not a valid integer value");
   return *value;
 }
 
 double ParseDouble(std::string_view text) {
-  const auto value = ReadPointDecimal(text);
+  const auto value = ReadDecimalNumber(TrimBlanks(text), ".", TUnderflow::Nearest);
   if (!value) throw Error(Quoted(text) + " is not a valid floating point value");
   return *value;
 }
@@ -143,7 +91,7 @@ TPropValue AttrValue(TPropKind kind, const std::string& text) {
 // user's locale, Booleans by name. Int64 properties are never read from child elements.
 std::optional<TPropValue> ChildValue(TPropKind kind, const std::string& text) {
   const auto integer = [&](std::int64_t min, std::int64_t max) -> std::int64_t {
-    const auto value = ReadDecimal(text);
+    const auto value = ReadDecimalInteger(TrimBlanks(text));
     return value && *value >= min && *value <= max ? *value : 0;
   };
   switch (kind) {
@@ -155,7 +103,8 @@ std::optional<TPropValue> ChildValue(TPropKind kind, const std::string& text) {
     case TPropKind::Int64:
       return std::nullopt;
     case TPropKind::Double:
-      return ReadLocaleDecimal(text).value_or(0.0);
+      return ReadDecimalNumber(TrimBlanks(text), LocalDecimalSeparator(), TUnderflow::Nearest)
+          .value_or(0.0);
     case TPropKind::Boolean:
       return ParseBoolean(text);
     default:

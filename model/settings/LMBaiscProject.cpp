@@ -1,66 +1,11 @@
 #include "model/settings/LMBaiscProject.h"
 
-#include <charconv>
 #include <cstddef>
 
 #include "platform/Xml.h"
 #include "util/AsciiCase.h"
 #include "util/Error.h"
 #include "util/StrUtils_zan.h"
-
-namespace {
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view TrimSpacesAndTabs(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-std::size_t SkipDigits(std::string_view text, std::size_t pos) {
-  while (pos < text.size() && IsDigit(text[pos])) ++pos;
-  return pos;
-}
-
-// Rewrites a number in the locale's format as a C number ("." separator), or returns false
-// when the text is not one: [sign] digits [separator digits] [e [sign] digits], at least one
-// digit in the mantissa. Only the given separator is accepted.
-bool ToCNumber(std::string_view text, std::string_view separator, std::string& out) {
-  std::size_t pos = 0;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
-  const std::size_t integerEnd = SkipDigits(text, pos);
-  std::size_t mantissaDigits = integerEnd - pos;
-  out.assign(text.substr(0, integerEnd));
-  pos = integerEnd;
-  if (!separator.empty() && text.substr(pos, separator.size()) == separator) {
-    pos += separator.size();
-    const std::size_t fractionEnd = SkipDigits(text, pos);
-    mantissaDigits += fractionEnd - pos;
-    out += '.';
-    out.append(text.substr(pos, fractionEnd - pos));
-    pos = fractionEnd;
-  }
-  if (mantissaDigits == 0) return false;
-  if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
-    out += 'e';
-    ++pos;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) out += text[pos++];
-    const std::size_t exponentEnd = SkipDigits(text, pos);
-    if (exponentEnd == pos) return false;
-    out.append(text.substr(pos, exponentEnd - pos));
-    pos = exponentEnd;
-  }
-  return pos == text.size();
-}
-
-}  // namespace
 
 namespace lm_convert {
 
@@ -79,20 +24,8 @@ bool ToBoolean(std::string_view text) {
   throw Error("Invalid property element: " + std::string(text));
 }
 
-double ToDouble(std::string_view text, std::string_view decimalSeparator) {
-  std::string cNumber;
-  if (!ToCNumber(TrimSpacesAndTabs(text), decimalSeparator, cNumber)) return 0;
-  // from_chars does not take a leading "+".
-  std::string_view digits = cNumber;
-  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-  double value = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (error != std::errc() || end != digits.data() + digits.size()) return 0;
-  return value;
-}
-
 double ToDouble(std::string_view text) {
-  return ToDouble(text, LocalDecimalSeparator());
+  return ReadDecimalNumber(TrimChars(text, " \t"), LocalDecimalSeparator()).value_or(0);
 }
 
 }  // namespace lm_convert

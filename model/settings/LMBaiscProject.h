@@ -168,8 +168,7 @@ namespace lm_convert {
 std::int32_t ToInteger(std::string_view text);
 std::uint32_t ToCardinal(std::string_view text);
 bool ToBoolean(std::string_view text);  // raises Error("Invalid property element: <text>")
-double ToDouble(std::string_view text, std::string_view decimalSeparator);
-double ToDouble(std::string_view text);  // with the current locale's separator
+double ToDouble(std::string_view text);
 }  // namespace lm_convert
 
 // Building blocks of the property tables. A class's table is written with the LM_* macros

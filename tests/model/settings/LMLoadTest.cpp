@@ -166,16 +166,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, DoubleElement,
                                          DoubleCase{"nan", 0}, DoubleCase{"0x1p3", 0},
                                          DoubleCase{"1e999", 0}, DoubleCase{"1.000,5", 0}));
 
-TEST(DoubleConversion, UsesOnlyTheGivenSeparator) {
-  EXPECT_EQ(lm_convert::ToDouble("0,5", ","), 0.5);
-  EXPECT_EQ(lm_convert::ToDouble("-12,25e1", ","), -122.5);
-  EXPECT_EQ(lm_convert::ToDouble("0.5", ","), 0);
-  EXPECT_EQ(lm_convert::ToDouble("1\xD9\xAB"
-                                 "5",
-                                 "\xD9\xAB"),
-            1.5);  // a two-byte separator
-}
-
 TEST(SettingsLoad, EmptyProjectKeepsEveryDefault) {
   ExpectSameValues(*Load(""), TLMProject());
 }
