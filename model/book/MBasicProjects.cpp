@@ -87,9 +87,35 @@ TPropValue AttrValue(TPropKind kind, const std::string& text) {
   }
 }
 
-// A child element's text for a scalar property: integers 0 when not a number, Doubles in the
-// user's locale, Booleans by name. Int64 properties are never read from child elements.
-std::optional<TPropValue> ChildValue(TPropKind kind, const std::string& text) {
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Conversions and writing rules
+
+std::string DefaultElementName(std::string_view className) {
+  return AsciiLowerCase(className.size() > 2 ? className.substr(2) : std::string_view());
+}
+
+const TSaveSkipList& StandardSaveSkips() {
+  static const TSaveSkipList skips = {
+      {"password", ""},  {"zoominit", "0.5"}, {"zoominit", "0.50"}, {"zoomsnap", ""},
+      {"gaaccount", ""}, {"startpage", "1"},  {"gui", ""},          {"spinecolor", "13421772"},
+  };
+  return skips;
+}
+
+std::optional<TPropValue> TBookModel::AttributeValue(TPropKind kind,
+                                                     const platform::XmlAttribute& attr) {
+  try {
+    return AttrValue(kind, attr.value);
+  } catch (const std::exception& e) {
+    LogMessage(std::string("Error on LoadXMLAttr:") + e.what() + "  PropName:" + attr.name +
+               "  PropValue:" + attr.value);
+    throw Error(e.what());
+  }
+}
+
+std::optional<TPropValue> TBookModel::ChildValue(TPropKind kind, const std::string& text) {
   const auto integer = [&](std::int64_t min, std::int64_t max) -> std::int64_t {
     const auto value = ReadDecimalInteger(TrimBlanks(text));
     return value && *value >= min && *value <= max ? *value : 0;
@@ -112,136 +138,34 @@ std::optional<TPropValue> ChildValue(TPropKind kind, const std::string& text) {
   }
 }
 
-const TClassInfo& DescribeBasicObject() {
-  static const auto info = TPropTableBuilder<TMBasicObject>("TMBasicObject", nullptr).Build();
-  return *info;
-}
-
-}  // namespace
-
-// ---------------------------------------------------------------------------------------------
-// Property tables
-
-std::string DefaultElementName(std::string_view className) {
-  return AsciiLowerCase(className.size() > 2 ? className.substr(2) : std::string_view());
-}
-
-const TSaveSkipList& StandardSaveSkips() {
-  static const TSaveSkipList skips = {
-      {"password", ""},  {"zoominit", "0.5"}, {"zoominit", "0.50"}, {"zoomsnap", ""},
-      {"gaaccount", ""}, {"startpage", "1"},  {"gui", ""},          {"spinecolor", "13421772"},
-  };
-  return skips;
-}
-
-TClassInfo::TClassInfo(std::string className, const TClassInfo* parent, TFactory factory,
-                       std::vector<TPropInfo> ownProps, std::vector<TDefaultOverride> overrides,
-                       bool savesUnderElementName, const TSaveSkipList* saveSkips)
-    : FClassName(std::move(className)),
-      FParent(parent),
-      FFactory(std::move(factory)),
-      FOwn(std::move(ownProps)),
-      FOverrides(std::move(overrides)),
-      FSavesUnderElementName(savesUnderElementName),
-      FSaveSkips(saveSkips) {
-  if (FParent) FAll = FParent->FAll;
-  for (const TPropInfo& prop : FOwn) FAll.push_back(&prop);
-  for (const TPropInfo* prop : FAll) FByLowerName.try_emplace(AsciiLowerCase(prop->name), prop);
-  for (const TDefaultOverride& override : FOverrides)
-    if (!Find(override.name)) throw Error("Unknown property " + override.name);
-}
-
-bool TClassInfo::InheritsFrom(const TClassInfo& other) const {
-  for (const TClassInfo* info = this; info; info = info->FParent)
-    if (info == &other) return true;
-  return false;
-}
-
-const TPropInfo* TClassInfo::Find(std::string_view name) const {
-  const auto found = FByLowerName.find(AsciiLowerCase(name));
-  return found == FByLowerName.end() ? nullptr : found->second;
-}
-
-void TClassInfo::InitLevel(TMBasicObject& object) const {
-  for (const TPropInfo& prop : FOwn) {
-    if (prop.IsScalar())
-      prop.set(object, prop.makeDefault());
-    else
-      prop.create(object);
-  }
-  for (const TDefaultOverride& override : FOverrides)
-    Find(override.name)->set(object, override.value);
-  // Last, so that defaults set through accessors do not leave their element name behind.
-  object.SetElementName(DefaultElementName(FClassName));
-}
-
 // ---------------------------------------------------------------------------------------------
 // TMBasicObject
 
 const TClassInfo& TMBasicObject::StaticClassInfo() {
-  return DescribeBasicObject();
+  static const auto info =
+      TPropTableBuilder<TBookModel, TMBasicObject>("TMBasicObject", nullptr).Build();
+  return *info;
 }
 
-TMBasicObject::TMBasicObject(TMPersistent* owner) : FOwner(owner) {
-  StaticClassInfo().InitLevel(*this);
-}
+TMBasicObject::TMBasicObject(TMPersistent* owner) : FOwner(owner) {}
 
 TMBasicObject::~TMBasicObject() = default;
 
+std::string TMBasicObject::ElementName() const {
+  return FElementName.empty() ? DefaultElementName(ClassInfo().ClassName()) : FElementName;
+}
+
 void TMBasicObject::Assign(const TMBasicObject& source) {
-  if (&source == this) return;
-  if (&source.ClassInfo() != &ClassInfo())
-    throw Error("Cannot assign a " + source.ClassInfo().ClassName() + " to a " +
-                ClassInfo().ClassName());
-  for (const TPropInfo* prop : ClassInfo().Properties()) {
-    if (prop->IsScalar()) {
-      prop->set(*this, prop->get(source));
-    } else if (prop->kind == TPropKind::Object) {
-      if (!prop->object(*this)) prop->create(*this);
-      if (const TMBasicObject* held = prop->object(source)) prop->object(*this)->Assign(*held);
-    } else {
-      if (!prop->list(*this)) prop->create(*this);
-      if (const TMBasicObjects* held = prop->list(source)) prop->list(*this)->Assign(*held);
-    }
-  }
+  AssignProperties<TBookModel>(*this, source);
 }
 
 void TMBasicObject::LoadFromXML(const platform::XmlNode& node) {
-  LoadXMLAttr(node);
-  LoadXMLChildren(node);
-}
-
-void TMBasicObject::LoadXMLAttr(const platform::XmlNode& node) {
-  for (const platform::XmlAttribute& attr : node.Attributes()) {
-    const TPropInfo* prop = ClassInfo().Find(attr.name);
-    if (!prop || !prop->IsScalar()) continue;
-    try {
-      prop->set(*this, AttrValue(prop->kind, attr.value));
-    } catch (const std::exception& e) {
-      LogMessage(std::string("Error on LoadXMLAttr:") + e.what() + "  PropName:" + attr.name +
-                 "  PropValue:" + attr.value);
-      throw Error(e.what());
-    }
-  }
-}
-
-void TMBasicObject::LoadXMLChildren(const platform::XmlNode& node) {
-  for (const platform::XmlNode& child : node.Children()) {
-    if (!child.IsElement()) continue;
-    const TPropInfo* prop = ClassInfo().Find(child.Name());
-    if (!prop) continue;
-    if (prop->kind == TPropKind::Object) {
-      if (TMBasicObject* held = prop->object(*this)) held->LoadFromXML(child);
-    } else if (prop->kind == TPropKind::List) {
-      if (TMBasicObjects* held = prop->list(*this)) held->LoadFromXML(child);
-    } else if (auto value = ChildValue(prop->kind, child.Text())) {
-      prop->set(*this, *value);
-    }
-  }
+  LoadProperties<TBookModel>(*this, node);
 }
 
 void TMBasicObject::SaveToXML(platform::XmlNode node) const {
-  const TSaveSkipList& skips = ClassInfo().SaveSkips();
+  const TSaveSkipList& skips =
+      ClassInfo().SaveSkips() ? *ClassInfo().SaveSkips() : StandardSaveSkips();
   const auto skipped = [&](const std::string& name, const std::string& text) {
     return std::any_of(skips.begin(), skips.end(),
                        [&](const auto& skip) { return skip.first == name && skip.second == text; });
