@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/ViewerKeys.h"
 #include "model/book/MBasicProjects.h"
 #include "model/book/MPageElements.h"
 #include "platform/Os.h"
@@ -153,7 +154,7 @@ class TMBackground : public TModelClass<TMBackground, TMBasicObject> {
   std::unique_ptr<TMBox> box = std::make_unique<TMBox>(this);
 };
 
-class TMBook : public TModelClass<TMBook, TMBasicObject> {
+class TMBook : public TModelClass<TMBook, TMBasicObject>, public TViewerKeys {
  public:
   using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
@@ -227,13 +228,6 @@ class TMBook : public TModelClass<TMBook, TMBasicObject> {
   std::int32_t printthumbsperpage = 30;
   bool printselectcurrent = true;
   bool printstretch = true;
-  std::int32_t keyfullscreen = 0;
-  std::int32_t keyprevpage = 0;
-  std::int32_t keynextpage = 0;
-  std::int32_t keyfirstpage = 0;
-  std::int32_t keylastpage = 0;
-  std::int32_t keyzoomin = 0;
-  std::int32_t keyzoomout = 0;
   std::string thumbloadtext;
   std::string thumbpath = "res/thumbnails/thumb_{{num}}.png";
   bool thumbstatic = true;

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/ViewerKeys.h"
 #include "model/settings/LMBaiscProject.h"
 #include "util/ZanUtils.h"
 
@@ -100,9 +101,17 @@ class TLMBackground : public TModelClass<TLMBackground, TLMBasicBg> {
 };
 
 // Element `navbtn`: toolbar buttons, margins and keys (Windows virtual-key codes).
-class TLMButtons : public TModelClass<TLMButtons, TLMBasicProject> {
+class TLMButtons : public TModelClass<TLMButtons, TLMBasicProject>, public TViewerKeys {
  public:
-  using TModelClass::TModelClass;
+  explicit TLMButtons(const void* owner = nullptr)
+      : TModelClass(owner),
+        TViewerKeys{.keyfullscreen = 122,  // F11
+                    .keyprevpage = 37,     // left arrow
+                    .keynextpage = 39,     // right arrow
+                    .keyfirstpage = 36,    // Home
+                    .keylastpage = 35,     // End
+                    .keyzoomin = 38,       // up arrow
+                    .keyzoomout = 40} {}   // down arrow
   static const TLMClassInfo& StaticClassInfo();
 
   std::string name;
@@ -129,13 +138,6 @@ class TLMButtons : public TModelClass<TLMButtons, TLMBasicProject> {
   bool search = false;
   bool searchbox = true;
   bool usekey = true;
-  std::int32_t keyfullscreen = 122;  // F11
-  std::int32_t keyprevpage = 37;     // left arrow
-  std::int32_t keynextpage = 39;     // right arrow
-  std::int32_t keyfirstpage = 36;    // Home
-  std::int32_t keylastpage = 35;     // End
-  std::int32_t keyzoomin = 38;       // up arrow
-  std::int32_t keyzoomout = 40;      // down arrow
   std::uint32_t pos_ = 0;
   std::uint32_t size_ = 0;
 };
