@@ -52,7 +52,7 @@ std::string FormatValue(const TPropValue& value) {
       [](const auto& v) -> std::string {
         using T = std::decay_t<decltype(v)>;
         if constexpr (std::is_same_v<T, bool>)
-          return v ? "True" : "False";
+          return v ? "true" : "false";
         else if constexpr (std::is_same_v<T, double>)
           return FormatDouble(v);
         else if constexpr (std::is_same_v<T, std::string>)
@@ -164,13 +164,13 @@ void TMBasicObject::LoadFromXML(const platform::XmlNode& node) {
 }
 
 void TMBasicObject::SaveToXML(platform::XmlNode node) const {
-  const TSaveSkipList& skips =
-      ClassInfo().SaveSkips() ? *ClassInfo().SaveSkips() : StandardSaveSkips();
+  const TClassInfo& info = ClassInfo();
+  const TSaveSkipList& skips = info.SaveSkips() ? *info.SaveSkips() : StandardSaveSkips();
   const auto skipped = [&](const std::string& name, const std::string& text) {
     return std::any_of(skips.begin(), skips.end(),
                        [&](const auto& skip) { return skip.first == name && skip.second == text; });
   };
-  for (const TPropInfo* prop : ClassInfo().Properties()) {
+  for (const TPropInfo* prop : info.Properties()) {
     if (prop->kind == TPropKind::Object) {
       if (const TMBasicObject* held = prop->object(*this))
         held->SaveToXML(node.AddChild(prop->name));
@@ -180,6 +180,7 @@ void TMBasicObject::SaveToXML(platform::XmlNode node) const {
     } else {
       try {
         std::string text = FormatValue(prop->get(*this));
+        // A text property reading "True" or "False" is written like a Boolean.
         if (text == "True" || text == "False") text = AsciiLowerCase(text);
         if (skipped(prop->name, text)) continue;
         node.SetAttribute(prop->name, text);
