@@ -42,7 +42,7 @@ class InputFile {
   fs::path path_;
 };
 
-std::uint32_t AsUInt32(const TLMValue& value) {
+std::uint32_t AsUInt32(const TPropValue& value) {
   if (const auto* card = std::get_if<std::uint32_t>(&value)) return *card;
   if (const auto* integer = std::get_if<std::int32_t>(&value))
     return static_cast<std::uint32_t>(*integer);
@@ -71,7 +71,7 @@ void ReadGroup(TPackageReader& reader, std::uint32_t pos, std::uint32_t size) {
 void ReadAddressedBlobs(TPackageReader& reader, const TLMBasicProject& object) {
   const TLMClassInfo& info = object.ClassInfo();
   for (const TLMPropertyInfo* property : info.Properties()) {
-    if (property->kind == TLMPropertyKind::Object) {
+    if (property->kind == TPropKind::Object) {
       ReadAddressedBlobs(reader, *property->object(object));
       continue;
     }

@@ -25,17 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 namespace {
 
 // A sample text for a property of each kind; `variant` picks one of a few per kind.
-std::string SampleText(TLMPropertyKind kind, int variant) {
+std::string SampleText(TPropKind kind, int variant) {
   switch (kind) {
-    case TLMPropertyKind::Integer:
+    case TPropKind::Integer:
       return variant == 0 ? "42" : (variant == 1 ? "$7FFFFFFF" : " -0x10");
-    case TLMPropertyKind::Cardinal:
+    case TPropKind::Cardinal:
       return variant == 0 ? "16777215" : (variant == 1 ? "$CC333333" : "2147483648");
-    case TLMPropertyKind::Boolean:
+    case TPropKind::Boolean:
       return variant == 0 ? "True" : (variant == 1 ? "false" : "TRUE");
-    case TLMPropertyKind::Double:
+    case TPropKind::Double:
       return variant == 0 ? "0.5" : (variant == 1 ? "0,5" : "-1.25e2");
-    case TLMPropertyKind::Int64:
+    case TPropKind::Int64:
       return "4278190080";
     default:
       return variant == 0 ? "text"
@@ -51,7 +51,7 @@ std::string Elements(const TLMBasicProject& object, int variant) {
   for (const TLMPropertyInfo* property : object.ClassInfo().Properties()) {
     const std::string name(property->name);
     std::string inner;
-    if (property->kind == TLMPropertyKind::Object)
+    if (property->kind == TPropKind::Object)
       inner = Elements(*property->object(object), variant);
     else if (property->IsScalar())
       inner = SampleText(property->kind, variant);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -95,6 +96,70 @@ std::int32_t StrToIntPrefix(std::string_view text) {
   return ParseInt(text).value;
 }
 
+std::optional<std::int64_t> ReadDecimalInteger(std::string_view text) {
+  // from_chars takes a "-" but no "+".
+  if (!text.empty() && text.front() == '+') {
+    text.remove_prefix(1);
+    if (!text.empty() && text.front() == '-') return std::nullopt;
+  }
+  std::int64_t value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, ec] = std::from_chars(text.data(), end, value, 10);
+  if (ec != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+namespace {
+
+// Appends the decimal digits at `pos` to `out` and moves past them; returns how many there were.
+std::size_t TakeDigits(std::string_view text, std::size_t& pos, std::string& out) {
+  const std::size_t start = pos;
+  while (pos < text.size() && DigitValue(text[pos], false) >= 0) ++pos;
+  out.append(text.substr(start, pos - start));
+  return pos - start;
+}
+
+// The nearest double to a C number out of the range of a double: 0 or a subnormal for a tiny
+// one, nullopt for one too large.
+std::optional<double> NearestDouble(std::string_view number) {
+  const std::string local = PointToLocalSeparator(number);  // strtod follows the C locale
+  char* end = nullptr;
+  const double value = std::strtod(local.c_str(), &end);
+  if (end != local.c_str() + local.size() || std::isinf(value)) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+std::optional<double> ReadDecimalNumber(std::string_view text, std::string_view separator,
+                                        TUnderflow underflow) {
+  std::string number;  // the same number as from_chars reads it: "." separator, no "+"
+  std::size_t pos = 0;
+  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-'))
+    if (text[pos++] == '-') number += '-';
+  std::size_t digits = TakeDigits(text, pos, number);
+  if (!separator.empty() && text.substr(pos, separator.size()) == separator) {
+    pos += separator.size();
+    number += '.';
+    digits += TakeDigits(text, pos, number);
+  }
+  if (digits == 0) return std::nullopt;
+  if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
+    number += text[pos++];
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) number += text[pos++];
+    if (TakeDigits(text, pos, number) == 0) return std::nullopt;
+  }
+  if (pos != text.size()) return std::nullopt;
+  double value = 0;
+  const char* end = number.data() + number.size();
+  const auto [stop, ec] = std::from_chars(number.data(), end, value);
+  if (stop != end) return std::nullopt;
+  if (ec == std::errc::result_out_of_range && underflow == TUnderflow::Nearest)
+    return NearestDouble(number);
+  if (ec != std::errc()) return std::nullopt;
+  return value;
+}
+
 std::string LocalDecimalSeparator() {
   const std::lconv* conv = std::localeconv();
   if (conv == nullptr || conv->decimal_point == nullptr || *conv->decimal_point == '\0') return ".";
@@ -122,10 +187,6 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
 
 std::string PointToLocalSeparator(std::string_view text) {
   return ReplaceAll(text, ".", LocalDecimalSeparator());
-}
-
-std::string LocalSeparatorToPoint(std::string_view text) {
-  return ReplaceAll(text, LocalDecimalSeparator(), ".");
 }
 
 double NormaliseFloat(double value) {

@@ -1,9 +1,10 @@
 #pragma once
-// Number and text helpers shared by the two document loaders: integer parsing with the
-// class-library rules the stored documents were written for, decimal-separator conversion and
-// the numeric-first comparison used to sort string lists.
+// Number and text helpers shared by the two document loaders: the number readers (each document
+// picks the rules its stored files were written for), decimal-separator conversion and the
+// numeric-first comparison used to sort string lists.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,12 +16,33 @@
 // `value` is left untouched on failure.
 bool TryStrToInt(std::string_view text, std::int32_t& value);
 
+// Reads a whole text as a decimal integer: an optional "+" or "-", then decimal digits only (no
+// blanks, no hexadecimal). nullopt when the text is not one or leaves the 64-bit range.
+std::optional<std::int64_t> ReadDecimalInteger(std::string_view text);
+
+// What ReadDecimalNumber gives for a number too small for a double.
+enum class TUnderflow {
+  Fails,    // nullopt
+  Nearest,  // the nearest double (0 or a subnormal), as the class library's conversion gives it
+};
+
+// Reads a whole text as a decimal number: an optional sign, digits with at most one `separator`
+// among them (at least one digit in all), then optionally "e" or "E", an optional sign and at
+// least one digit. No blanks, no "inf" or "nan", no hexadecimal. nullopt when the text is not
+// one or its value is too large for a double.
+std::optional<double> ReadDecimalNumber(std::string_view text, std::string_view separator,
+                                        TUnderflow underflow = TUnderflow::Fails);
+
+// The text without any of `chars` at either end.
+inline std::string_view TrimChars(std::string_view text, std::string_view chars) {
+  const std::size_t first = text.find_first_not_of(chars);
+  if (first == std::string_view::npos) return text.substr(text.size());
+  return text.substr(first, text.find_last_not_of(chars) - first + 1);
+}
+
 // The text without blanks, tabs and line breaks at either end.
 inline std::string_view TrimBlanks(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
+  return TrimChars(text, " \t\r\n");
 }
 
 // The number read by the same rules up to the first invalid character (0 when nothing was
@@ -32,8 +54,6 @@ std::string LocalDecimalSeparator();
 
 // Every "." replaced by the locale's decimal separator.
 std::string PointToLocalSeparator(std::string_view text);
-// Every occurrence of the locale's decimal separator replaced by ".".
-std::string LocalSeparatorToPoint(std::string_view text);
 
 // The value passed through its shortest decimal text in the locale's format and parsed back,
 // so constants are held in the same form as values read from text.

@@ -4,7 +4,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <optional>
 
@@ -19,66 +18,15 @@ std::string Quoted(std::string_view text) {
   return "'" + std::string(text) + "'";
 }
 
-// Drops one leading "+" (from_chars takes only "-"); false when a second sign follows it.
-bool DropPlusSign(std::string_view& text) {
-  if (text.empty() || text.front() != '+') return true;
-  text.remove_prefix(1);
-  return text.empty() || (text.front() != '+' && text.front() != '-');
-}
-
-// A decimal integer with an optional sign; nullopt when the text is not one or overflows.
-std::optional<std::int64_t> ReadDecimal(std::string_view text) {
-  text = TrimBlanks(text);
-  if (!DropPlusSign(text) || text.empty()) return std::nullopt;
-  std::int64_t value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 10);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
-// A number too small for a double reads as the nearest one (0 or a subnormal), as the class
-// library's conversion gives it; one too large stays an error. `text` holds only digits, ".",
-// signs and exponent letters.
-std::optional<double> ReadTinyDecimal(std::string_view text) {
-  const std::string local = PointToLocalSeparator(text);  // strtod follows the C locale
-  char* end = nullptr;
-  const double value = std::strtod(local.c_str(), &end);
-  if (end != local.c_str() + local.size() || std::isinf(value)) return std::nullopt;
-  return value;
-}
-
-// A decimal number with "." as the point and an optional exponent; nullopt otherwise.
-std::optional<double> ReadPointDecimal(std::string_view text) {
-  text = TrimBlanks(text);
-  if (!DropPlusSign(text)) return std::nullopt;
-  const bool plain = std::all_of(text.begin(), text.end(), [](char c) {
-    return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-';
-  });
-  if (text.empty() || !plain) return std::nullopt;
-  double value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (end != text.data() + text.size()) return std::nullopt;
-  if (ec == std::errc::result_out_of_range) return ReadTinyDecimal(text);
-  if (ec != std::errc() || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
-// A number in the format of the user's locale: its decimal separator, no other.
-std::optional<double> ReadLocaleDecimal(std::string_view text) {
-  if (LocalDecimalSeparator() != "." && text.find('.') != std::string_view::npos)
-    return std::nullopt;
-  return ReadPointDecimal(LocalSeparatorToPoint(text));
-}
-
 std::int64_t ParseInteger(std::string_view text, std::int64_t min, std::int64_t max) {
-  const auto value = ReadDecimal(text);
+  const auto value = ReadDecimalInteger(TrimBlanks(text));
   if (!value || *value < min || *value > max)
     throw Error(Quoted(text) + " is not a valid integer value");
   return *value;
 }
 
 double ParseDouble(std::string_view text) {
-  const auto value = ReadPointDecimal(text);
+  const auto value = ReadDecimalNumber(TrimBlanks(text), ".", TUnderflow::Nearest);
   if (!value) throw Error(Quoted(text) + " is not a valid floating point value");
   return *value;
 }
@@ -104,7 +52,7 @@ std::string FormatValue(const TPropValue& value) {
       [](const auto& v) -> std::string {
         using T = std::decay_t<decltype(v)>;
         if constexpr (std::is_same_v<T, bool>)
-          return v ? "True" : "False";
+          return v ? "true" : "false";
         else if constexpr (std::is_same_v<T, double>)
           return FormatDouble(v);
         else if constexpr (std::is_same_v<T, std::string>)
@@ -139,39 +87,10 @@ TPropValue AttrValue(TPropKind kind, const std::string& text) {
   }
 }
 
-// A child element's text for a scalar property: integers 0 when not a number, Doubles in the
-// user's locale, Booleans by name. Int64 properties are never read from child elements.
-std::optional<TPropValue> ChildValue(TPropKind kind, const std::string& text) {
-  const auto integer = [&](std::int64_t min, std::int64_t max) -> std::int64_t {
-    const auto value = ReadDecimal(text);
-    return value && *value >= min && *value <= max ? *value : 0;
-  };
-  switch (kind) {
-    case TPropKind::Integer:
-      return static_cast<std::int32_t>(integer(std::numeric_limits<std::int32_t>::min(),
-                                               std::numeric_limits<std::int32_t>::max()));
-    case TPropKind::Cardinal:
-      return static_cast<std::uint32_t>(integer(0, std::numeric_limits<std::uint32_t>::max()));
-    case TPropKind::Int64:
-      return std::nullopt;
-    case TPropKind::Double:
-      return ReadLocaleDecimal(text).value_or(0.0);
-    case TPropKind::Boolean:
-      return ParseBoolean(text);
-    default:
-      return text;
-  }
-}
-
-const TClassInfo& DescribeBasicObject() {
-  static const auto info = TPropTableBuilder<TMBasicObject>("TMBasicObject", nullptr).Build();
-  return *info;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
-// Property tables
+// Conversions and writing rules
 
 std::string DefaultElementName(std::string_view className) {
   return AsciiLowerCase(className.size() > 2 ? className.substr(2) : std::string_view());
@@ -185,119 +104,73 @@ const TSaveSkipList& StandardSaveSkips() {
   return skips;
 }
 
-TClassInfo::TClassInfo(std::string className, const TClassInfo* parent, TFactory factory,
-                       std::vector<TPropInfo> ownProps, std::vector<TDefaultOverride> overrides,
-                       bool savesUnderElementName, const TSaveSkipList* saveSkips)
-    : FClassName(std::move(className)),
-      FParent(parent),
-      FFactory(std::move(factory)),
-      FOwn(std::move(ownProps)),
-      FOverrides(std::move(overrides)),
-      FSavesUnderElementName(savesUnderElementName),
-      FSaveSkips(saveSkips) {
-  if (FParent) FAll = FParent->FAll;
-  for (const TPropInfo& prop : FOwn) FAll.push_back(&prop);
-  for (const TPropInfo* prop : FAll) FByLowerName.try_emplace(AsciiLowerCase(prop->name), prop);
-  for (const TDefaultOverride& override : FOverrides)
-    if (!Find(override.name)) throw Error("Unknown property " + override.name);
-}
-
-bool TClassInfo::InheritsFrom(const TClassInfo& other) const {
-  for (const TClassInfo* info = this; info; info = info->FParent)
-    if (info == &other) return true;
-  return false;
-}
-
-const TPropInfo* TClassInfo::Find(std::string_view name) const {
-  const auto found = FByLowerName.find(AsciiLowerCase(name));
-  return found == FByLowerName.end() ? nullptr : found->second;
-}
-
-void TClassInfo::InitLevel(TMBasicObject& object) const {
-  for (const TPropInfo& prop : FOwn) {
-    if (prop.IsScalar())
-      prop.set(object, prop.makeDefault());
-    else
-      prop.create(object);
+std::optional<TPropValue> TBookModel::AttributeValue(TPropKind kind,
+                                                     const platform::XmlAttribute& attr) {
+  try {
+    return AttrValue(kind, attr.value);
+  } catch (const std::exception& e) {
+    LogMessage(std::string("Error on LoadXMLAttr:") + e.what() + "  PropName:" + attr.name +
+               "  PropValue:" + attr.value);
+    throw Error(e.what());
   }
-  for (const TDefaultOverride& override : FOverrides)
-    Find(override.name)->set(object, override.value);
-  // Last, so that defaults set through accessors do not leave their element name behind.
-  object.SetElementName(DefaultElementName(FClassName));
+}
+
+std::optional<TPropValue> TBookModel::ChildValue(TPropKind kind, const std::string& text) {
+  const auto integer = [&](std::int64_t min, std::int64_t max) -> std::int64_t {
+    const auto value = ReadDecimalInteger(TrimBlanks(text));
+    return value && *value >= min && *value <= max ? *value : 0;
+  };
+  switch (kind) {
+    case TPropKind::Integer:
+      return static_cast<std::int32_t>(integer(std::numeric_limits<std::int32_t>::min(),
+                                               std::numeric_limits<std::int32_t>::max()));
+    case TPropKind::Cardinal:
+      return static_cast<std::uint32_t>(integer(0, std::numeric_limits<std::uint32_t>::max()));
+    case TPropKind::Int64:
+      return std::nullopt;
+    case TPropKind::Double:
+      return ReadDecimalNumber(TrimBlanks(text), LocalDecimalSeparator(), TUnderflow::Nearest)
+          .value_or(0.0);
+    case TPropKind::Boolean:
+      return ParseBoolean(text);
+    default:
+      return text;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------
 // TMBasicObject
 
 const TClassInfo& TMBasicObject::StaticClassInfo() {
-  return DescribeBasicObject();
+  static const auto info =
+      TPropTableBuilder<TBookModel, TMBasicObject>("TMBasicObject", nullptr).Build();
+  return *info;
 }
 
-TMBasicObject::TMBasicObject(TMPersistent* owner) : FOwner(owner) {
-  StaticClassInfo().InitLevel(*this);
-}
+TMBasicObject::TMBasicObject(TMPersistent* owner) : FOwner(owner) {}
 
 TMBasicObject::~TMBasicObject() = default;
 
+std::string TMBasicObject::ElementName() const {
+  return FElementName.empty() ? DefaultElementName(ClassInfo().ClassName()) : FElementName;
+}
+
 void TMBasicObject::Assign(const TMBasicObject& source) {
-  if (&source == this) return;
-  if (&source.ClassInfo() != &ClassInfo())
-    throw Error("Cannot assign a " + source.ClassInfo().ClassName() + " to a " +
-                ClassInfo().ClassName());
-  for (const TPropInfo* prop : ClassInfo().Properties()) {
-    if (prop->IsScalar()) {
-      prop->set(*this, prop->get(source));
-    } else if (prop->kind == TPropKind::Object) {
-      if (!prop->object(*this)) prop->create(*this);
-      if (const TMBasicObject* held = prop->object(source)) prop->object(*this)->Assign(*held);
-    } else {
-      if (!prop->list(*this)) prop->create(*this);
-      if (const TMBasicObjects* held = prop->list(source)) prop->list(*this)->Assign(*held);
-    }
-  }
+  AssignProperties<TBookModel>(*this, source);
 }
 
 void TMBasicObject::LoadFromXML(const platform::XmlNode& node) {
-  LoadXMLAttr(node);
-  LoadXMLChildren(node);
-}
-
-void TMBasicObject::LoadXMLAttr(const platform::XmlNode& node) {
-  for (const platform::XmlAttribute& attr : node.Attributes()) {
-    const TPropInfo* prop = ClassInfo().Find(attr.name);
-    if (!prop || !prop->IsScalar()) continue;
-    try {
-      prop->set(*this, AttrValue(prop->kind, attr.value));
-    } catch (const std::exception& e) {
-      LogMessage(std::string("Error on LoadXMLAttr:") + e.what() + "  PropName:" + attr.name +
-                 "  PropValue:" + attr.value);
-      throw Error(e.what());
-    }
-  }
-}
-
-void TMBasicObject::LoadXMLChildren(const platform::XmlNode& node) {
-  for (const platform::XmlNode& child : node.Children()) {
-    if (!child.IsElement()) continue;
-    const TPropInfo* prop = ClassInfo().Find(child.Name());
-    if (!prop) continue;
-    if (prop->kind == TPropKind::Object) {
-      if (TMBasicObject* held = prop->object(*this)) held->LoadFromXML(child);
-    } else if (prop->kind == TPropKind::List) {
-      if (TMBasicObjects* held = prop->list(*this)) held->LoadFromXML(child);
-    } else if (auto value = ChildValue(prop->kind, child.Text())) {
-      prop->set(*this, *value);
-    }
-  }
+  LoadProperties<TBookModel>(*this, node);
 }
 
 void TMBasicObject::SaveToXML(platform::XmlNode node) const {
-  const TSaveSkipList& skips = ClassInfo().SaveSkips();
+  const TClassInfo& info = ClassInfo();
+  const TSaveSkipList& skips = info.SaveSkips() ? *info.SaveSkips() : StandardSaveSkips();
   const auto skipped = [&](const std::string& name, const std::string& text) {
     return std::any_of(skips.begin(), skips.end(),
                        [&](const auto& skip) { return skip.first == name && skip.second == text; });
   };
-  for (const TPropInfo* prop : ClassInfo().Properties()) {
+  for (const TPropInfo* prop : info.Properties()) {
     if (prop->kind == TPropKind::Object) {
       if (const TMBasicObject* held = prop->object(*this))
         held->SaveToXML(node.AddChild(prop->name));
@@ -307,6 +180,7 @@ void TMBasicObject::SaveToXML(platform::XmlNode node) const {
     } else {
       try {
         std::string text = FormatValue(prop->get(*this));
+        // A text property reading "True" or "False" is written like a Boolean.
         if (text == "True" || text == "False") text = AsciiLowerCase(text);
         if (skipped(prop->name, text)) continue;
         node.SetAttribute(prop->name, text);

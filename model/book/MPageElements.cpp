@@ -24,87 +24,67 @@ std::string LowerExtension(std::string path) {
 }  // namespace
 
 const TClassInfo& TMBasicPageElement::StaticClassInfo() {
-  static const auto info =
-      TPropTableBuilder<TMBasicPageElement>("TMBasicPageElement", &TMBasicObject::StaticClassInfo())
-          .Build();
+  static const auto info = Table("TMBasicPageElement").Build();
   return *info;
-}
-
-TMBasicPageElement::TMBasicPageElement(TMPersistent* owner) : TMBasicObject(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 const TClassInfo& TBasicVisualPageElement::StaticClassInfo() {
   using C = TBasicVisualPageElement;
-  static const auto info =
-      TPropTableBuilder<C>("TBasicVisualPageElement", &TMBasicPageElement::StaticClassInfo())
-          .Prop("left", &C::left, 0)
-          .Prop("top", &C::top, 0)
-          .Prop("width", &C::width, 0)
-          .Prop("height", &C::height, 0)
-          .Prop("orgwd", &C::orgwd, 0)
-          .Prop("orght", &C::orght, 0)
-          .Prop("rotation", &C::rotation, 0)
-          .Prop("scaleX", &C::scaleX, 1)
-          .Prop("scaleY", &C::scaleY, 1)
-          .Prop("mouseenabled", &C::mouseenabled, true)
-          .Prop("priority", &C::priority, 10)
-          .Build();
+  static const auto info = Table("TBasicVisualPageElement")
+                               .Prop("left", &C::left)
+                               .Prop("top", &C::top)
+                               .Prop("width", &C::width)
+                               .Prop("height", &C::height)
+                               .Prop("orgwd", &C::orgwd)
+                               .Prop("orght", &C::orght)
+                               .Prop("rotation", &C::rotation)
+                               .Prop("scaleX", &C::scaleX)
+                               .Prop("scaleY", &C::scaleY)
+                               .Prop("mouseenabled", &C::mouseenabled)
+                               .Prop("priority", &C::priority)
+                               .Build();
   return *info;
-}
-
-TBasicVisualPageElement::TBasicVisualPageElement(TMPersistent* owner) : TMBasicPageElement(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 const TClassInfo& TMBaseInteractive::StaticClassInfo() {
   using C = TMBaseInteractive;
-  static const auto info =
-      TPropTableBuilder<C>("TMBaseInteractive", &TBasicVisualPageElement::StaticClassInfo())
-          .Prop("url", &C::url, "")
-          .Prop("target", &C::target, "_blank")
-          .Prop("linktype", &C::linktype, "")
-          .Prop("page", &C::page, 1)
-          .Prop("email", &C::email, "")
-          .Prop("code", &C::code, "")
-          .Build();
+  static const auto info = Table("TMBaseInteractive")
+                               .Prop("url", &C::url)
+                               .Prop("target", &C::target)
+                               .Prop("linktype", &C::linktype)
+                               .Prop("page", &C::page)
+                               .Prop("email", &C::email)
+                               .Prop("code", &C::code)
+                               .Build();
   return *info;
-}
-
-TMBaseInteractive::TMBaseInteractive(TMPersistent* owner) : TBasicVisualPageElement(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 const TClassInfo& TMArea::StaticClassInfo() {
   using C = TMArea;
-  static const auto info = TPropTableBuilder<C>("TMArea", &TMBaseInteractive::StaticClassInfo())
-                               .Prop("bgcolor", &C::bgcolor, 16777215)
-                               .Prop("alpha", &C::alpha, 0.2)
-                               .Prop("orgWidth", &C::orgWidth, 0)
-                               .Prop("orgHeight", &C::orgHeight, 0)
+  static const auto info = Table("TMArea")
+                               .Prop("bgcolor", &C::bgcolor)
+                               .Prop("alpha", &C::alpha)
+                               .Prop("orgWidth", &C::orgWidth)
+                               .Prop("orgHeight", &C::orgHeight)
                                .DefaultOf("priority", std::int32_t{5})
                                .SavedUnderElementName()
                                .Build();
   return *info;
 }
 
-TMArea::TMArea(TMPersistent* owner) : TMBaseInteractive(owner) {
-  StaticClassInfo().InitLevel(*this);
-}
-
 const TClassInfo& TMTxt::StaticClassInfo() {
   using C = TMTxt;
-  static const auto info = TPropTableBuilder<C>("TMTxt", &TMBaseInteractive::StaticClassInfo())
-                               .Prop("align", &C::align, "left")
-                               .Prop("color", &C::color, 0)
-                               .Prop("content", &C::content, "")
-                               .Prop("rasterize", &C::rasterize, true)
-                               .Prop("selectable", &C::selectable, false)
-                               .Prop("bold", &C::bold, false)
-                               .Prop("italic", &C::italic, false)
-                               .Prop("underline", &C::underline, false)
-                               .Prop("size", &C::size, 12)
-                               .Prop("font", &C::font, "Tahoma")
+  static const auto info = Table("TMTxt")
+                               .Prop("align", &C::align)
+                               .Prop("color", &C::color)
+                               .Prop("content", &C::content)
+                               .Prop("rasterize", &C::rasterize)
+                               .Prop("selectable", &C::selectable)
+                               .Prop("bold", &C::bold)
+                               .Prop("italic", &C::italic)
+                               .Prop("underline", &C::underline)
+                               .Prop("size", &C::size)
+                               .Prop("font", &C::font)
                                .DefaultOf("rotation", std::int32_t{0})
                                .DefaultOf("priority", std::int32_t{5})
                                .DefaultOf("target", S("_blank"))
@@ -114,27 +94,18 @@ const TClassInfo& TMTxt::StaticClassInfo() {
   return *info;
 }
 
-TMTxt::TMTxt(TMPersistent* owner) : TMBaseInteractive(owner) {
-  StaticClassInfo().InitLevel(*this);
-}
-
 const TClassInfo& TBasicVisualPageFileElement::StaticClassInfo() {
   using C = TBasicVisualPageFileElement;
   static const auto info =
-      TPropTableBuilder<C>("TBasicVisualPageFileElement", &TMBaseInteractive::StaticClassInfo())
-          .Accessor<std::string>("src", TPropKind::WideString, &C::src, &C::SetSrc, "")
-          .Prop("pos_", &C::pos_, 0)
-          .Prop("size_", &C::size_, 0)
-          .Wide("thumb", &C::thumb, "")
-          .Prop("pos_thumb_", &C::pos_thumb_, 0)
-          .Prop("size_thumb_", &C::size_thumb_, 0)
+      Table("TBasicVisualPageFileElement")
+          .Accessor<std::string>("src", TPropKind::WideString, &C::src, &C::SetSrc)
+          .Prop("pos_", &C::pos_)
+          .Prop("size_", &C::size_)
+          .Wide("thumb", &C::thumb)
+          .Prop("pos_thumb_", &C::pos_thumb_)
+          .Prop("size_thumb_", &C::size_thumb_)
           .Build();
   return *info;
-}
-
-TBasicVisualPageFileElement::TBasicVisualPageFileElement(TMPersistent* owner)
-    : TMBaseInteractive(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 void TBasicVisualPageFileElement::SetSrc(std::string value) {
@@ -144,85 +115,60 @@ void TBasicVisualPageFileElement::SetSrc(std::string value) {
 
 const TClassInfo& TMImg::StaticClassInfo() {
   using C = TMImg;
-  static const auto info =
-      TPropTableBuilder<C>("TMImg", &TBasicVisualPageFileElement::StaticClassInfo())
-          .Prop("keepar", &C::keepar, false)
-          .Prop("yt", &C::yt, false)
-          .Prop("aa", &C::aa, false)
-          .Prop("rasterize", &C::rasterize, false)
-          .Prop("onlywhenactive", &C::onlywhenactive, false)
-          .Prop("sameappdomain", &C::sameappdomain, false)
-          .Prop("samesecdomain", &C::samesecdomain, false)
-          .DefaultOf("target", S("_blank"))
-          .DefaultOf("linktype", S("none"))
-          .DefaultOf("page", std::int32_t{1})
-          .DefaultOf("priority", std::int32_t{10})
-          .SavedUnderElementName()
-          .Build();
+  static const auto info = Table("TMImg")
+                               .Prop("keepar", &C::keepar)
+                               .Prop("yt", &C::yt)
+                               .Prop("aa", &C::aa)
+                               .Prop("rasterize", &C::rasterize)
+                               .Prop("onlywhenactive", &C::onlywhenactive)
+                               .Prop("sameappdomain", &C::sameappdomain)
+                               .Prop("samesecdomain", &C::samesecdomain)
+                               .DefaultOf("target", S("_blank"))
+                               .DefaultOf("linktype", S("none"))
+                               .DefaultOf("page", std::int32_t{1})
+                               .DefaultOf("priority", std::int32_t{10})
+                               .SavedUnderElementName()
+                               .Build();
   return *info;
-}
-
-TMImg::TMImg(TMPersistent* owner) : TBasicVisualPageFileElement(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 const TClassInfo& TMGif::StaticClassInfo() {
-  static const auto info =
-      TPropTableBuilder<TMGif>("TMGif", &TBasicVisualPageFileElement::StaticClassInfo())
-          .Prop("cache", &TMGif::cache, true)
-          .Build();
+  static const auto info = Table("TMGif").Prop("cache", &TMGif::cache).Build();
   return *info;
-}
-
-TMGif::TMGif(TMPersistent* owner) : TBasicVisualPageFileElement(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 const TClassInfo& TMSnd::StaticClassInfo() {
   using C = TMSnd;
-  static const auto info =
-      TPropTableBuilder<C>("TMSnd", &TBasicVisualPageFileElement::StaticClassInfo())
-          .Prop("delay", &C::delay, 0)
-          .Prop("fade", &C::fade, 2000)
-          .Prop("loop", &C::loop, true)
-          .Prop("onlywhenactive", &C::onlywhenactive, true)
-          .Prop("restart", &C::restart, false)
-          .DefaultOf("priority", std::int32_t{15})
-          .Build();
+  static const auto info = Table("TMSnd")
+                               .Prop("delay", &C::delay)
+                               .Prop("fade", &C::fade)
+                               .Prop("loop", &C::loop)
+                               .Prop("onlywhenactive", &C::onlywhenactive)
+                               .Prop("restart", &C::restart)
+                               .DefaultOf("priority", std::int32_t{15})
+                               .Build();
   return *info;
-}
-
-TMSnd::TMSnd(TMPersistent* owner) : TBasicVisualPageFileElement(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 const TClassInfo& TMVid::StaticClassInfo() {
   using C = TMVid;
-  static const auto info =
-      TPropTableBuilder<C>("TMVid", &TBasicVisualPageFileElement::StaticClassInfo())
-          .Prop("autoplay", &C::autoplay, true)
-          .Prop("delay", &C::delay, 0)
-          .Prop("fade", &C::fade, 2000)
-          .Prop("gui", &C::gui, "res/other/videoskin.swf")
-          .Prop("guicolor", &C::guicolor, 3425907507)
-          .Prop("loop", &C::loop, true)
-          .Prop("nopause", &C::nopause, false)
-          .Prop("onlywhenactive", &C::onlywhenactive, true)
-          .Prop("preview", &C::preview, "")
-          .Prop("restart", &C::restart, false)
-          .Prop("pos_pre_", &C::pos_pre_, 0)
-          .Prop("size_pre_", &C::size_pre_, 0)
-          .DefaultOf("priority", std::int32_t{20})
-          .Build();
+  static const auto info = Table("TMVid")
+                               .Prop("autoplay", &C::autoplay)
+                               .Prop("delay", &C::delay)
+                               .Prop("fade", &C::fade)
+                               .Prop("gui", &C::gui)
+                               .Prop("guicolor", &C::guicolor)
+                               .Prop("loop", &C::loop)
+                               .Prop("nopause", &C::nopause)
+                               .Prop("onlywhenactive", &C::onlywhenactive)
+                               .Prop("preview", &C::preview)
+                               .Prop("restart", &C::restart)
+                               .Prop("pos_pre_", &C::pos_pre_)
+                               .Prop("size_pre_", &C::size_pre_)
+                               .DefaultOf("priority", std::int32_t{20})
+                               .Build();
   return *info;
 }
-
-TMVid::TMVid(TMPersistent* owner) : TBasicVisualPageFileElement(owner) {
-  StaticClassInfo().InitLevel(*this);
-}
-
-TBasicVisualPageElements::TBasicVisualPageElements(TMPersistent* owner)
-    : TMTypedObjects<TBasicVisualPageElement>(owner) {}
 
 std::unique_ptr<TMBasicObject> TBasicVisualPageElements::CreateItemFor(
     const platform::XmlNode& child) {

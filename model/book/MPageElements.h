@@ -9,19 +9,17 @@
 
 #include "model/book/MBasicProjects.h"
 
-class TMBasicPageElement : public TMBasicObject {
+class TMBasicPageElement : public TModelClass<TMBasicPageElement, TMBasicObject> {
  public:
-  explicit TMBasicPageElement(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 };
 
 // Geometry of an element on the page, in pixels.
-class TBasicVisualPageElement : public TMBasicPageElement {
+class TBasicVisualPageElement : public TModelClass<TBasicVisualPageElement, TMBasicPageElement> {
  public:
-  explicit TBasicVisualPageElement(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   std::int32_t left = 0;
   std::int32_t top = 0;
@@ -30,66 +28,63 @@ class TBasicVisualPageElement : public TMBasicPageElement {
   std::int32_t orgwd = 0;
   std::int32_t orght = 0;
   std::int32_t rotation = 0;
-  double scaleX = 0;
-  double scaleY = 0;
-  bool mouseenabled = false;
-  std::int32_t priority = 0;
+  double scaleX = 1;
+  double scaleY = 1;
+  bool mouseenabled = true;
+  std::int32_t priority = 10;
 };
 
 // The link action of an element.
-class TMBaseInteractive : public TBasicVisualPageElement {
+class TMBaseInteractive : public TModelClass<TMBaseInteractive, TBasicVisualPageElement> {
  public:
-  explicit TMBaseInteractive(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   std::string url;
-  std::string target;
+  std::string target = "_blank";
   std::string linktype;
-  std::int32_t page = 0;
+  std::int32_t page = 1;
   std::string email;
   std::string code;
 };
 
 // A clickable area.
-class TMArea : public TMBaseInteractive {
+class TMArea : public TModelClass<TMArea, TMBaseInteractive> {
  public:
-  explicit TMArea(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-  std::uint32_t bgcolor = 0;
-  double alpha = 0;
+  std::uint32_t bgcolor = 16777215;
+  double alpha = 0.2;
   double orgWidth = 0;
   double orgHeight = 0;
 };
 
 // A text box. Its own `rotation` is the inherited member: the document has one `rotation`
 // attribute, at the inherited position, and it always means the text box's rotation.
-class TMTxt : public TMBaseInteractive {
+class TMTxt : public TModelClass<TMTxt, TMBaseInteractive> {
  public:
-  explicit TMTxt(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-  std::string align;
+  std::string align = "left";
   std::uint32_t color = 0;
   std::string content;
-  bool rasterize = false;
+  bool rasterize = true;
   bool selectable = false;
   bool bold = false;
   bool italic = false;
   bool underline = false;
-  std::int32_t size = 0;
-  std::string font;
+  std::int32_t size = 12;
+  std::string font = "Tahoma";
 };
 
 // An element backed by a file of the package.
-class TBasicVisualPageFileElement : public TMBaseInteractive {
+class TBasicVisualPageFileElement
+    : public TModelClass<TBasicVisualPageFileElement, TMBaseInteractive> {
  public:
-  explicit TBasicVisualPageFileElement(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   // The file name, relative to the working folder. Setting it also sets the element name:
   // "gif" for a ".gif" file (any case, either slash), "img" otherwise.
@@ -107,11 +102,10 @@ class TBasicVisualPageFileElement : public TMBaseInteractive {
 };
 
 // A picture or the page file itself.
-class TMImg : public TBasicVisualPageFileElement {
+class TMImg : public TModelClass<TMImg, TBasicVisualPageFileElement> {
  public:
-  explicit TMImg(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   bool keepar = false;
   bool yt = false;
@@ -123,42 +117,39 @@ class TMImg : public TBasicVisualPageFileElement {
 };
 
 // An animated picture.
-class TMGif : public TBasicVisualPageFileElement {
+class TMGif : public TModelClass<TMGif, TBasicVisualPageFileElement> {
  public:
-  explicit TMGif(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-  bool cache = false;
+  bool cache = true;
 };
 
-class TMSnd : public TBasicVisualPageFileElement {
+class TMSnd : public TModelClass<TMSnd, TBasicVisualPageFileElement> {
  public:
-  explicit TMSnd(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   std::int32_t delay = 0;
-  std::int32_t fade = 0;
-  bool loop = false;
-  bool onlywhenactive = false;
+  std::int32_t fade = 2000;
+  bool loop = true;
+  bool onlywhenactive = true;
   bool restart = false;
 };
 
-class TMVid : public TBasicVisualPageFileElement {
+class TMVid : public TModelClass<TMVid, TBasicVisualPageFileElement> {
  public:
-  explicit TMVid(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-  bool autoplay = false;
+  bool autoplay = true;
   std::int32_t delay = 0;
-  std::int32_t fade = 0;
-  std::string gui;
-  std::int64_t guicolor = 0;
-  bool loop = false;
+  std::int32_t fade = 2000;
+  std::string gui = "res/other/videoskin.swf";
+  std::int64_t guicolor = 3425907507;
+  bool loop = true;
   bool nopause = false;
-  bool onlywhenactive = false;
+  bool onlywhenactive = true;
   std::string preview;
   bool restart = false;
   std::uint32_t pos_pre_ = 0;
@@ -169,7 +160,7 @@ class TMVid : public TBasicVisualPageFileElement {
 // ("img", "snd", "vid", "gif", "area", "txt"); any other name gives a plain geometry element.
 class TBasicVisualPageElements : public TMTypedObjects<TBasicVisualPageElement> {
  public:
-  explicit TBasicVisualPageElements(TMPersistent* owner = nullptr);
+  using TMTypedObjects::TMTypedObjects;
 
  protected:
   std::unique_ptr<TMBasicObject> CreateItemFor(const platform::XmlNode& child) override;

@@ -5,20 +5,19 @@
 #include <mutex>
 #include <random>
 
-#include "platform/Os.h"
 #include "platform/Xml.h"
 #include "util/Error.h"
 
-namespace {
-
-// Bookmark colours: a full-period Lehmer generator over 1 .. 2^31-2, seeded once per process,
-// so no colour is drawn twice in a run.
+// A full-period Lehmer generator over 1 .. 2^31-2, seeded once per process, so no colour is
+// drawn twice in a run.
 std::uint32_t NextBookmarkColor() {
   static std::mutex mutex;
   static std::minstd_rand engine(std::random_device{}());
   std::lock_guard lock(mutex);
   return static_cast<std::uint32_t>(engine());
 }
+
+namespace {
 
 const TSaveSkipList& BoxSaveSkips() {
   static const TSaveSkipList skips = {
@@ -31,67 +30,53 @@ const TSaveSkipList& BoxSaveSkips() {
 }  // namespace
 
 const TClassInfo& TMURL::StaticClassInfo() {
-  static const auto info = TPropTableBuilder<TMURL>("TMURL", &TMBasicObject::StaticClassInfo())
-                               .Prop("src", &TMURL::src, "")
-                               .Build();
+  static const auto info = Table("TMURL").Prop("src", &TMURL::src).Build();
   return *info;
-}
-
-TMURL::TMURL(TMPersistent* owner) : TMBasicObject(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 const TClassInfo& TMLink::StaticClassInfo() {
   using C = TMLink;
-  static const auto info = TPropTableBuilder<C>("TMLink", &TMBasicObject::StaticClassInfo())
-                               .Prop("x", &C::x, 0)
-                               .Prop("y", &C::y, 0)
-                               .Prop("width", &C::width, 0)
-                               .Prop("height", &C::height, 0)
+  static const auto info = Table("TMLink")
+                               .Prop("x", &C::x)
+                               .Prop("y", &C::y)
+                               .Prop("width", &C::width)
+                               .Prop("height", &C::height)
                                .Prop("urls", &C::urls)
-                               .Prop("page", &C::page, "")
+                               .Prop("page", &C::page)
                                .Build();
   return *info;
-}
-
-TMLink::TMLink(TMPersistent* owner) : TMBasicObject(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 const TClassInfo& TMPage::StaticClassInfo() {
   using C = TMPage;
-  static const auto info = TPropTableBuilder<C>("TMPage", &TMBasicObject::StaticClassInfo())
-                               .Accessor<bool>("isSimplePage", TPropKind::Boolean, &C::isSimplePage,
-                                               &C::SetIsSimplePage, false)
-                               .Prop("bgcolor", &C::bgcolor, 4291611852)
-                               .Prop("foldfx", &C::foldfx, 0.5)
-                               .Prop("shadows", &C::shadows, 0.5)
-                               .Prop("stiff", &C::stiff, false)
-                               .Prop("turningenabled", &C::turningenabled, true)
-                               .Prop("print", &C::print, "")
-                               .Prop("searchtxt", &C::searchtxt, "")
-                               .Prop("download", &C::download, "")
-                               .Prop("elem", &C::elem)
-                               .Prop("pos_print_", &C::pos_print_, 0)
-                               .Prop("size_print_", &C::size_print_, 0)
-                               .Prop("pos_search_", &C::pos_search_, 0)
-                               .Prop("size_search_", &C::size_search_, 0)
-                               .Prop("pos_download_", &C::pos_download_, 0)
-                               .Prop("size_download_", &C::size_download_, 0)
-                               .Wide("mobilefile1", &C::mobilefile1, "")
-                               .Wide("mobilefile2", &C::mobilefile2, "")
-                               .Prop("pos_mobilefile2", &C::pos_mobilefile2, 0)
-                               .Prop("size_mobilefile2", &C::size_mobilefile2, 0)
-                               .Wide("pagethumb", &C::pagethumb, "")
-                               .Wide("photoviewthumb", &C::photoviewthumb, "")
-                               .Prop("links", &C::links)
-                               .SavedUnderElementName()
-                               .Build();
+  static const auto info =
+      Table("TMPage")
+          .Accessor<bool>("isSimplePage", TPropKind::Boolean, &C::isSimplePage, &C::SetIsSimplePage)
+          .Prop("bgcolor", &C::bgcolor)
+          .Prop("foldfx", &C::foldfx)
+          .Prop("shadows", &C::shadows)
+          .Prop("stiff", &C::stiff)
+          .Prop("turningenabled", &C::turningenabled)
+          .Prop("print", &C::print)
+          .Prop("searchtxt", &C::searchtxt)
+          .Prop("download", &C::download)
+          .Prop("elem", &C::elem)
+          .Prop("pos_print_", &C::pos_print_)
+          .Prop("size_print_", &C::size_print_)
+          .Prop("pos_search_", &C::pos_search_)
+          .Prop("size_search_", &C::size_search_)
+          .Prop("pos_download_", &C::pos_download_)
+          .Prop("size_download_", &C::size_download_)
+          .Wide("mobilefile1", &C::mobilefile1)
+          .Wide("mobilefile2", &C::mobilefile2)
+          .Prop("pos_mobilefile2", &C::pos_mobilefile2)
+          .Prop("size_mobilefile2", &C::size_mobilefile2)
+          .Wide("pagethumb", &C::pagethumb)
+          .Wide("photoviewthumb", &C::photoviewthumb)
+          .Prop("links", &C::links)
+          .SavedUnderElementName()
+          .Build();
   return *info;
-}
-
-TMPage::TMPage(TMPersistent* owner) : TMBasicObject(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 void TMPage::SetIsSimplePage(bool value) {
@@ -132,170 +117,141 @@ void TMPages::MovePages(const std::vector<std::string>& indexes, int target) {
 
 const TClassInfo& TMChapter::StaticClassInfo() {
   using C = TMChapter;
-  static const auto info = TPropTableBuilder<C>("TMChapter", &TMBasicObject::StaticClassInfo())
+  static const auto info = Table("TMChapter")
                                .Prop("Pages", &C::Pages)
-                               .Wide("bgsound", &C::bgsound, "")
-                               .Prop("fade", &C::fade, 1000)
-                               .Prop("bgcolor", &C::bgcolor, 4291611852)
-                               .Prop("pos_", &C::pos_, 0)
-                               .Prop("size_", &C::size_, 0)
+                               .Wide("bgsound", &C::bgsound)
+                               .Prop("fade", &C::fade)
+                               .Prop("bgcolor", &C::bgcolor)
+                               .Prop("pos_", &C::pos_)
+                               .Prop("size_", &C::size_)
                                .Build();
   return *info;
-}
-
-TMChapter::TMChapter(TMPersistent* owner) : TMBasicObject(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 const TClassInfo& TMBookmark::StaticClassInfo() {
   using C = TMBookmark;
-  static const auto info = TPropTableBuilder<C>("TMBookmark", &TMBasicObject::StaticClassInfo())
-                               .Wide("title", &C::title, "")
-                               .Prop("page", &C::page, 1)
-                               .Generated("color", &C::color, &NextBookmarkColor)
+  static const auto info = Table("TMBookmark")
+                               .Wide("title", &C::title)
+                               .Prop("page", &C::page)
+                               .Prop("color", &C::color)
                                .Build();
   return *info;
 }
 
-TMBookmark::TMBookmark(TMPersistent* owner) : TMBasicObject(owner) {
-  StaticClassInfo().InitLevel(*this);
-}
-
 const TClassInfo& TMBox::StaticClassInfo() {
   using C = TMBox;
-  static const auto info = TPropTableBuilder<C>("TMBox", &TMBasicObject::StaticClassInfo())
-                               .Prop("anchors", &C::anchors, "0, 0, pw, ph")
-                               .Prop("width", &C::width, 0)
-                               .Prop("height", &C::height, 0)
-                               .Prop("background", &C::background, "")
-                               .Prop("backgroundrepeat", &C::backgroundrepeat, false)
-                               .Prop("scale9grid", &C::scale9grid, "")
-                               .Prop("alpha", &C::alpha, 1)
-                               .Prop("pos", &C::pos, 0)
+  static const auto info = Table("TMBox")
+                               .Prop("anchors", &C::anchors)
+                               .Prop("width", &C::width)
+                               .Prop("height", &C::height)
+                               .Prop("background", &C::background)
+                               .Prop("backgroundrepeat", &C::backgroundrepeat)
+                               .Prop("scale9grid", &C::scale9grid)
+                               .Prop("alpha", &C::alpha)
+                               .Prop("pos", &C::pos)
                                .SaveSkips(BoxSaveSkips())
                                .Build();
   return *info;
 }
 
-TMBox::TMBox(TMPersistent* owner) : TMBasicObject(owner) {
-  StaticClassInfo().InitLevel(*this);
-}
-
 const TClassInfo& TMBackground::StaticClassInfo() {
-  static const auto info =
-      TPropTableBuilder<TMBackground>("TMBackground", &TMBasicObject::StaticClassInfo())
-          .Prop("box", &TMBackground::box)
-          .Build();
+  static const auto info = Table("TMBackground").Prop("box", &TMBackground::box).Build();
   return *info;
-}
-
-TMBackground::TMBackground(TMPersistent* owner) : TMBasicObject(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 const TClassInfo& TMBook::StaticClassInfo() {
   using C = TMBook;
-  static const auto info = TPropTableBuilder<C>("TMBook", &TMBasicObject::StaticClassInfo())
-                               .Prop("version", &C::version, "")
-                               .Prop("title", &C::title, "")
-                               .Generated("uid", &C::uid, &platform::NewGuid)
-                               .Prop("asulextension", &C::asulextension, "swf")
-                               .Prop("bgcolor", &C::bgcolor, 13421772)
-                               .Prop("foldfx", &C::foldfx, 0.5)
-                               .Prop("plugins", &C::plugins, "")
-                               .Prop("guipath", &C::guipath, "res/other/")
-                               .Prop("flagpath", &C::flagpath, "res/flags/")
-                               .Prop("ignoresyslang", &C::ignoresyslang, false)
-                               .Prop("gaaccount", &C::gaaccount, "")
-                               .Prop("lang", &C::lang, "")
-                               .Prop("handcursor", &C::handcursor, true)
-                               .Prop("ltr", &C::ltr, true)
-                               .Prop("pagethickness", &C::pagethickness, 0.3)
-                               .Prop("pagesounds", &C::pagesounds, true)
-                               .Prop("pagewidth", &C::pagewidth, 0)
-                               .Prop("pageheight", &C::pageheight, 0)
-                               .Prop("reflection", &C::reflection, false)
-                               .Prop("reflectionalpha", &C::reflectionalpha, 0.25)
-                               .Prop("reflectionfade", &C::reflectionfade, false)
-                               .Prop("reflectionoffset", &C::reflectionoffset, 0)
-                               .Prop("minimode", &C::minimode, false)
-                               .Prop("miniwidth", &C::miniwidth, 400)
-                               .Prop("miniheight", &C::miniheight, 300)
-                               .Prop("marginleft", &C::marginleft, 20)
-                               .Prop("marginright", &C::marginright, 20)
-                               .Prop("margintop", &C::margintop, 70)
-                               .Prop("marginbottom", &C::marginbottom, 75)
-                               .Prop("rotate", &C::rotate, 0)
-                               .Prop("startpage", &C::startpage, 1)
-                               .Prop("slidedelay", &C::slidedelay, 3.0)
-                               .Prop("sliderepeat", &C::sliderepeat, false)
-                               .Prop("slidestart", &C::slidestart, false)
-                               .Prop("centercovers", &C::centercovers, true)
-                               .Prop("cornerhint", &C::cornerhint, false)
-                               .Prop("pluginpath", &C::pluginpath, "plugins/")
-                               .Prop("dragspeed", &C::dragspeed, 0.5)
-                               .Prop("dragarea", &C::dragarea, "top,middle,bottom")
-                               .Prop("dragrange", &C::dragrange, "auto")
-                               .Prop("zoominit", &C::zoominit, 0.5)
-                               .Prop("zoomminscale", &C::zoomminscale, 0.1)
-                               .Prop("zoommaxscale", &C::zoommaxscale, 5.0)
-                               .Prop("zoomliquidscaling", &C::zoomliquidscaling, true)
-                               .Prop("zoomsteps", &C::zoomsteps, 1)
-                               .Prop("zoomsnap", &C::zoomsnap, "1,2,3,5")
-                               .Prop("zoomwheel", &C::zoomwheel, false)
-                               .Prop("zoomdoubleclick", &C::zoomdoubleclick, false)
-                               .Prop("useminfixzoom", &C::useminfixzoom, true)
-                               .Prop("zoombar", &C::zoombar, true)
-                               .Prop("spinecurvature", &C::spinecurvature, -0.5)
-                               .Prop("spinecolor", &C::spinecolor, 13421772)
-                               .Prop("maxloaded", &C::maxloaded, 30)
-                               .Prop("bggradient", &C::bggradient, false)
-                               .Prop("password", &C::password, "")
-                               .Prop("pwstart", &C::pwstart, 1)
-                               .Prop("simplepage", &C::simplepage, false)
-                               .Prop("searchindex", &C::searchindex, "")
-                               .Prop("searchclear", &C::searchclear, false)
-                               .Prop("printmaxpages", &C::printmaxpages, 30)
-                               .Prop("printthumbsperpage", &C::printthumbsperpage, 30)
-                               .Prop("printselectcurrent", &C::printselectcurrent, true)
-                               .Prop("printstretch", &C::printstretch, true)
-                               .Prop("keyfullscreen", &C::keyfullscreen, 0)
-                               .Prop("keyprevpage", &C::keyprevpage, 0)
-                               .Prop("keynextpage", &C::keynextpage, 0)
-                               .Prop("keyfirstpage", &C::keyfirstpage, 0)
-                               .Prop("keylastpage", &C::keylastpage, 0)
-                               .Prop("keyzoomin", &C::keyzoomin, 0)
-                               .Prop("keyzoomout", &C::keyzoomout, 0)
-                               .Prop("thumbloadtext", &C::thumbloadtext, "")
-                               .Wide("thumbpath", &C::thumbpath, "res/thumbnails/thumb_{{num}}.png")
-                               .Prop("thumbstatic", &C::thumbstatic, true)
-                               .Prop("thumbauto", &C::thumbauto, true)
-                               .Prop("pagepreview", &C::pagepreview, true)
-                               .Prop("thumbscale", &C::thumbscale, 0.2)
-                               .Prop("alwayshowthumb", &C::alwayshowthumb, false)
-                               .Prop("autoMove", &C::autoMove, false)
-                               .Prop("fullscreenopened", &C::fullscreenopened, false)
-                               .Prop("langpath", &C::langpath, "res/languages/")
-                               .Prop("download", &C::download, "")
+  static const auto info = Table("TMBook")
+                               .Prop("version", &C::version)
+                               .Prop("title", &C::title)
+                               .Prop("uid", &C::uid)
+                               .Prop("asulextension", &C::asulextension)
+                               .Prop("bgcolor", &C::bgcolor)
+                               .Prop("foldfx", &C::foldfx)
+                               .Prop("plugins", &C::plugins)
+                               .Prop("guipath", &C::guipath)
+                               .Prop("flagpath", &C::flagpath)
+                               .Prop("ignoresyslang", &C::ignoresyslang)
+                               .Prop("gaaccount", &C::gaaccount)
+                               .Prop("lang", &C::lang)
+                               .Prop("handcursor", &C::handcursor)
+                               .Prop("ltr", &C::ltr)
+                               .Prop("pagethickness", &C::pagethickness)
+                               .Prop("pagesounds", &C::pagesounds)
+                               .Prop("pagewidth", &C::pagewidth)
+                               .Prop("pageheight", &C::pageheight)
+                               .Prop("reflection", &C::reflection)
+                               .Prop("reflectionalpha", &C::reflectionalpha)
+                               .Prop("reflectionfade", &C::reflectionfade)
+                               .Prop("reflectionoffset", &C::reflectionoffset)
+                               .Prop("minimode", &C::minimode)
+                               .Prop("miniwidth", &C::miniwidth)
+                               .Prop("miniheight", &C::miniheight)
+                               .Prop("marginleft", &C::marginleft)
+                               .Prop("marginright", &C::marginright)
+                               .Prop("margintop", &C::margintop)
+                               .Prop("marginbottom", &C::marginbottom)
+                               .Prop("rotate", &C::rotate)
+                               .Prop("startpage", &C::startpage)
+                               .Prop("slidedelay", &C::slidedelay)
+                               .Prop("sliderepeat", &C::sliderepeat)
+                               .Prop("slidestart", &C::slidestart)
+                               .Prop("centercovers", &C::centercovers)
+                               .Prop("cornerhint", &C::cornerhint)
+                               .Prop("pluginpath", &C::pluginpath)
+                               .Prop("dragspeed", &C::dragspeed)
+                               .Prop("dragarea", &C::dragarea)
+                               .Prop("dragrange", &C::dragrange)
+                               .Prop("zoominit", &C::zoominit)
+                               .Prop("zoomminscale", &C::zoomminscale)
+                               .Prop("zoommaxscale", &C::zoommaxscale)
+                               .Prop("zoomliquidscaling", &C::zoomliquidscaling)
+                               .Prop("zoomsteps", &C::zoomsteps)
+                               .Prop("zoomsnap", &C::zoomsnap)
+                               .Prop("zoomwheel", &C::zoomwheel)
+                               .Prop("zoomdoubleclick", &C::zoomdoubleclick)
+                               .Prop("useminfixzoom", &C::useminfixzoom)
+                               .Prop("zoombar", &C::zoombar)
+                               .Prop("spinecurvature", &C::spinecurvature)
+                               .Prop("spinecolor", &C::spinecolor)
+                               .Prop("maxloaded", &C::maxloaded)
+                               .Prop("bggradient", &C::bggradient)
+                               .Prop("password", &C::password)
+                               .Prop("pwstart", &C::pwstart)
+                               .Prop("simplepage", &C::simplepage)
+                               .Prop("searchindex", &C::searchindex)
+                               .Prop("searchclear", &C::searchclear)
+                               .Prop("printmaxpages", &C::printmaxpages)
+                               .Prop("printthumbsperpage", &C::printthumbsperpage)
+                               .Prop("printselectcurrent", &C::printselectcurrent)
+                               .Prop("printstretch", &C::printstretch)
+                               .Props(kViewerKeyProps)
+                               .Prop("thumbloadtext", &C::thumbloadtext)
+                               .Wide("thumbpath", &C::thumbpath)
+                               .Prop("thumbstatic", &C::thumbstatic)
+                               .Prop("thumbauto", &C::thumbauto)
+                               .Prop("pagepreview", &C::pagepreview)
+                               .Prop("thumbscale", &C::thumbscale)
+                               .Prop("alwayshowthumb", &C::alwayshowthumb)
+                               .Prop("autoMove", &C::autoMove)
+                               .Prop("fullscreenopened", &C::fullscreenopened)
+                               .Prop("langpath", &C::langpath)
+                               .Prop("download", &C::download)
                                .Prop("background", &C::background)
                                .Prop("bookmarks", &C::bookmarks)
                                .Prop("Chapters", &C::Chapters)
-                               .Prop("pos_search_", &C::pos_search_, 0)
-                               .Prop("size_search_", &C::size_search_, 0)
-                               .Prop("pos_download_", &C::pos_download_, 0)
-                               .Prop("size_download_", &C::size_download_, 0)
-                               .Prop("pos_langs_", &C::pos_langs_, 0)
-                               .Prop("size_langs_", &C::size_langs_, 0)
-                               .Prop("pos_flag_", &C::pos_flag_, 0)
-                               .Prop("size_flag_", &C::size_flag_, 0)
-                               .Prop("bookmarktype", &C::bookmarktype, "box")
-                               .Prop("errorlevel", &C::errorlevel, "NONE")
+                               .Prop("pos_search_", &C::pos_search_)
+                               .Prop("size_search_", &C::size_search_)
+                               .Prop("pos_download_", &C::pos_download_)
+                               .Prop("size_download_", &C::size_download_)
+                               .Prop("pos_langs_", &C::pos_langs_)
+                               .Prop("size_langs_", &C::size_langs_)
+                               .Prop("pos_flag_", &C::pos_flag_)
+                               .Prop("size_flag_", &C::size_flag_)
+                               .Prop("bookmarktype", &C::bookmarktype)
+                               .Prop("errorlevel", &C::errorlevel)
                                .Build();
   return *info;
-}
-
-TMBook::TMBook(TMPersistent* owner) : TMBasicObject(owner) {
-  StaticClassInfo().InitLevel(*this);
 }
 
 void TMBook::LoadFromStream(std::string_view xmlBytes) {

@@ -9,61 +9,63 @@
 #include <string_view>
 #include <vector>
 
+#include "model/ViewerKeys.h"
 #include "model/book/MBasicProjects.h"
 #include "model/book/MPageElements.h"
+#include "platform/Os.h"
 
-class TMURL : public TMBasicObject {
+// The colour a new bookmark gets: a different one each time within a run.
+std::uint32_t NextBookmarkColor();
+
+class TMURL : public TModelClass<TMURL, TMBasicObject> {
  public:
-  explicit TMURL(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   std::string src;
 };
 
 class TMURLs : public TMTypedObjects<TMURL> {
  public:
-  explicit TMURLs(TMPersistent* owner = nullptr) : TMTypedObjects(owner) {}
+  using TMTypedObjects::TMTypedObjects;
 };
 
-class TMLink : public TMBasicObject {
+class TMLink : public TModelClass<TMLink, TMBasicObject> {
  public:
-  explicit TMLink(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   std::int32_t x = 0;
   std::int32_t y = 0;
   std::int32_t width = 0;
   std::int32_t height = 0;
-  std::unique_ptr<TMURLs> urls;
+  std::unique_ptr<TMURLs> urls = std::make_unique<TMURLs>(this);
   std::string page;
 };
 
 class TMLinks : public TMTypedObjects<TMLink> {
  public:
-  explicit TMLinks(TMPersistent* owner = nullptr) : TMTypedObjects(owner) {}
+  using TMTypedObjects::TMTypedObjects;
 };
 
-class TMPage : public TMBasicObject {
+class TMPage : public TModelClass<TMPage, TMBasicObject> {
  public:
-  explicit TMPage(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   // Setting it also sets the element name: "spreadpage" when true, "page" when false.
   bool isSimplePage() const { return FIsSimplePage; }
   void SetIsSimplePage(bool value);
 
-  std::int64_t bgcolor = 0;
-  double foldfx = 0;
-  double shadows = 0;
+  std::int64_t bgcolor = 4291611852;
+  double foldfx = 0.5;
+  double shadows = 0.5;
   bool stiff = false;
-  bool turningenabled = false;
+  bool turningenabled = true;
   std::string print;
   std::string searchtxt;
   std::string download;
-  std::unique_ptr<TBasicVisualPageElements> elem;
+  std::unique_ptr<TBasicVisualPageElements> elem = std::make_unique<TBasicVisualPageElements>(this);
   std::uint32_t pos_print_ = 0;
   std::uint32_t size_print_ = 0;
   std::uint32_t pos_search_ = 0;
@@ -76,7 +78,7 @@ class TMPage : public TMBasicObject {
   std::uint32_t size_mobilefile2 = 0;
   std::string pagethumb;
   std::string photoviewthumb;
-  std::unique_ptr<TMLinks> links;
+  std::unique_ptr<TMLinks> links = std::make_unique<TMLinks>(this);
 
  private:
   bool FIsSimplePage = false;
@@ -84,7 +86,7 @@ class TMPage : public TMBasicObject {
 
 class TMPages : public TMTypedObjects<TMPage> {
  public:
-  explicit TMPages(TMPersistent* owner = nullptr) : TMTypedObjects(owner) {}
+  using TMTypedObjects::TMTypedObjects;
 
   // Moves a set of pages, given by their indexes as decimal texts, to `target` (0..Count):
   // copies of the pages are inserted there in ascending index order, then the originals are
@@ -93,74 +95,69 @@ class TMPages : public TMTypedObjects<TMPage> {
   void MovePages(const std::vector<std::string>& indexes, int target);
 };
 
-class TMChapter : public TMBasicObject {
+class TMChapter : public TModelClass<TMChapter, TMBasicObject> {
  public:
-  explicit TMChapter(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-  std::unique_ptr<TMPages> Pages;
+  std::unique_ptr<TMPages> Pages = std::make_unique<TMPages>(this);
   std::string bgsound;
-  std::int32_t fade = 0;
-  std::int64_t bgcolor = 0;
+  std::int32_t fade = 1000;
+  std::int64_t bgcolor = 4291611852;
   std::uint32_t pos_ = 0;
   std::uint32_t size_ = 0;
 };
 
 class TMChapters : public TMTypedObjects<TMChapter> {
  public:
-  explicit TMChapters(TMPersistent* owner = nullptr) : TMTypedObjects(owner) {}
+  using TMTypedObjects::TMTypedObjects;
 };
 
-class TMBookmark : public TMBasicObject {
+class TMBookmark : public TModelClass<TMBookmark, TMBasicObject> {
  public:
-  explicit TMBookmark(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   std::string title;
-  std::int32_t page = 0;
-  std::uint32_t color = 0;
+  std::int32_t page = 1;
+  std::uint32_t color = NextBookmarkColor();
 };
 
 class TMBookmarks : public TMTypedObjects<TMBookmark> {
  public:
-  explicit TMBookmarks(TMPersistent* owner = nullptr) : TMTypedObjects(owner) {}
+  using TMTypedObjects::TMTypedObjects;
 };
 
 // The background box. It leaves out attributes by a skip list of its own (width, height 0,
 // backgroundrepeat false, empty scale9grid, alpha 1); its Doubles are written with "." like
 // every other attribute, since a locale separator could not be read back.
-class TMBox : public TMBasicObject {
+class TMBox : public TModelClass<TMBox, TMBasicObject> {
  public:
-  explicit TMBox(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-  std::string anchors;
+  std::string anchors = "0, 0, pw, ph";
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::string background;
   bool backgroundrepeat = false;
   std::string scale9grid;
-  double alpha = 0;
+  double alpha = 1;
   std::int32_t pos = 0;
 };
 
-class TMBackground : public TMBasicObject {
+class TMBackground : public TModelClass<TMBackground, TMBasicObject> {
  public:
-  explicit TMBackground(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-  std::unique_ptr<TMBox> box;
+  std::unique_ptr<TMBox> box = std::make_unique<TMBox>(this);
 };
 
-class TMBook : public TMBasicObject {
+class TMBook : public TModelClass<TMBook, TMBasicObject>, public TViewerKeys {
  public:
-  explicit TMBook(TMPersistent* owner = nullptr);
+  using TModelClass::TModelClass;
   static const TClassInfo& StaticClassInfo();
-  const TClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
   // Fills the book from a whole document as stored (encoding from its declaration or byte-order
   // mark); the name of the document element is not examined. Raises Error.
@@ -170,88 +167,81 @@ class TMBook : public TMBasicObject {
 
   std::string version;
   std::string title;
-  std::string uid;
-  std::string asulextension;
-  std::int64_t bgcolor = 0;
-  double foldfx = 0;
+  std::string uid = platform::NewGuid();
+  std::string asulextension = "swf";
+  std::int64_t bgcolor = 13421772;
+  double foldfx = 0.5;
   std::string plugins;
-  std::string guipath;
-  std::string flagpath;
+  std::string guipath = "res/other/";
+  std::string flagpath = "res/flags/";
   bool ignoresyslang = false;
   std::string gaaccount;
   std::string lang;
-  bool handcursor = false;
-  bool ltr = false;
-  double pagethickness = 0;
-  bool pagesounds = false;
+  bool handcursor = true;
+  bool ltr = true;
+  double pagethickness = 0.3;
+  bool pagesounds = true;
   std::int32_t pagewidth = 0;
   std::int32_t pageheight = 0;
   bool reflection = false;
-  double reflectionalpha = 0;
+  double reflectionalpha = 0.25;
   bool reflectionfade = false;
   std::int32_t reflectionoffset = 0;
   bool minimode = false;
-  std::int32_t miniwidth = 0;
-  std::int32_t miniheight = 0;
-  std::int32_t marginleft = 0;
-  std::int32_t marginright = 0;
-  std::int32_t margintop = 0;
-  std::int32_t marginbottom = 0;
+  std::int32_t miniwidth = 400;
+  std::int32_t miniheight = 300;
+  std::int32_t marginleft = 20;
+  std::int32_t marginright = 20;
+  std::int32_t margintop = 70;
+  std::int32_t marginbottom = 75;
   std::int32_t rotate = 0;
-  std::int32_t startpage = 0;
-  double slidedelay = 0;
+  std::int32_t startpage = 1;
+  double slidedelay = 3.0;
   bool sliderepeat = false;
   bool slidestart = false;
-  bool centercovers = false;
+  bool centercovers = true;
   bool cornerhint = false;
-  std::string pluginpath;
-  double dragspeed = 0;
-  std::string dragarea;
-  std::string dragrange;
-  double zoominit = 0;
-  double zoomminscale = 0;
-  double zoommaxscale = 0;
-  bool zoomliquidscaling = false;
-  std::int32_t zoomsteps = 0;
-  std::string zoomsnap;
+  std::string pluginpath = "plugins/";
+  double dragspeed = 0.5;
+  std::string dragarea = "top,middle,bottom";
+  std::string dragrange = "auto";
+  double zoominit = 0.5;
+  double zoomminscale = 0.1;
+  double zoommaxscale = 5.0;
+  bool zoomliquidscaling = true;
+  std::int32_t zoomsteps = 1;
+  std::string zoomsnap = "1,2,3,5";
   bool zoomwheel = false;
   bool zoomdoubleclick = false;
-  bool useminfixzoom = false;
-  bool zoombar = false;
-  double spinecurvature = 0;
-  std::uint32_t spinecolor = 0;
-  std::int32_t maxloaded = 0;
+  bool useminfixzoom = true;
+  bool zoombar = true;
+  double spinecurvature = -0.5;
+  std::uint32_t spinecolor = 13421772;
+  std::int32_t maxloaded = 30;
   bool bggradient = false;
   std::string password;
-  std::int32_t pwstart = 0;
+  std::int32_t pwstart = 1;
   bool simplepage = false;
   std::string searchindex;
   bool searchclear = false;
-  std::int32_t printmaxpages = 0;
-  std::int32_t printthumbsperpage = 0;
-  bool printselectcurrent = false;
-  bool printstretch = false;
-  std::int32_t keyfullscreen = 0;
-  std::int32_t keyprevpage = 0;
-  std::int32_t keynextpage = 0;
-  std::int32_t keyfirstpage = 0;
-  std::int32_t keylastpage = 0;
-  std::int32_t keyzoomin = 0;
-  std::int32_t keyzoomout = 0;
+  std::int32_t printmaxpages = 30;
+  std::int32_t printthumbsperpage = 30;
+  bool printselectcurrent = true;
+  bool printstretch = true;
   std::string thumbloadtext;
-  std::string thumbpath;
-  bool thumbstatic = false;
-  bool thumbauto = false;
-  bool pagepreview = false;
-  double thumbscale = 0;
+  std::string thumbpath = "res/thumbnails/thumb_{{num}}.png";
+  bool thumbstatic = true;
+  bool thumbauto = true;
+  bool pagepreview = true;
+  double thumbscale = 0.2;
   bool alwayshowthumb = false;
   bool autoMove = false;
   bool fullscreenopened = false;
-  std::string langpath;
+  std::string langpath = "res/languages/";
   std::string download;
-  std::unique_ptr<TMBackground> background;
-  std::unique_ptr<TMBookmarks> bookmarks;
-  std::unique_ptr<TMChapters> Chapters;
+  std::unique_ptr<TMBackground> background = std::make_unique<TMBackground>(this);
+  std::unique_ptr<TMBookmarks> bookmarks = std::make_unique<TMBookmarks>(this);
+  std::unique_ptr<TMChapters> Chapters = std::make_unique<TMChapters>(this);
   std::uint32_t pos_search_ = 0;
   std::uint32_t size_search_ = 0;
   std::uint32_t pos_download_ = 0;
@@ -260,6 +250,6 @@ class TMBook : public TMBasicObject {
   std::uint32_t size_langs_ = 0;
   std::uint32_t pos_flag_ = 0;
   std::uint32_t size_flag_ = 0;
-  std::string bookmarktype;
-  std::string errorlevel;
+  std::string bookmarktype = "box";
+  std::string errorlevel = "NONE";
 };

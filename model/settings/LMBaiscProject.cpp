@@ -1,144 +1,39 @@
 #include "model/settings/LMBaiscProject.h"
 
-#include <charconv>
 #include <cstddef>
 
-#include "platform/Xml.h"
 #include "util/AsciiCase.h"
 #include "util/Error.h"
 #include "util/StrUtils_zan.h"
 
-namespace {
+// --- Conversions -------------------------------------------------------------------------------
 
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
+std::optional<TPropValue> TSettingsModel::AttributeValue(TPropKind kind,
+                                                         const platform::XmlAttribute& attr) {
+  return ChildValue(kind, attr.value);
 }
 
-std::string_view TrimSpacesAndTabs(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-std::size_t SkipDigits(std::string_view text, std::size_t pos) {
-  while (pos < text.size() && IsDigit(text[pos])) ++pos;
-  return pos;
-}
-
-// Rewrites a number in the locale's format as a C number ("." separator), or returns false
-// when the text is not one: [sign] digits [separator digits] [e [sign] digits], at least one
-// digit in the mantissa. Only the given separator is accepted.
-bool ToCNumber(std::string_view text, std::string_view separator, std::string& out) {
-  std::size_t pos = 0;
-  if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) ++pos;
-  const std::size_t integerEnd = SkipDigits(text, pos);
-  std::size_t mantissaDigits = integerEnd - pos;
-  out.assign(text.substr(0, integerEnd));
-  pos = integerEnd;
-  if (!separator.empty() && text.substr(pos, separator.size()) == separator) {
-    pos += separator.size();
-    const std::size_t fractionEnd = SkipDigits(text, pos);
-    mantissaDigits += fractionEnd - pos;
-    out += '.';
-    out.append(text.substr(pos, fractionEnd - pos));
-    pos = fractionEnd;
+std::optional<TPropValue> TSettingsModel::ChildValue(TPropKind kind, const std::string& text) {
+  std::int32_t integer = 0;
+  switch (kind) {
+    case TPropKind::Integer:
+      TryStrToInt(text, integer);
+      return integer;
+    case TPropKind::Cardinal:
+      TryStrToInt(text, integer);
+      return static_cast<std::uint32_t>(integer);
+    case TPropKind::Boolean:
+      if (SameTextAscii(text, "True")) return true;
+      if (SameTextAscii(text, "False")) return false;
+      throw Error("Invalid property element: " + text);
+    case TPropKind::Double:
+      return ReadDecimalNumber(TrimChars(text, " \t"), LocalDecimalSeparator()).value_or(0.0);
+    case TPropKind::String:
+    case TPropKind::WideString:
+      return text;
+    default:  // Int64 is never read from a document
+      return std::nullopt;
   }
-  if (mantissaDigits == 0) return false;
-  if (pos < text.size() && (text[pos] == 'e' || text[pos] == 'E')) {
-    out += 'e';
-    ++pos;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) out += text[pos++];
-    const std::size_t exponentEnd = SkipDigits(text, pos);
-    if (exponentEnd == pos) return false;
-    out.append(text.substr(pos, exponentEnd - pos));
-    pos = exponentEnd;
-  }
-  return pos == text.size();
-}
-
-}  // namespace
-
-namespace lm_convert {
-
-std::int32_t ToInteger(std::string_view text) {
-  std::int32_t value = 0;
-  return TryStrToInt(text, value) ? value : 0;
-}
-
-std::uint32_t ToCardinal(std::string_view text) {
-  return static_cast<std::uint32_t>(ToInteger(text));
-}
-
-bool ToBoolean(std::string_view text) {
-  if (SameTextAscii(text, "True")) return true;
-  if (SameTextAscii(text, "False")) return false;
-  throw Error("Invalid property element: " + std::string(text));
-}
-
-double ToDouble(std::string_view text, std::string_view decimalSeparator) {
-  std::string cNumber;
-  if (!ToCNumber(TrimSpacesAndTabs(text), decimalSeparator, cNumber)) return 0;
-  // from_chars does not take a leading "+".
-  std::string_view digits = cNumber;
-  if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-  double value = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (error != std::errc() || end != digits.data() + digits.size()) return 0;
-  return value;
-}
-
-double ToDouble(std::string_view text) {
-  return ToDouble(text, LocalDecimalSeparator());
-}
-
-}  // namespace lm_convert
-
-namespace {
-
-void SetFromText(TLMBasicProject& object, const TLMPropertyInfo& property, std::string_view text) {
-  switch (property.kind) {
-    case TLMPropertyKind::Integer:
-      property.set(object, lm_convert::ToInteger(text));
-      break;
-    case TLMPropertyKind::Cardinal:
-      property.set(object, lm_convert::ToCardinal(text));
-      break;
-    case TLMPropertyKind::Boolean:
-      property.set(object, lm_convert::ToBoolean(text));
-      break;
-    case TLMPropertyKind::Double:
-      property.set(object, lm_convert::ToDouble(text));
-      break;
-    case TLMPropertyKind::String:
-    case TLMPropertyKind::WideString:
-      property.set(object, std::string(text));
-      break;
-    case TLMPropertyKind::Int64:  // never read from a document
-    case TLMPropertyKind::Object:
-    case TLMPropertyKind::List:
-      break;
-  }
-}
-
-}  // namespace
-
-// --- TLMClassInfo -----------------------------------------------------------------------------
-
-TLMClassInfo::TLMClassInfo(std::string_view name, const TLMClassInfo* parent, Factory create,
-                           std::vector<TLMPropertyInfo> ownProperties)
-    : name_(name), parent_(parent), create_(create), ownProperties_(std::move(ownProperties)) {
-  if (parent_ != nullptr) properties_ = parent_->Properties();
-  for (const TLMPropertyInfo& property : ownProperties_) properties_.push_back(&property);
-}
-
-const TLMPropertyInfo* TLMClassInfo::Find(std::string_view name) const {
-  for (const TLMPropertyInfo* property : properties_)
-    if (SameTextAscii(property->name, name)) return property;
-  return nullptr;
 }
 
 // --- TLMBasicProject --------------------------------------------------------------------------
@@ -148,68 +43,17 @@ TLMBasicProject::TLMBasicProject(const void* owner) : owner_(owner) {}
 TLMBasicProject::~TLMBasicProject() = default;
 
 const TLMClassInfo& TLMBasicProject::StaticClassInfo() {
-  static const TLMClassInfo info("TLMBasicProject", nullptr, &lm_detail::Create<TLMBasicProject>,
-                                 {});
-  return info;
+  static const auto info =
+      TPropTableBuilder<TSettingsModel, TLMBasicProject>("TLMBasicProject", nullptr).Build();
+  return *info;
 }
 
-void TLMBasicProject::InitialiseOwnProperties(const TLMClassInfo& info) {
-  for (const TLMPropertyInfo& property : info.OwnProperties()) {
-    if (property.IsScalar())
-      property.set(*this, property.defaultValue);
-    else
-      property.create(*this);
-  }
-}
-
-void TLMBasicProject::LoadFromNode(const platform::XmlNode& node) {
-  for (const platform::XmlAttribute& attribute : node.Attributes())
-    LoadAttribute(attribute.name, attribute.value);
-  for (const platform::XmlNode& child : node.Children()) LoadChildElement(child);
-}
-
-void TLMBasicProject::LoadAttribute(std::string_view name, std::string_view value) {
-  const TLMPropertyInfo* property = ClassInfo().Find(name);
-  if (property != nullptr && property->IsScalar()) SetFromText(*this, *property, value);
-}
-
-void TLMBasicProject::LoadChildElement(const platform::XmlNode& child) {
-  if (!child.IsElement()) return;
-  const TLMPropertyInfo* property = ClassInfo().Find(child.Name());
-  if (property == nullptr) return;
-  switch (property->kind) {
-    case TLMPropertyKind::Object:
-      property->object(*this)->LoadFromNode(child);
-      break;
-    case TLMPropertyKind::List:
-      property->list(*this)->LoadFromNode(child);
-      break;
-    case TLMPropertyKind::Int64:
-      break;
-    default:
-      SetFromText(*this, *property, child.Text());
-      break;
-  }
+void TLMBasicProject::LoadFromXML(const platform::XmlNode& node) {
+  LoadProperties<TSettingsModel>(*this, node);
 }
 
 void TLMBasicProject::Assign(const TLMBasicProject& source) {
-  if (&source == this) return;
-  if (&source.ClassInfo() != &ClassInfo())
-    throw Error("Cannot assign a " + std::string(source.ClassInfo().Name()) + " to a " +
-                std::string(ClassInfo().Name()));
-  for (const TLMPropertyInfo* property : ClassInfo().Properties()) {
-    switch (property->kind) {
-      case TLMPropertyKind::Object:
-        property->object(*this)->Assign(*property->object(source));
-        break;
-      case TLMPropertyKind::List:
-        property->list(*this)->Assign(*property->list(source));
-        break;
-      default:
-        property->set(*this, property->get(source));
-        break;
-    }
-  }
+  AssignProperties<TSettingsModel>(*this, source);
 }
 
 // --- TLMBasicProjects -------------------------------------------------------------------------
@@ -228,13 +72,13 @@ void TLMBasicProjects::Add(std::unique_ptr<TLMBasicProject> item) {
   if (item) items_.push_back(std::move(item));
 }
 
-void TLMBasicProjects::LoadFromNode(const platform::XmlNode& node) {
+void TLMBasicProjects::LoadFromXML(const platform::XmlNode& node) {
   Clear();
   if (itemClass_ == nullptr) throw Error("Settings list without an item class");
   for (const platform::XmlNode& child : node.Children()) {
     if (!child.IsElement()) continue;
-    std::unique_ptr<TLMBasicProject> item = itemClass_->Create(this);
-    item->LoadFromNode(child);
+    std::unique_ptr<TLMBasicProject> item = itemClass_->NewInstance(this);
+    item->LoadFromXML(child);
     Add(std::move(item));
   }
 }
@@ -243,7 +87,7 @@ void TLMBasicProjects::Assign(const TLMBasicProjects& source) {
   if (&source == this) return;
   Clear();
   for (const std::unique_ptr<TLMBasicProject>& sourceItem : source.items_) {
-    std::unique_ptr<TLMBasicProject> item = sourceItem->ClassInfo().Create(this);
+    std::unique_ptr<TLMBasicProject> item = sourceItem->ClassInfo().NewInstance(this);
     item->Assign(*sourceItem);
     Add(std::move(item));
   }

@@ -1,329 +1,254 @@
 #include "model/settings/LMProjects.h"
 
 #include "platform/Xml.h"
-#include "util/ZanUtils.h"
 
 // Each table lists the class's own properties in the order the authoring side writes them.
 
-// --- TLMText ----------------------------------------------------------------------------------
-
-TLMText::TLMText(const void* owner) : TLMBasicProject(owner) {
-  InitialiseOwnProperties(StaticClassInfo());
-}
-
 const TLMClassInfo& TLMText::StaticClassInfo() {
-  using Self = TLMText;
-  static const TLMClassInfo info("TLMText", &TLMBasicProject::StaticClassInfo(),
-                                 &lm_detail::Create<Self>,
-                                 {
-                                     LM_PROPERTY(WideString, value, "bookstub.example"),
-                                     LM_PROPERTY(Cardinal, color, 0xFFFFFF),
-                                     LM_PROPERTY(Integer, size, 12),
-                                     LM_PROPERTY(WideString, font, "Tahoma"),
-                                     LM_PROPERTY(Boolean, bold, false),
-                                     LM_PROPERTY(Boolean, italic, false),
-                                     LM_PROPERTY(Boolean, underline, false),
-                                     LM_PROPERTY(String, url, "https://bookstub.example/"),
-                                 });
-  return info;
-}
-
-// --- TLMPagination ----------------------------------------------------------------------------
-
-TLMPagination::TLMPagination(const void* owner) : TLMBasicProject(owner) {
-  InitialiseOwnProperties(StaticClassInfo());
+  using C = TLMText;
+  static const auto info = Table("TLMText")
+                               .Wide("value", &C::value)
+                               .Prop("color", &C::color)
+                               .Prop("size", &C::size)
+                               .Wide("font", &C::font)
+                               .Prop("bold", &C::bold)
+                               .Prop("italic", &C::italic)
+                               .Prop("underline", &C::underline)
+                               .Prop("url", &C::url)
+                               .Build();
+  return *info;
 }
 
 const TLMClassInfo& TLMPagination::StaticClassInfo() {
-  using Self = TLMPagination;
-  static const TLMClassInfo info("TLMPagination", &TLMBasicProject::StaticClassInfo(),
-                                 &lm_detail::Create<Self>,
-                                 {
-                                     LM_PROPERTY(Boolean, usepagination, true),
-                                     LM_PROPERTY(Cardinal, color, 0xFFFFFF),
-                                     LM_PROPERTY(Integer, size, 12),
-                                     LM_PROPERTY(String, font, "Tahoma"),
-                                     LM_PROPERTY(Boolean, bold, false),
-                                     LM_PROPERTY(Boolean, italic, false),
-                                     LM_PROPERTY(Boolean, underline, false),
-                                 });
-  return info;
-}
-
-// --- TLMNavBar --------------------------------------------------------------------------------
-
-TLMNavBar::TLMNavBar(const void* owner) : TLMBasicProject(owner) {
-  InitialiseOwnProperties(StaticClassInfo());
+  using C = TLMPagination;
+  static const auto info = Table("TLMPagination")
+                               .Prop("usepagination", &C::usepagination)
+                               .Prop("color", &C::color)
+                               .Prop("size", &C::size)
+                               .Prop("font", &C::font)
+                               .Prop("bold", &C::bold)
+                               .Prop("italic", &C::italic)
+                               .Prop("underline", &C::underline)
+                               .Build();
+  return *info;
 }
 
 const TLMClassInfo& TLMNavBar::StaticClassInfo() {
-  using Self = TLMNavBar;
-  static const TLMClassInfo info("TLMNavBar", &TLMBasicProject::StaticClassInfo(),
-                                 &lm_detail::Create<Self>,
-                                 {
-                                     LM_PROPERTY(Boolean, usetop, true),
-                                     LM_PROPERTY(Boolean, usebottom, true),
-                                     LM_PROPERTY(Boolean, usefile, true),
-                                     // The default is held in platform order, as the viewer
-                                     // side expects it.
-                                     LM_PROPERTY(Cardinal, color, SwapRedBlue(0x333333)),
-                                     LM_PROPERTY(WideString, name, ""),
-                                     LM_PROPERTY(WideString, topfile, ""),
-                                     LM_PROPERTY(WideString, bottomfile, ""),
-                                     LM_PROPERTY(Integer, height, 45),
-                                     LM_PROPERTY(String, scale9grid, "15,1,85,34"),
-                                     LM_PROPERTY(Boolean, backgroundrepeat, false),
-                                     LM_PROPERTY(Integer, alpha, 100),
-                                     LM_PROPERTY(String, anchors_top, "0,0,pw"),
-                                     LM_PROPERTY(String, anchors_bottom, "0,ph-h,pw"),
-                                     LM_PROPERTY(Integer, left, 0),
-                                     LM_PROPERTY(Integer, right, 0),
-                                     LM_PROPERTY(Integer, pos_, 0),
-                                     LM_PROPERTY(Cardinal, size_, 0),
-                                 });
-  return info;
-}
-
-// --- TLMBasicBg / TLMBackground ---------------------------------------------------------------
-
-TLMBasicBg::TLMBasicBg(const void* owner) : TLMBasicProject(owner) {
-  InitialiseOwnProperties(StaticClassInfo());
+  using C = TLMNavBar;
+  static const auto info = Table("TLMNavBar")
+                               .Prop("usetop", &C::usetop)
+                               .Prop("usebottom", &C::usebottom)
+                               .Prop("usefile", &C::usefile)
+                               .Prop("color", &C::color)
+                               .Wide("name", &C::name)
+                               .Wide("topfile", &C::topfile)
+                               .Wide("bottomfile", &C::bottomfile)
+                               .Prop("height", &C::height)
+                               .Prop("scale9grid", &C::scale9grid)
+                               .Prop("backgroundrepeat", &C::backgroundrepeat)
+                               .Prop("alpha", &C::alpha)
+                               .Prop("anchors_top", &C::anchors_top)
+                               .Prop("anchors_bottom", &C::anchors_bottom)
+                               .Prop("left", &C::left)
+                               .Prop("right", &C::right)
+                               .Prop("pos_", &C::pos_)
+                               .Prop("size_", &C::size_)
+                               .Build();
+  return *info;
 }
 
 const TLMClassInfo& TLMBasicBg::StaticClassInfo() {
-  using Self = TLMBasicBg;
-  static const TLMClassInfo info("TLMBasicBg", &TLMBasicProject::StaticClassInfo(),
-                                 &lm_detail::Create<Self>,
-                                 {
-                                     LM_PROPERTY(Boolean, usefile, false),
-                                     LM_PROPERTY(Boolean, usegradient, false),
-                                     LM_PROPERTY(String, gradienttype, "radial"),
-                                     LM_PROPERTY(Cardinal, color, 0),
-                                     LM_PROPERTY(Cardinal, color2, 0x999999),
-                                     LM_PROPERTY(WideString, filename, ""),
-                                     LM_PROPERTY(WideString, filenamesrc, ""),
-                                     LM_PROPERTY(Boolean, backgroundrepeat, false),
-                                     LM_PROPERTY(String, scale9grid, ""),
-                                     LM_PROPERTY(String, filltype, ""),
-                                     LM_PROPERTY(Integer, width, 0),
-                                     LM_PROPERTY(Integer, height, 0),
-                                     LM_PROPERTY(Double, alpha, 1.0),
-                                     LM_PROPERTY(String, anchors, ""),
-                                     LM_PROPERTY(Integer, pos_, 0),
-                                     LM_PROPERTY(Cardinal, size_, 0),
-                                 });
-  return info;
-}
-
-TLMBackground::TLMBackground(const void* owner) : TLMBasicBg(owner) {
-  InitialiseOwnProperties(StaticClassInfo());
+  using C = TLMBasicBg;
+  static const auto info = Table("TLMBasicBg")
+                               .Prop("usefile", &C::usefile)
+                               .Prop("usegradient", &C::usegradient)
+                               .Prop("gradienttype", &C::gradienttype)
+                               .Prop("color", &C::color)
+                               .Prop("color2", &C::color2)
+                               .Wide("filename", &C::filename)
+                               .Wide("filenamesrc", &C::filenamesrc)
+                               .Prop("backgroundrepeat", &C::backgroundrepeat)
+                               .Prop("scale9grid", &C::scale9grid)
+                               .Prop("filltype", &C::filltype)
+                               .Prop("width", &C::width)
+                               .Prop("height", &C::height)
+                               .Prop("alpha", &C::alpha)
+                               .Prop("anchors", &C::anchors)
+                               .Prop("pos_", &C::pos_)
+                               .Prop("size_", &C::size_)
+                               .Build();
+  return *info;
 }
 
 const TLMClassInfo& TLMBackground::StaticClassInfo() {
-  static const TLMClassInfo info("TLMBackground", &TLMBasicBg::StaticClassInfo(),
-                                 &lm_detail::Create<TLMBackground>, {});
-  return info;
-}
-
-// --- TLMButtons -------------------------------------------------------------------------------
-
-TLMButtons::TLMButtons(const void* owner) : TLMBasicProject(owner) {
-  InitialiseOwnProperties(StaticClassInfo());
+  static const auto info = Table("TLMBackground").Build();
+  return *info;
 }
 
 const TLMClassInfo& TLMButtons::StaticClassInfo() {
-  using Self = TLMButtons;
-  static const TLMClassInfo info(
-      "TLMButtons", &TLMBasicProject::StaticClassInfo(), &lm_detail::Create<Self>,
-      {
-          LM_PROPERTY(WideString, name, ""),        LM_PROPERTY(Integer, margin_lt_x, 5),
-          LM_PROPERTY(Integer, margin_lt_y, 8),     LM_PROPERTY(Integer, margin_lb_x, 5),
-          LM_PROPERTY(Integer, margin_lb_y, 8),     LM_PROPERTY(Integer, margin_rt_x, 5),
-          LM_PROPERTY(Integer, margin_rb_x, 5),     LM_PROPERTY(Boolean, firstpage, true),
-          LM_PROPERTY(Boolean, previous, true),     LM_PROPERTY(Boolean, play, true),
-          LM_PROPERTY(Boolean, thumbnail, true),    LM_PROPERTY(Boolean, fullscreen, true),
-          LM_PROPERTY(Boolean, music, true),        LM_PROPERTY(Boolean, print, true),
-          LM_PROPERTY(Boolean, toc, true),          LM_PROPERTY(Boolean, zoomin, true),
-          LM_PROPERTY(Boolean, zoombar, true),      LM_PROPERTY(Boolean, share, true),
-          LM_PROPERTY(Boolean, download, false),    LM_PROPERTY(Boolean, bookmarks, true),
-          LM_PROPERTY(Boolean, email, true),        LM_PROPERTY(Boolean, search, false),
-          LM_PROPERTY(Boolean, searchbox, true),    LM_PROPERTY(Boolean, usekey, true),
-          LM_PROPERTY(Integer, keyfullscreen, 122),  // F11
-          LM_PROPERTY(Integer, keyprevpage, 37),     // left arrow
-          LM_PROPERTY(Integer, keynextpage, 39),     // right arrow
-          LM_PROPERTY(Integer, keyfirstpage, 36),    // Home
-          LM_PROPERTY(Integer, keylastpage, 35),     // End
-          LM_PROPERTY(Integer, keyzoomin, 38),       // up arrow
-          LM_PROPERTY(Integer, keyzoomout, 40),      // down arrow
-          LM_PROPERTY(Cardinal, pos_, 0),           LM_PROPERTY(Cardinal, size_, 0),
-      });
-  return info;
-}
-
-// --- TLMLogo, TLMToc, TLMPreloader, TLMSettings ----------------------------------------------
-
-TLMLogo::TLMLogo(const void* owner) : TLMBasicProject(owner) {
-  InitialiseOwnProperties(StaticClassInfo());
+  using C = TLMButtons;
+  static const auto info = Table("TLMButtons")
+                               .Wide("name", &C::name)
+                               .Prop("margin_lt_x", &C::margin_lt_x)
+                               .Prop("margin_lt_y", &C::margin_lt_y)
+                               .Prop("margin_lb_x", &C::margin_lb_x)
+                               .Prop("margin_lb_y", &C::margin_lb_y)
+                               .Prop("margin_rt_x", &C::margin_rt_x)
+                               .Prop("margin_rb_x", &C::margin_rb_x)
+                               .Prop("firstpage", &C::firstpage)
+                               .Prop("previous", &C::previous)
+                               .Prop("play", &C::play)
+                               .Prop("thumbnail", &C::thumbnail)
+                               .Prop("fullscreen", &C::fullscreen)
+                               .Prop("music", &C::music)
+                               .Prop("print", &C::print)
+                               .Prop("toc", &C::toc)
+                               .Prop("zoomin", &C::zoomin)
+                               .Prop("zoombar", &C::zoombar)
+                               .Prop("share", &C::share)
+                               .Prop("download", &C::download)
+                               .Prop("bookmarks", &C::bookmarks)
+                               .Prop("email", &C::email)
+                               .Prop("search", &C::search)
+                               .Prop("searchbox", &C::searchbox)
+                               .Prop("usekey", &C::usekey)
+                               .Props(kViewerKeyProps)
+                               .Prop("pos_", &C::pos_)
+                               .Prop("size_", &C::size_)
+                               .Build();
+  return *info;
 }
 
 const TLMClassInfo& TLMLogo::StaticClassInfo() {
-  using Self = TLMLogo;
-  static const TLMClassInfo info("TLMLogo", &TLMBasicProject::StaticClassInfo(),
-                                 &lm_detail::Create<Self>,
-                                 {
-                                     LM_PROPERTY(Boolean, usefile, false),
-                                     LM_PROPERTY(WideString, filename, ""),
-                                     LM_PROPERTY(String, position, "logo_left_bottom"),
-                                     LM_PROPERTY(Integer, width, 0),
-                                     LM_PROPERTY(Integer, height, 0),
-                                     LM_PROPERTY(String, url, ""),
-                                     LM_PROPERTY(Cardinal, pos_, 0),
-                                     LM_PROPERTY(Cardinal, size_, 0),
-                                 });
-  return info;
-}
-
-TLMToc::TLMToc(const void* owner) : TLMBasicProject(owner) {
-  InitialiseOwnProperties(StaticClassInfo());
+  using C = TLMLogo;
+  static const auto info = Table("TLMLogo")
+                               .Prop("usefile", &C::usefile)
+                               .Wide("filename", &C::filename)
+                               .Prop("position", &C::position)
+                               .Prop("width", &C::width)
+                               .Prop("height", &C::height)
+                               .Prop("url", &C::url)
+                               .Prop("pos_", &C::pos_)
+                               .Prop("size_", &C::size_)
+                               .Build();
+  return *info;
 }
 
 const TLMClassInfo& TLMToc::StaticClassInfo() {
-  using Self = TLMToc;
-  static const TLMClassInfo info("TLMToc", &TLMBasicProject::StaticClassInfo(),
-                                 &lm_detail::Create<Self>,
-                                 {
-                                     LM_PROPERTY(WideString, filename, ""),
-                                     LM_PROPERTY(Cardinal, pos_, 0),
-                                     LM_PROPERTY(Cardinal, size_, 0),
-                                 });
-  return info;
-}
-
-TLMPreloader::TLMPreloader(const void* owner) : TLMBasicProject(owner) {
-  InitialiseOwnProperties(StaticClassInfo());
+  using C = TLMToc;
+  static const auto info = Table("TLMToc")
+                               .Wide("filename", &C::filename)
+                               .Prop("pos_", &C::pos_)
+                               .Prop("size_", &C::size_)
+                               .Build();
+  return *info;
 }
 
 const TLMClassInfo& TLMPreloader::StaticClassInfo() {
-  using Self = TLMPreloader;
-  static const TLMClassInfo info("TLMPreloader", &TLMBasicProject::StaticClassInfo(),
-                                 &lm_detail::Create<Self>,
-                                 {
-                                     LM_PROPERTY(WideString, filename, ""),
-                                     LM_PROPERTY(Cardinal, pos_, 0),
-                                     LM_PROPERTY(Cardinal, size_, 0),
-                                 });
-  return info;
-}
-
-TLMSettings::TLMSettings(const void* owner) : TLMBasicProject(owner) {
-  InitialiseOwnProperties(StaticClassInfo());
+  using C = TLMPreloader;
+  static const auto info = Table("TLMPreloader")
+                               .Wide("filename", &C::filename)
+                               .Prop("pos_", &C::pos_)
+                               .Prop("size_", &C::size_)
+                               .Build();
+  return *info;
 }
 
 const TLMClassInfo& TLMSettings::StaticClassInfo() {
-  using Self = TLMSettings;
-  static const TLMClassInfo info("TLMSettings", &TLMBasicProject::StaticClassInfo(),
-                                 &lm_detail::Create<Self>,
-                                 {
-                                     LM_PROPERTY(Boolean, genmobile, true),
-                                     LM_PROPERTY(Boolean, genthumbnail, false),
-                                     LM_PROPERTY(Boolean, extractpdflink, true),
-                                     LM_PROPERTY(Boolean, extracttoc, true),
-                                 });
-  return info;
-}
-
-// --- TLMProject -------------------------------------------------------------------------------
-
-TLMProject::TLMProject(const void* owner) : TLMBasicProject(owner) {
-  InitialiseOwnProperties(StaticClassInfo());
+  using C = TLMSettings;
+  static const auto info = Table("TLMSettings")
+                               .Prop("genmobile", &C::genmobile)
+                               .Prop("genthumbnail", &C::genthumbnail)
+                               .Prop("extractpdflink", &C::extractpdflink)
+                               .Prop("extracttoc", &C::extracttoc)
+                               .Build();
+  return *info;
 }
 
 void TLMProject::LoadFromStream(std::string_view xmlBytes) {
   platform::XmlDocument document;
   document.LoadFromBytes(xmlBytes);
-  LoadFromNode(document.DocumentElement());
+  LoadFromXML(document.DocumentElement());
 }
 
 const TLMClassInfo& TLMProject::StaticClassInfo() {
-  using Self = TLMProject;
-  static const TLMClassInfo info("TLMProject", &TLMBasicProject::StaticClassInfo(),
-                                 &lm_detail::Create<Self>,
-                                 {
-                                     LM_PROPERTY(Integer, booksizetype, 1),
-                                     LM_PROPERTY(Integer, swfwd, 900),
-                                     LM_PROPERTY(Integer, swfht, 600),
-                                     LM_PROPERTY(WideString, templatename, ""),
-                                     LM_PROPERTY(WideString, videoskin, "01"),
-                                     LM_PROPERTY(Int64, videoskincolor, 0xCC333333),
-                                     LM_PROPERTY(Integer, pagewidth, 0),
-                                     LM_PROPERTY(Integer, pageheight, 0),
-                                     LM_OBJECT(title),
-                                     LM_OBJECT(pagination),
-                                     LM_PROPERTY(Boolean, right2left, false),
-                                     LM_PROPERTY(Boolean, hardcover, false),
-                                     LM_PROPERTY(Boolean, hardpage, false),
-                                     LM_PROPERTY(Double, pagethickness, 0.2),
-                                     LM_PROPERTY(Double, spinecurvature, -0.5),
-                                     LM_PROPERTY(Cardinal, spinecolor, 0xCCCCCC),
-                                     LM_PROPERTY(String, gaaccount, ""),
-                                     LM_PROPERTY(Boolean, landscape, false),
-                                     LM_PROPERTY(Boolean, canclose, true),
-                                     LM_PROPERTY(Boolean, centercovor, true),
-                                     LM_OBJECT(navbar),
-                                     LM_OBJECT(navbtn),
-                                     LM_OBJECT(background),
-                                     LM_PROPERTY(Boolean, usepassword, false),
-                                     LM_PROPERTY(String, password, ""),
-                                     LM_PROPERTY(Integer, pwstart, 1),
-                                     LM_PROPERTY(Double, dragspeed, 0.5),
-                                     LM_PROPERTY(String, dragarea, "top,middle,bottom"),
-                                     LM_PROPERTY(String, dragrange, "auto"),
-                                     LM_PROPERTY(Double, slidedelay, 3.0),
-                                     LM_PROPERTY(Boolean, sliderepeat, false),
-                                     LM_PROPERTY(Boolean, slidestart, false),
-                                     LM_PROPERTY(Boolean, handcursor, true),
-                                     LM_PROPERTY(String, layoutfile, ""),
-                                     LM_OBJECT(preloader),
-                                     LM_OBJECT(logo),
-                                     LM_OBJECT(toc),
-                                     LM_PROPERTY(Boolean, bgsound, true),
-                                     LM_PROPERTY(Boolean, pagesound, true),
-                                     LM_PROPERTY(Integer, maxloaded, 30),
-                                     LM_PROPERTY(Boolean, cornerhint, true),
-                                     LM_PROPERTY(Boolean, reflection, false),
-                                     LM_PROPERTY(Double, reflectionalpha, 0.25),
-                                     LM_PROPERTY(Boolean, reflectionfade, false),
-                                     LM_PROPERTY(Integer, reflectionoffset, 0),
-                                     LM_PROPERTY(String, zoomsnap, "1,3,5"),
-                                     LM_PROPERTY(Double, zoomminscale, 0.1),
-                                     LM_PROPERTY(Boolean, zoomdoubleclick, false),
-                                     LM_PROPERTY(Boolean, useminfixzoom, true),
-                                     LM_PROPERTY(Cardinal, pos_bookinfo_, 0),
-                                     LM_PROPERTY(Cardinal, size_bookinfo_, 0),
-                                     LM_PROPERTY(Cardinal, pos_mag_, 0),
-                                     LM_PROPERTY(Cardinal, size_mag_, 0),
-                                     LM_PROPERTY(Cardinal, pos_toolbar_, 0),
-                                     LM_PROPERTY(Cardinal, size_toolbar_, 0),
-                                     LM_PROPERTY(Cardinal, pos_input_, 0),
-                                     LM_PROPERTY(Cardinal, size_input_, 0),
-                                     LM_PROPERTY(Cardinal, pos_vs_, 0),
-                                     LM_PROPERTY(Cardinal, size_vs_, 0),
-                                     LM_PROPERTY(Cardinal, pos_thumbswf_, 0),
-                                     LM_PROPERTY(Cardinal, size_thumbswf_, 0),
-                                     LM_PROPERTY(Boolean, fullscreenopened, false),
-                                     LM_PROPERTY(Integer, marginleft, 20),
-                                     LM_PROPERTY(Integer, marginright, 20),
-                                     LM_PROPERTY(Integer, margintop, 70),
-                                     LM_PROPERTY(Integer, marginbottom, 75),
-                                     LM_PROPERTY(Boolean, minimode, true),
-                                     LM_PROPERTY(Integer, miniwidth, 400),
-                                     LM_PROPERTY(Integer, miniheight, 300),
-                                     LM_PROPERTY(WideString, tag_title, "Leafmark"),
-                                     LM_PROPERTY(WideString, tag_keywords, ""),
-                                     LM_PROPERTY(WideString, tag_description, ""),
-                                     LM_PROPERTY(WideString, tag_generator, ""),
-                                     LM_PROPERTY(WideString, exetitle, "Flash Player"),
-                                     LM_OBJECT(settings),
-                                 });
-  return info;
+  using C = TLMProject;
+  static const auto info = Table("TLMProject")
+                               .Prop("booksizetype", &C::booksizetype)
+                               .Prop("swfwd", &C::swfwd)
+                               .Prop("swfht", &C::swfht)
+                               .Wide("templatename", &C::templatename)
+                               .Wide("videoskin", &C::videoskin)
+                               .Prop("videoskincolor", &C::videoskincolor)
+                               .Prop("pagewidth", &C::pagewidth)
+                               .Prop("pageheight", &C::pageheight)
+                               .Prop("title", &C::title)
+                               .Prop("pagination", &C::pagination)
+                               .Prop("right2left", &C::right2left)
+                               .Prop("hardcover", &C::hardcover)
+                               .Prop("hardpage", &C::hardpage)
+                               .Prop("pagethickness", &C::pagethickness)
+                               .Prop("spinecurvature", &C::spinecurvature)
+                               .Prop("spinecolor", &C::spinecolor)
+                               .Prop("gaaccount", &C::gaaccount)
+                               .Prop("landscape", &C::landscape)
+                               .Prop("canclose", &C::canclose)
+                               .Prop("centercovor", &C::centercovor)
+                               .Prop("navbar", &C::navbar)
+                               .Prop("navbtn", &C::navbtn)
+                               .Prop("background", &C::background)
+                               .Prop("usepassword", &C::usepassword)
+                               .Prop("password", &C::password)
+                               .Prop("pwstart", &C::pwstart)
+                               .Prop("dragspeed", &C::dragspeed)
+                               .Prop("dragarea", &C::dragarea)
+                               .Prop("dragrange", &C::dragrange)
+                               .Prop("slidedelay", &C::slidedelay)
+                               .Prop("sliderepeat", &C::sliderepeat)
+                               .Prop("slidestart", &C::slidestart)
+                               .Prop("handcursor", &C::handcursor)
+                               .Prop("layoutfile", &C::layoutfile)
+                               .Prop("preloader", &C::preloader)
+                               .Prop("logo", &C::logo)
+                               .Prop("toc", &C::toc)
+                               .Prop("bgsound", &C::bgsound)
+                               .Prop("pagesound", &C::pagesound)
+                               .Prop("maxloaded", &C::maxloaded)
+                               .Prop("cornerhint", &C::cornerhint)
+                               .Prop("reflection", &C::reflection)
+                               .Prop("reflectionalpha", &C::reflectionalpha)
+                               .Prop("reflectionfade", &C::reflectionfade)
+                               .Prop("reflectionoffset", &C::reflectionoffset)
+                               .Prop("zoomsnap", &C::zoomsnap)
+                               .Prop("zoomminscale", &C::zoomminscale)
+                               .Prop("zoomdoubleclick", &C::zoomdoubleclick)
+                               .Prop("useminfixzoom", &C::useminfixzoom)
+                               .Prop("pos_bookinfo_", &C::pos_bookinfo_)
+                               .Prop("size_bookinfo_", &C::size_bookinfo_)
+                               .Prop("pos_mag_", &C::pos_mag_)
+                               .Prop("size_mag_", &C::size_mag_)
+                               .Prop("pos_toolbar_", &C::pos_toolbar_)
+                               .Prop("size_toolbar_", &C::size_toolbar_)
+                               .Prop("pos_input_", &C::pos_input_)
+                               .Prop("size_input_", &C::size_input_)
+                               .Prop("pos_vs_", &C::pos_vs_)
+                               .Prop("size_vs_", &C::size_vs_)
+                               .Prop("pos_thumbswf_", &C::pos_thumbswf_)
+                               .Prop("size_thumbswf_", &C::size_thumbswf_)
+                               .Prop("fullscreenopened", &C::fullscreenopened)
+                               .Prop("marginleft", &C::marginleft)
+                               .Prop("marginright", &C::marginright)
+                               .Prop("margintop", &C::margintop)
+                               .Prop("marginbottom", &C::marginbottom)
+                               .Prop("minimode", &C::minimode)
+                               .Prop("miniwidth", &C::miniwidth)
+                               .Prop("miniheight", &C::miniheight)
+                               .Wide("tag_title", &C::tag_title)
+                               .Wide("tag_keywords", &C::tag_keywords)
+                               .Wide("tag_description", &C::tag_description)
+                               .Wide("tag_generator", &C::tag_generator)
+                               .Wide("exetitle", &C::exetitle)
+                               .Prop("settings", &C::settings)
+                               .Build();
+  return *info;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <optional>
 
 #include "util/Error.h"
 
@@ -52,6 +53,61 @@ TEST(StrToIntPrefixTest, ReadsUpToTheFirstInvalidCharacter) {
   EXPECT_EQ(StrToIntPrefix(""), 0);
 }
 
+struct NumberCase {
+  const char* text;
+  const char* separator;
+  std::optional<double> value;
+};
+
+void PrintTo(const NumberCase& c, std::ostream* os) {
+  *os << '"' << c.text << "\" with \"" << c.separator << '"';
+}
+
+class ReadDecimalNumberTest : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(ReadDecimalNumberTest, TakesOnlyTheGivenSeparatorAndNoBlanks) {
+  EXPECT_EQ(ReadDecimalNumber(GetParam().text, GetParam().separator), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ReadDecimalNumberTest,
+    ::testing::Values(NumberCase{"0.75", ".", 0.75}, NumberCase{"+2", ".", 2.0},
+                      NumberCase{"-.5", ".", -0.5}, NumberCase{"5.", ".", 5.0},
+                      NumberCase{"2.5E-1", ".", 0.25}, NumberCase{"1e+2", ".", 100.0},
+                      NumberCase{"0,5", ",", 0.5}, NumberCase{"-12,25e1", ",", -122.5},
+                      NumberCase{"1\xD9\xAB"
+                                 "5",
+                                 "\xD9\xAB", 1.5},  // a two-byte separator
+                      NumberCase{"0.5", ",", std::nullopt}, NumberCase{"0,5", ".", std::nullopt},
+                      NumberCase{"1.2.3", ".", std::nullopt}, NumberCase{" 1", ".", std::nullopt},
+                      NumberCase{"1 ", ".", std::nullopt}, NumberCase{".", ".", std::nullopt},
+                      NumberCase{"+-1", ".", std::nullopt}, NumberCase{"1e", ".", std::nullopt},
+                      NumberCase{"1e+", ".", std::nullopt}, NumberCase{"inf", ".", std::nullopt},
+                      NumberCase{"nan", ".", std::nullopt}, NumberCase{"0x1p3", ".", std::nullopt},
+                      NumberCase{"1e999", ".", std::nullopt}, NumberCase{"", ".", std::nullopt}));
+
+TEST(ReadDecimalNumberTest, ATinyNumberFailsOrReadsAsTheNearestDouble) {
+  EXPECT_EQ(ReadDecimalNumber("1e-400", "."), std::nullopt);
+  EXPECT_EQ(ReadDecimalNumber("1e-400", ".", TUnderflow::Nearest), 0.0);
+  EXPECT_EQ(ReadDecimalNumber("-1e-310", ".", TUnderflow::Nearest), -1e-310);  // a subnormal
+  EXPECT_EQ(ReadDecimalNumber("1e999", ".", TUnderflow::Nearest), std::nullopt);
+}
+
+TEST(ReadDecimalIntegerTest, TakesASignAndDecimalDigitsInTheSixtyFourBitRange) {
+  EXPECT_EQ(ReadDecimalInteger("+42"), 42);
+  EXPECT_EQ(ReadDecimalInteger("-9223372036854775808"), INT64_MIN);
+  EXPECT_EQ(ReadDecimalInteger("9223372036854775807"), INT64_MAX);
+  for (const char* text : {"9223372036854775808", "+-1", "++1", "-+1", "+", "", " 1", "1 ", "0x10",
+                           "$10", "1.0", "1e3"})
+    EXPECT_EQ(ReadDecimalInteger(text), std::nullopt) << text;
+}
+
+TEST(TrimBlanksTest, DropsBlanksTabsAndLineBreaksAtEitherEndOnly) {
+  EXPECT_EQ(TrimBlanks(" \t\r\na b\n"), "a b");
+  EXPECT_EQ(TrimBlanks(" \t "), "");
+  EXPECT_EQ(TrimChars(" \ta\n ", " \t"), "a\n");
+}
+
 TEST(CompareNumericFirstTest, NumbersSortByValue) {
   const std::vector<std::string> list{"2", "10", "10", "-3", "abc", "5x"};
   EXPECT_LT(CompareNumericFirst(list, 0, 1), 0);
@@ -79,7 +135,6 @@ TEST(DecimalSeparatorTest, CLocaleUsesPoint) {
   std::setlocale(LC_NUMERIC, "C");
   EXPECT_EQ(LocalDecimalSeparator(), ".");
   EXPECT_EQ(PointToLocalSeparator("1.5"), "1.5");
-  EXPECT_EQ(LocalSeparatorToPoint("1.5"), "1.5");
   EXPECT_DOUBLE_EQ(NormaliseFloat(0.2), 0.2);
   EXPECT_EQ(NormaliseFloat(0.1), 0.1);
 }
@@ -88,7 +143,7 @@ TEST(DecimalSeparatorTest, CommaLocaleRoundTrips) {
   if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE locale";
   EXPECT_EQ(LocalDecimalSeparator(), ",");
   EXPECT_EQ(PointToLocalSeparator("1.5"), "1,5");
-  EXPECT_EQ(LocalSeparatorToPoint("1,5"), "1.5");
+  EXPECT_EQ(ReadDecimalNumber("1,5", LocalDecimalSeparator()), 1.5);
   EXPECT_EQ(NormaliseFloat(0.2), 0.2);
   std::setlocale(LC_NUMERIC, "C");
 }

@@ -13,38 +13,31 @@
 
 namespace {
 
-class TestItem : public TLMBasicProject {
+class TestItem : public TModelClass<TestItem, TLMBasicProject> {
  public:
-  explicit TestItem(const void* owner = nullptr) : TLMBasicProject(owner) {
-    InitialiseOwnProperties(StaticClassInfo());
-  }
+  using TModelClass::TModelClass;
   static const TLMClassInfo& StaticClassInfo() {
-    using Self = TestItem;
-    static const TLMClassInfo info(
-        "TestItem", &TLMBasicProject::StaticClassInfo(), &lm_detail::Create<Self>,
-        {LM_PROPERTY(Integer, number, 7), LM_PROPERTY(String, label, "x")});
-    return info;
+    static const auto info =
+        Table("TestItem").Prop("number", &TestItem::number).Prop("label", &TestItem::label).Build();
+    return *info;
   }
-  const TLMClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-  std::int32_t number = 0;
-  std::string label;
+  std::int32_t number = 7;
+  std::string label = "x";
 };
 
-class TestSpecialItem : public TestItem {
+class TestSpecialItem : public TModelClass<TestSpecialItem, TestItem> {
  public:
-  explicit TestSpecialItem(const void* owner = nullptr) : TestItem(owner) {
-    InitialiseOwnProperties(StaticClassInfo());
-  }
+  using TModelClass::TModelClass;
   static const TLMClassInfo& StaticClassInfo() {
-    using Self = TestSpecialItem;
-    static const TLMClassInfo info("TestSpecialItem", &TestItem::StaticClassInfo(),
-                                   &lm_detail::Create<Self>, {LM_PROPERTY(Boolean, special, true)});
-    return info;
+    static const auto info = Table("TestSpecialItem")
+                                 .Prop("special", &TestSpecialItem::special)
+                                 .DefaultOf("label", std::string("special"))
+                                 .Build();
+    return *info;
   }
-  const TLMClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-  bool special = false;
+  bool special = true;
 };
 
 class TestItems : public TLMBasicProjects {
@@ -54,29 +47,28 @@ class TestItems : public TLMBasicProjects {
   }
 };
 
-class TestHolder : public TLMBasicProject {
+class TestHolder : public TModelClass<TestHolder, TLMBasicProject> {
  public:
-  explicit TestHolder(const void* owner = nullptr) : TLMBasicProject(owner) {
-    InitialiseOwnProperties(StaticClassInfo());
-  }
+  using TModelClass::TModelClass;
   static const TLMClassInfo& StaticClassInfo() {
-    using Self = TestHolder;
-    static const TLMClassInfo info("TestHolder", &TLMBasicProject::StaticClassInfo(),
-                                   &lm_detail::Create<Self>,
-                                   {LM_OBJECT(items), LM_OBJECT(bar), LM_PROPERTY(Int64, big, 5)});
-    return info;
+    using C = TestHolder;
+    static const auto info = Table("TestHolder")
+                                 .Prop("items", &C::items)
+                                 .Prop("bar", &C::bar)
+                                 .Prop("big", &C::big)
+                                 .Build();
+    return *info;
   }
-  const TLMClassInfo& ClassInfo() const override { return StaticClassInfo(); }
 
-  std::unique_ptr<TestItems> items;
-  std::unique_ptr<TLMNavBar> bar;
-  std::int64_t big = 0;
+  std::unique_ptr<TestItems> items = std::make_unique<TestItems>(this);
+  std::unique_ptr<TLMNavBar> bar = std::make_unique<TLMNavBar>(this);
+  std::int64_t big = 5;
 };
 
 void LoadXml(TLMBasicProject& object, const std::string& xml) {
   platform::XmlDocument document;
   document.LoadFromText(xml);
-  object.LoadFromNode(document.DocumentElement());
+  object.LoadFromXML(document.DocumentElement());
 }
 
 TEST(SettingsClassInfo, InheritedPropertiesComeFirstAndLookupIgnoresCase) {
@@ -90,6 +82,7 @@ TEST(SettingsClassInfo, InheritedPropertiesComeFirstAndLookupIgnoresCase) {
 
   const TestSpecialItem item;
   EXPECT_EQ(item.number, 7);
+  EXPECT_EQ(item.label, "special");  // the derived table's default for an inherited property
   EXPECT_TRUE(item.special);
 }
 
@@ -129,7 +122,7 @@ TEST(SettingsList, ListWithoutItemClassRefusesToLoad) {
   TLMBasicProjects list;
   platform::XmlDocument document;
   document.LoadFromText("<l><a/></l>");
-  EXPECT_THROW(list.LoadFromNode(document.DocumentElement()), Error);
+  EXPECT_THROW(list.LoadFromXML(document.DocumentElement()), Error);
   EXPECT_EQ(list.Count(), 0);
 }
 

@@ -12,12 +12,12 @@
 
 namespace {
 
-using Kind = TLMPropertyKind;
+using Kind = TPropKind;
 
 struct Expected {
   std::string name;
   Kind kind;
-  TLMValue value;         // scalar kinds
+  TPropValue value;       // scalar kinds
   std::string className;  // object kinds
 };
 
@@ -208,7 +208,7 @@ TEST_P(SettingsDefaults, FreshObjectHasDocumentedPropertiesInOrderWithDefaults) 
   const ClassCase& c = GetParam();
   const std::unique_ptr<TLMBasicProject> object = c.create();
   const TLMClassInfo& info = object->ClassInfo();
-  EXPECT_EQ(info.Name(), c.name);
+  EXPECT_EQ(info.ClassName(), c.name);
 
   const auto& properties = info.Properties();
   ASSERT_EQ(properties.size(), c.properties.size());
@@ -221,7 +221,7 @@ TEST_P(SettingsDefaults, FreshObjectHasDocumentedPropertiesInOrderWithDefaults) 
     if (expected.kind == Kind::Object) {
       const TLMBasicProject* sub = actual.object(*object);
       ASSERT_NE(sub, nullptr);
-      EXPECT_EQ(sub->ClassInfo().Name(), expected.className);
+      EXPECT_EQ(sub->ClassInfo().ClassName(), expected.className);
       EXPECT_EQ(sub->Owner(), object.get());
     } else {
       EXPECT_EQ(actual.get(*object), expected.value);
