@@ -115,7 +115,7 @@ std::string RedBlueRle8Bmp(int width, int height) {
 
 class ImageTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_EQ(VIPS_INIT("test_platform"), 0); }
+  static void SetUpTestSuite() { ASSERT_EQ(VIPS_INIT("test_platform_vips"), 0); }
 
   ImageTest() : folder_(fs::temp_directory_path() / ("bookstub-image-" + platform::NewGuid())) {
     fs::create_directories(folder_);

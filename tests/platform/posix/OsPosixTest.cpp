@@ -292,7 +292,7 @@ TEST(RunningExecutablePathTest, PointsToThisTest) {
   const fs::path exe = platform::RunningExecutablePath();
   EXPECT_TRUE(exe.is_absolute());
   EXPECT_TRUE(fs::exists(exe));
-  EXPECT_EQ(exe.filename(), "test_platform");
+  EXPECT_EQ(exe.filename(), "test_platform_posix");
 }
 
 TEST(LocalTimeNowTest, FieldsAreInRange) {
