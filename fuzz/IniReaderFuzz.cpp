@@ -1,46 +1,19 @@
-// Fuzz harness of the INI reader (platform::ReadIniValue, the profile reading of a button
-// group's info.ini). The input is the file; the harness asks for a few keys the packages use
+// Fuzz harness of the INI reader (FindIniValue, the profile reading of a button group's
+// info.ini). The input is the file's bytes; the harness asks for a few keys the packages use
 // and for names that are blank, mixed case or not ASCII. A value is one line: it never holds
 // a line break. Seeds are 8-bit, UTF-8 and UTF-16 files with the edge cases of the rules.
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "fuzz/FuzzHarness.h"
-#include "platform/Os.h"
-
-namespace fs = std::filesystem;
+#include "util/IniText.h"
 
 namespace {
-
-// The reader works on files: each input is written to one file of this process, removed at exit.
-class InputFile {
- public:
-  InputFile() {
-    std::random_device random;
-    path_ = fs::temp_directory_path() /
-            ("bookstub-fuzz-ini-" + std::to_string(random()) + std::to_string(random()));
-  }
-  ~InputFile() {
-    std::error_code ec;
-    fs::remove(path_, ec);
-  }
-  const fs::path& Write(std::string_view bytes) {
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path_;
-  }
-
- private:
-  fs::path path_;
-};
 
 const std::vector<std::pair<std::string_view, std::string_view>> kQueries = {
     {"info", "next"},
@@ -57,10 +30,9 @@ const std::vector<std::pair<std::string_view, std::string_view>> kQueries = {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static InputFile file;
-  const fs::path& path = file.Write(std::string_view(reinterpret_cast<const char*>(data), size));
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   for (const auto& [section, key] : kQueries) {
-    const std::string value = platform::ReadIniValue(path, section, key, "fallback");
+    const std::string value = FindIniValue(bytes, section, key, "fallback");
     if (value.find('\n') != std::string::npos) {
       std::fprintf(stderr, "value of [%.*s] %.*s spans lines\n", static_cast<int>(section.size()),
                    section.data(), static_cast<int>(key.size()), key.data());

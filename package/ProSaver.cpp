@@ -14,6 +14,7 @@
 #include "package/SplitNames.h"
 #include "package/uPathGetter.h"
 #include "platform/Zip.h"
+#include "util/AsciiCase.h"
 #include "util/Error.h"
 #include "util/ZanUtils.h"
 
@@ -212,7 +213,7 @@ void TProjectOpener::SplitLogo() {
   if (IsBlank(logo.filename) || !Present(logo.pos_, logo.size_)) return;
   WriteBySize(
       logo.pos_, logo.size_,
-      BookFile(kOtherFolder + std::string("logo") + LowerCase(FileExtension(logo.filename))));
+      BookFile(kOtherFolder + std::string("logo") + AsciiLowerCase(FileExtension(logo.filename))));
 }
 
 void TProjectOpener::SplitSearchFile() {

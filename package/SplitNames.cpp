@@ -4,7 +4,6 @@
 #include <cctype>
 #include <iterator>
 #include <string>
-#include "util/AsciiCase.h"
 
 namespace {
 
@@ -34,10 +33,6 @@ std::string FileExtension(std::string_view name) {
   return dot == std::string_view::npos ? std::string() : std::string(part.substr(dot));
 }
 
-std::string LowerCase(std::string_view text) {
-  return AsciiLowerCase(text);
-}
-
 std::string N4(long long k) {
   std::string digits = std::to_string(k < 0 ? -k : k);
   if (digits.size() < 4) digits.insert(0, 4 - digits.size(), '0');
@@ -47,7 +42,7 @@ std::string N4(long long k) {
 bool HasPictureExtension(std::string_view name) {
   static constexpr std::string_view kExtensions[] = {".png", ".jpg", ".jpeg", ".gif",
                                                      ".bmp", ".tif", ".tiff"};
-  const std::string extension = LowerCase(FileExtension(name));
+  const std::string extension = AsciiLowerCase(FileExtension(name));
   return std::find(std::begin(kExtensions), std::end(kExtensions), extension) !=
          std::end(kExtensions);
 }

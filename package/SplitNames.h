@@ -27,8 +27,6 @@ std::string FileExtension(std::string_view name);
 // The part after the last "\" or "/".
 std::string FileNamePart(std::string_view name);
 
-std::string LowerCase(std::string_view text);
-
 // The decimal text of `k` left-padded with "0" to at least four digits.
 std::string N4(long long k);
 

@@ -19,8 +19,9 @@
 #include "package/uSWFStreamReader.h"
 #include "platform/Image.h"
 #include "platform/Os.h"
+#include "util/AsciiCase.h"
 #include "util/Error.h"
-#include "util/SwfUtils.h"
+#include "util/Pictures.h"
 #include "util/ZanUtils.h"
 
 namespace fs = std::filesystem;
@@ -79,7 +80,7 @@ TSize PictureSize(const fs::path& file) {
 std::optional<TSize> TProjectOpener::FirstFileSize(const fs::path& file) {
   TSize size;
   if (file.empty()) return size;
-  if (LowerCase(file.extension().string()) == ".swf") {
+  if (AsciiLowerCase(file.extension().string()) == ".swf") {
     if (const auto known = FStageSizes.find(file); known != FStageSizes.end()) return known->second;
     SwfStageSize(file, size.width, size.height);
     std::error_code ec;

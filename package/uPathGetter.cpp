@@ -94,8 +94,8 @@ void PrepareRunFolder() {
   state.root.clear();
   state.ready = false;
   try {
-    state.tempFolder = TempFolder();
-    state.runIdentifier = NewGuidText();
+    state.tempFolder = platform::TempPath() / "";
+    state.runIdentifier = platform::NewGuid();
   } catch (const std::exception& error) {
     throw Error(std::string("No temporary folder for the working folder: ") + error.what());
   }

@@ -5,7 +5,6 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -67,17 +66,6 @@ std::string NewGuid();
 // The read-only flag of a file (on POSIX: no write permission for anyone).
 bool IsReadOnly(const std::filesystem::path& file);
 void SetReadOnly(const std::filesystem::path& file, bool readOnly);
-
-// Reads one value of an INI file with the profile-reading rules the packages rely on:
-// section and key names compared without regard to case, blanks around names and values
-// trimmed, a missing file, section or key gives `fallback`.
-std::string ReadIniValue(const std::filesystem::path& file, std::string_view section,
-                         std::string_view key, std::string_view fallback);
-// The values of several keys of one section, in the order of `keys`, read in one pass over the
-// file: each as ReadIniValue would give it.
-std::vector<std::string> ReadIniValues(const std::filesystem::path& file, std::string_view section,
-                                       std::span<const std::string_view> keys,
-                                       std::string_view fallback);
 
 // A named lock held by at most one process at a time; the kernel releases it when the
 // holding process dies. The lock lives where only the current user can reach it, so no other

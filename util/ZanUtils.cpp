@@ -1,13 +1,17 @@
 #include "util/ZanUtils.h"
 
 #include <cmath>
+#include <fstream>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "platform/Os.h"
+#include "util/IniText.h"
 
 namespace fs = std::filesystem;
 
@@ -91,35 +95,33 @@ bool DeleteFolderTree(const fs::path& folder) {
   }
 }
 
-fs::path TempFolder() {
-  return platform::TempPath() / "";
-}
-
-std::string NewGuidText() {
-  return platform::NewGuid();
-}
-
 std::uint32_t SwapRedBlue(std::uint32_t colour) {
   return ((colour & 0xFFu) << 16) | (colour & 0xFF00u) | ((colour >> 16) & 0xFFu);
 }
 
+namespace {
+
+// The file's bytes, or nothing when it cannot be read.
+std::optional<std::string> ReadWholeFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream content;
+  content << in.rdbuf();
+  return std::move(content).str();
+}
+
+}  // namespace
+
 std::string ReadIniText(const fs::path& file, std::string_view section, std::string_view key,
                         std::string_view fallback) {
-  try {
-    std::error_code ec;
-    if (!fs::exists(file, ec)) return std::string(fallback);
-    return platform::ReadIniValue(file, section, key, fallback);
-  } catch (...) {
-    return std::string(fallback);
-  }
+  return ReadIniTexts(file, section, std::span(&key, 1), fallback).front();
 }
 
 std::vector<std::string> ReadIniTexts(const fs::path& file, std::string_view section,
                                       std::span<const std::string_view> keys,
                                       std::string_view fallback) {
   try {
-    std::error_code ec;
-    if (fs::exists(file, ec)) return platform::ReadIniValues(file, section, keys, fallback);
+    if (const auto bytes = ReadWholeFile(file)) return FindIniValues(*bytes, section, keys, fallback);
   } catch (...) {
   }
   return std::vector<std::string>(keys.size(), std::string(fallback));

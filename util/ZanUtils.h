@@ -1,6 +1,6 @@
 #pragma once
-// File, folder and number helpers shared by the player: deleting the working folder, the
-// temporary folder, GUID text, colour byte order, INI values and rounding.
+// File, folder and number helpers shared by the player: deleting the working folder,
+// colour byte order, INI values and rounding.
 
 #include <cstdint>
 #include <filesystem>
@@ -16,12 +16,6 @@
 // with the rest. True when no folder remains at `folder` (a missing folder, or a file, counts
 // as success); false when anything stayed. Never throws.
 bool DeleteFolderTree(const std::filesystem::path& folder);
-
-// The system's temporary folder, ending in a separator.
-std::filesystem::path TempFolder();
-
-// A new GUID in registry form: "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}", upper case.
-std::string NewGuidText();
 
 // Converts between RRGGBB (documents) and BBGGRR (platform colours); the highest byte is cleared.
 std::uint32_t SwapRedBlue(std::uint32_t colour);

@@ -1,7 +1,7 @@
 #pragma once
 // Qt side of the Flash host: the control is a child widget of the main window that fills its
-// client area. Implementations: the empty host (platform/qt/) and the Ruffle host
-// (platform/ruffle/).
+// client area. Implementations: the empty host (here) and the Ruffle host
+// (platform/ruffle/RuffleFlashHost.h).
 //
 // Contract with the main window:
 // - Widget() is placed by the window in its client area and follows every resize.
@@ -26,8 +26,5 @@ class QtFlashHost : public FlashHost {
 
 // A host that shows nothing: the book window stays empty, the rest of the player works.
 std::unique_ptr<QtFlashHost> CreateEmptyFlashHost(QWidget* parent, QMenu* contextMenu);
-
-// The host that plays movies with the embedded emulator (platform/ruffle/).
-std::unique_ptr<QtFlashHost> CreateRuffleFlashHost(QWidget* parent, QMenu* contextMenu);
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <regex>
 #include <sstream>
 
+#include "platform/Os.h"
 #include "util/ZanUtils.h"
 
 namespace fs = std::filesystem;
@@ -14,7 +15,8 @@ namespace {
 
 class LogFolder : public ::testing::Test {
  protected:
-  LogFolder() : folder_(fs::temp_directory_path() / ("bookstub-log-" + NewGuidText()) / "Log") {
+  LogFolder()
+      : folder_(fs::temp_directory_path() / ("bookstub-log-" + platform::NewGuid()) / "Log") {
     fs::create_directories(folder_);
   }
   ~LogFolder() override {

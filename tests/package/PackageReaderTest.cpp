@@ -6,6 +6,7 @@
 #include <functional>
 #include <sstream>
 
+#include "platform/Os.h"
 #include "tests/support/PackageBuilder.h"
 #include "util/Error.h"
 #include "util/ZanUtils.h"
@@ -19,7 +20,8 @@ const char kBook[] = "<?xml version=\"1.0\"?><book title=\"Demo\"/>";
 
 class PackageReaderTest : public ::testing::Test {
  protected:
-  PackageReaderTest() : folder_(fs::temp_directory_path() / ("bookstub-pkg-" + NewGuidText())) {
+  PackageReaderTest()
+      : folder_(fs::temp_directory_path() / ("bookstub-pkg-" + platform::NewGuid())) {
     fs::create_directories(folder_);
   }
   ~PackageReaderTest() override { DeleteFolderTree(folder_); }

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 
+#include "platform/Os.h"
 #include "util/Error.h"
 #include "util/ZanUtils.h"
 
@@ -27,7 +28,7 @@ void PrintTo(const BuilderCase& c, std::ostream* os) {
 class PathBuilderTest : public ::testing::TestWithParam<BuilderCase> {};
 
 TEST_P(PathBuilderTest, RelativeToTheBookRootAndAbsoluteUnderFiles) {
-  const fs::path root = fs::temp_directory_path() / ("bookstub-paths-" + NewGuidText());
+  const fs::path root = fs::temp_directory_path() / ("bookstub-paths-" + platform::NewGuid());
   PrepareRunFolderAt(root);
   const BuilderCase& c = GetParam();
   EXPECT_EQ(c.builder(false), fs::path(c.relative));
@@ -61,7 +62,7 @@ TEST(RunFolderTest, PreparedLayoutExistsEmptyAndIsRemovedWhole) {
   PrepareRunFolder();
   ASSERT_TRUE(RunFolderReady());
   const fs::path root = GetRootPath(true);
-  EXPECT_EQ(root, TempFolder() / RunIdentifier() / "");
+  EXPECT_EQ(root, platform::TempPath() / RunIdentifier() / "");
   EXPECT_EQ(GetRootPath(false), fs::path(RunIdentifier()) / "");
   EXPECT_EQ(RunIdentifier().size(), 38u);
   EXPECT_EQ(GetBookRoot(root), root / "files" / "");
@@ -105,7 +106,7 @@ TEST(RunFolderTest, TwoRunsGetTwoFolders) {
 TEST(RunFolderTest, WithoutATemporaryFolderThereIsNoRunFolder) {
   const char* saved = std::getenv("TMPDIR");
   const std::string previous = saved != nullptr ? saved : "";
-  ::setenv("TMPDIR", (fs::temp_directory_path() / ("absent-" + NewGuidText())).c_str(), 1);
+  ::setenv("TMPDIR", (fs::temp_directory_path() / ("absent-" + platform::NewGuid())).c_str(), 1);
   EXPECT_THROW(PrepareRunFolder(), Error);
   saved != nullptr ? ::setenv("TMPDIR", previous.c_str(), 1) : ::unsetenv("TMPDIR");
   EXPECT_FALSE(RunFolderReady());

@@ -1,10 +1,11 @@
-#include "util/SwfUtils.h"
+#include "util/Pictures.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <fstream>
 
+#include "platform/Os.h"
 #include "util/Error.h"
 #include "util/ZanUtils.h"
 
@@ -67,7 +68,7 @@ TEST(IsPictureFileTest, ByExtensionWhateverTheUserLocale) {
 
 class SignatureTest : public ::testing::Test {
  protected:
-  SignatureTest() : folder_(fs::temp_directory_path() / ("bookstub-sig-" + NewGuidText())) {
+  SignatureTest() : folder_(fs::temp_directory_path() / ("bookstub-sig-" + platform::NewGuid())) {
     fs::create_directories(folder_);
   }
   ~SignatureTest() override {

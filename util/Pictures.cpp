@@ -1,4 +1,4 @@
-#include "util/SwfUtils.h"
+#include "util/Pictures.h"
 
 #include <algorithm>
 #include <array>
