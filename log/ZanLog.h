@@ -4,8 +4,8 @@
 
 #include <ctime>
 #include <filesystem>
-#include <string>
 #include <memory>
+#include <string>
 #include <string_view>
 
 class TZanLog {
