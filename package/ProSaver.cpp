@@ -148,7 +148,7 @@ void TProjectOpener::SplitProjNavBtn() {
   const auto& navbtn = *FProject->navbtn;
   if (!Present(navbtn.pos_, navbtn.size_)) return;
   TGroupWalker group = FStream->WalkGroup(navbtn.pos_, navbtn.size_);
-  const fs::path ini = BookFile(kNavBtnFolder + std::string("info.ini"));
+  const fs::path ini = BookFile(GetNavBtnIniPath(false).string());
   FStream->CopyToFile(group.Head(), ini);
   // Read once: a group may hold far more members than the file has keys.
   const std::vector<std::string> names = ReadIniTexts(ini, "info", kNavButtonKeys, "");
@@ -168,7 +168,7 @@ void TProjectOpener::SplitProjNavBarBg() {
   if (navbar.pos_ == 0 || navbar.size_ == 0) return;
   const auto pos = static_cast<std::uint32_t>(navbar.pos_);
   TGroupWalker group = FStream->WalkGroup(pos, navbar.size_);
-  FStream->CopyToFile(group.Head(), BookFile(kNavBarFolder + std::string("info.ini")));
+  FStream->CopyToFile(group.Head(), BookFile(GetNavBarIniPath(false).string()));
   WriteGroupMembers(pos, navbar.size_, [&](const GroupMember& member) -> std::optional<fs::path> {
     std::string name;
     if (member.type == kNavBarTopType) name = navbar.topfile;
@@ -205,7 +205,7 @@ void TProjectOpener::WriteGroupMembers(std::uint32_t pos, std::uint32_t size,
 void TProjectOpener::SplitPreloader() {
   const auto& preloader = *FProject->preloader;
   if (IsBlank(preloader.filename) || !Present(preloader.pos_, preloader.size_)) return;
-  WriteBySize(preloader.pos_, preloader.size_, BookFile("book.swf"));
+  WriteBySize(preloader.pos_, preloader.size_, BookFile(GetBookSwfPath(false).string()));
 }
 
 void TProjectOpener::SplitLogo() {

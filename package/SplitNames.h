@@ -5,18 +5,6 @@
 #include <string>
 #include <string_view>
 
-// Folders below the book root, as relative texts for JoinBookPath.
-inline constexpr const char* kOtherFolder = "res/other/";
-inline constexpr const char* kNavBtnFolder = "res/navbtn/";
-inline constexpr const char* kNavBarFolder = "res/navbar/";
-inline constexpr const char* kSoundsFolder = "res/sounds/";
-inline constexpr const char* kDownloadsFolder = "res/downloads/";
-inline constexpr const char* kLanguagesFolder = "res/languages/";
-inline constexpr const char* kFlagsFolder = "res/flags/";
-inline constexpr const char* kPagesFolder = "res/pages/";
-inline constexpr const char* kMobileFolder = "res/mobile/";
-inline constexpr const char* kThumbnailsFolder = "res/thumbnails/";
-
 // Empty or made of blanks and control characters only.
 bool IsBlank(std::string_view text);
 

@@ -28,30 +28,30 @@ const fs::path& PreparedRoot() {
   return State().root;
 }
 
-fs::path FromBookRoot(bool absolute, const char* relative) {
+fs::path FromBookRoot(bool absolute, const fs::path& relative) {
   if (!absolute) return fs::path(relative);
   return GetBookRoot(PreparedRoot()) / relative;
 }
 
-// Folders below R, parents before children.
-constexpr const char* kLayout[] = {"files/",
-                                   "files/js/",
-                                   "files/res/",
-                                   "files/res/downloads/",
-                                   "files/res/navbar/",
-                                   "files/res/navbtn/",
-                                   "files/res/other/",
-                                   "files/res/pages/",
-                                   "files/res/thumbnails/",
-                                   "files/res/mobile/",
-                                   "files/res/sounds/",
-                                   "files/res/languages/",
-                                   "files/res/flags/"};
+// Folders below F, parents before children; F itself first.
+constexpr const char* kLayout[] = {"",
+                                   kJsFolder,
+                                   kResFolder,
+                                   kDownloadsFolder,
+                                   kNavBarFolder,
+                                   kNavBtnFolder,
+                                   kOtherFolder,
+                                   kPagesFolder,
+                                   kThumbnailsFolder,
+                                   kMobileFolder,
+                                   kSoundsFolder,
+                                   kLanguagesFolder,
+                                   kFlagsFolder};
 
 void CreateLayout(const fs::path& root) {
   std::error_code ec;
   fs::create_directories(root, ec);
-  for (const char* folder : kLayout) fs::create_directory(root / folder, ec);
+  for (const char* folder : kLayout) fs::create_directory(GetBookRoot(root) / folder, ec);
 }
 
 // The run's own folder: made anew, open to this user only, so nobody else can read the book
@@ -60,7 +60,7 @@ void CreatePrivateLayout(const fs::path& root) {
   platform::CreatePrivateFolder(root.parent_path());
   for (const char* folder : kLayout) {
     try {
-      platform::CreatePrivateFolder(fs::path(root / folder).parent_path());
+      platform::CreatePrivateFolder(fs::path(GetBookRoot(root) / folder).parent_path());
     } catch (const Error&) {
       // a later write into the missing folder fails instead
     }
@@ -138,63 +138,63 @@ fs::path GetBookSwfPath(bool absolute) {
   return FromBookRoot(absolute, "book.swf");
 }
 fs::path GetJsPath(bool absolute) {
-  return FromBookRoot(absolute, "js/");
+  return FromBookRoot(absolute, kJsFolder);
 }
 fs::path GetLogFolderPath(bool absolute) {
-  return FromBookRoot(absolute, "Log/");
+  return FromBookRoot(absolute, kLogFolder);
 }
 fs::path GetLogFilePath(bool absolute) {
-  return FromBookRoot(absolute, "Log/log1.txt");
+  return FromBookRoot(absolute, fs::path(kLogFolder) / "log1.txt");
 }
 fs::path GetResPath(bool absolute) {
-  return FromBookRoot(absolute, "res/");
+  return FromBookRoot(absolute, kResFolder);
 }
 fs::path GetPagesPath(bool absolute) {
-  return FromBookRoot(absolute, "res/pages/");
+  return FromBookRoot(absolute, kPagesFolder);
 }
 fs::path GetThumbnailsPath(bool absolute) {
-  return FromBookRoot(absolute, "res/thumbnails/");
+  return FromBookRoot(absolute, kThumbnailsFolder);
 }
 fs::path GetOtherPath(bool absolute) {
-  return FromBookRoot(absolute, "res/other/");
+  return FromBookRoot(absolute, kOtherFolder);
 }
 fs::path GetNavBarPath(bool absolute) {
-  return FromBookRoot(absolute, "res/navbar/");
+  return FromBookRoot(absolute, kNavBarFolder);
 }
 fs::path GetNavBtnPath(bool absolute) {
-  return FromBookRoot(absolute, "res/navbtn/");
+  return FromBookRoot(absolute, kNavBtnFolder);
 }
 fs::path GetSoundsPath(bool absolute) {
-  return FromBookRoot(absolute, "res/sounds/");
+  return FromBookRoot(absolute, kSoundsFolder);
 }
 fs::path GetLanguagesPath(bool absolute) {
-  return FromBookRoot(absolute, "res/languages/");
+  return FromBookRoot(absolute, kLanguagesFolder);
 }
 fs::path GetFlagsPath(bool absolute) {
-  return FromBookRoot(absolute, "res/flags/");
+  return FromBookRoot(absolute, kFlagsFolder);
 }
 fs::path GetDownloadsPath(bool absolute) {
-  return FromBookRoot(absolute, "res/downloads/");
+  return FromBookRoot(absolute, kDownloadsFolder);
 }
 fs::path GetMobilePath(bool absolute) {
-  return FromBookRoot(absolute, "res/mobile/");
+  return FromBookRoot(absolute, kMobileFolder);
 }
 fs::path GetNavBarIniPath(bool absolute) {
-  return FromBookRoot(absolute, "res/navbar/info.ini");
+  return FromBookRoot(absolute, fs::path(kNavBarFolder) / "info.ini");
 }
 fs::path GetNavBtnIniPath(bool absolute) {
-  return FromBookRoot(absolute, "res/navbtn/info.ini");
+  return FromBookRoot(absolute, fs::path(kNavBtnFolder) / "info.ini");
 }
 fs::path GetMagPath(bool absolute) {
-  return FromBookRoot(absolute, "res/other/mag.swf");
+  return FromBookRoot(absolute, fs::path(kOtherFolder) / "mag.swf");
 }
 fs::path GetInputPath(bool absolute) {
-  return FromBookRoot(absolute, "res/other/input.png");
+  return FromBookRoot(absolute, fs::path(kOtherFolder) / "input.png");
 }
 
 fs::path GetFrameworkPath(bool absolute) {
-  if (!absolute) return fs::path("files/framework.swf");
-  return PreparedRoot() / "files/framework.swf";
+  if (!absolute) return fs::path("files") / kFrameworkFile;
+  return GetBookRoot(PreparedRoot()) / kFrameworkFile;
 }
 
 std::string ReplaceSeparators(std::string_view text) {

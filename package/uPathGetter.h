@@ -11,6 +11,25 @@
 #include <string>
 #include <string_view>
 
+// The layout below the book root F, as relative texts (folders end in a separator). The
+// builders below and the split's destinations are made from these; PrepareRunFolder creates
+// the folders.
+inline constexpr const char* kJsFolder = "js/";
+inline constexpr const char* kResFolder = "res/";
+inline constexpr const char* kDownloadsFolder = "res/downloads/";
+inline constexpr const char* kNavBarFolder = "res/navbar/";
+inline constexpr const char* kNavBtnFolder = "res/navbtn/";
+inline constexpr const char* kOtherFolder = "res/other/";
+inline constexpr const char* kPagesFolder = "res/pages/";
+inline constexpr const char* kThumbnailsFolder = "res/thumbnails/";
+inline constexpr const char* kMobileFolder = "res/mobile/";
+inline constexpr const char* kSoundsFolder = "res/sounds/";
+inline constexpr const char* kLanguagesFolder = "res/languages/";
+inline constexpr const char* kFlagsFolder = "res/flags/";
+inline constexpr const char* kLogFolder = "Log/";
+// The framework movie, directly in F.
+inline constexpr const char* kFrameworkFile = "framework.swf";
+
 // Working-folder state (the one process-wide state beside the log).
 const std::filesystem::path& TempFolderOfRun();  // with trailing separator
 const std::string& RunIdentifier();              // "{XXXXXXXX-...}" for a prepared temp run
