@@ -56,9 +56,3 @@ bool ScreenSaverClosesOn(InputKind kind, Point pointer, Point start) {
   }
   return false;
 }
-
-std::optional<int> ProgressPercent(std::int32_t numerator, std::int32_t denominator) {
-  if (denominator <= 0) return std::nullopt;
-  const std::int64_t percent = std::int64_t{numerator} * 100 / denominator;
-  return static_cast<int>(std::clamp<std::int64_t>(percent, 0, 100));
-}

@@ -73,7 +73,3 @@ enum class InputKind {
 // The screen saver closes on any key, on the left, right or middle button, and on a pointer
 // move that changed both coordinates from `start`. A move along one axis alone does not close.
 bool ScreenSaverClosesOn(InputKind kind, Point pointer, Point start);
-
-// The progress bar's percent for WM_BOOK_PROGRESS: numerator * 100 / denominator, computed
-// without overflow and clamped to 0..100; none when the denominator is not positive.
-std::optional<int> ProgressPercent(std::int32_t numerator, std::int32_t denominator);

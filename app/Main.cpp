@@ -174,14 +174,8 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::StartLog() {
-  if (AppLog) return;
   try {
-    const std::filesystem::path folder = GetLogFolderPath(true);
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
-    RotateLogFiles(folder);
-    if (std::filesystem::is_directory(folder, ignored))
-      AppLog = std::make_unique<TZanLog>(GetLogFilePath(true));
+    StartAppLog(GetLogFilePath(true));
   } catch (const Error&) {
     // No working folder: the run goes on without a log.
   }

@@ -45,6 +45,15 @@ void TZanLog::AddLine(std::string_view text) const {
   }
 }
 
+void StartAppLog(const std::filesystem::path& logFile) {
+  if (AppLog) return;
+  const std::filesystem::path folder = logFile.parent_path();
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  RotateLogFiles(folder);
+  if (std::filesystem::is_directory(folder, ec)) AppLog = std::make_unique<TZanLog>(logFile);
+}
+
 void LogMessage(std::string_view text) {
   if (AppLog) AppLog->AddLine(text);
 }

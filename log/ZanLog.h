@@ -26,6 +26,10 @@ class TZanLog {
 // The process-wide log; absent until the main window (or the command-line tool) starts it.
 extern std::unique_ptr<TZanLog> AppLog;
 
+// Starts AppLog on `logFile`: creates its folder, rotates the logs already there, and opens the
+// log when the folder exists. Does nothing while AppLog runs.
+void StartAppLog(const std::filesystem::path& logFile);
+
 // AddLine on AppLog when it exists, nothing otherwise.
 void LogMessage(std::string_view text);
 

@@ -2,7 +2,9 @@
 // The three messages the package opener sends to its window. Sending is synchronous: Send
 // returns only when the receiver has handled the message.
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 inline constexpr unsigned WM_USER_BASE = 0x0400;
@@ -22,3 +24,11 @@ class BookMessageTarget {
   virtual ~BookMessageTarget() = default;
   virtual void Send(const BookMessage& message) = 0;
 };
+
+// The percent a WM_BOOK_PROGRESS message stands for: wParam * 100 / lParam, computed without
+// overflow and clamped to 0..100; none when lParam is not positive.
+inline std::optional<int> ProgressPercent(std::int32_t wParam, std::int32_t lParam) {
+  if (lParam <= 0) return std::nullopt;
+  const std::int64_t percent = std::int64_t{wParam} * 100 / lParam;
+  return static_cast<int>(std::clamp<std::int64_t>(percent, 0, 100));
+}

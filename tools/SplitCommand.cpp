@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "log/ZanLog.h"
@@ -82,12 +83,13 @@ class ProgressBar : public RecordingTarget {
 
  protected:
   void Show(const BookMessage& message) override {
-    if (!FEnabled || message.id != WM_BOOK_PROGRESS || message.lParam <= 0) return;
-    const int percent = message.wParam * 100 / message.lParam;
+    if (!FEnabled || message.id != WM_BOOK_PROGRESS) return;
+    const std::optional<int> percent = ProgressPercent(message.wParam, message.lParam);
+    if (!percent) return;
     constexpr int kWidth = 40;
-    const int filled = std::clamp(percent, 0, 100) * kWidth / 100;
+    const int filled = *percent * kWidth / 100;
     std::cerr << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] "
-              << percent << "%" << std::flush;
+              << *percent << "%" << std::flush;
     FDrawn = true;
   }
 
@@ -95,14 +97,6 @@ class ProgressBar : public RecordingTarget {
   bool FEnabled;
   bool FDrawn = false;
 };
-
-void StartLog(const fs::path& root) {
-  const fs::path logFolder = root / "files" / "Log";
-  std::error_code ec;
-  fs::create_directories(logFolder, ec);
-  RotateLogFiles(logFolder);
-  if (fs::is_directory(logFolder, ec)) AppLog = std::make_unique<TZanLog>(logFolder / "log1.txt");
-}
 
 // Open and SplitAll; false when an error ended either (its message already on stderr).
 bool OpenAndSplit(const fs::path& package, BookMessageTarget& target) {
@@ -124,7 +118,7 @@ bool OpenAndSplit(const fs::path& package, BookMessageTarget& target) {
 int RunSplitCommand(const SplitOptions& options) {
   if (!CheckPackageReadable(options.package)) return kExitFailed;
   PrepareRunFolderAt(options.root);
-  StartLog(options.root);
+  StartAppLog(GetLogFilePath(true));
 
   if (options.messages) {
     MessageLines lines;

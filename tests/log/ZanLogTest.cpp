@@ -46,6 +46,21 @@ TEST(FormatLogLineTest, StampThenFourSpacesThenText) {
   EXPECT_EQ(FormatLogLine(time, ""), "2026-01-05 07:03:09    ");
 }
 
+TEST_F(LogFolder, StartAppLogMakesTheFolderRotatesAndKeepsARunningLog) {
+  fs::remove_all(folder_);
+  StartAppLog(Numbered(1));
+  ASSERT_NE(AppLog, nullptr);
+  LogMessage("first run");
+  AppLog.reset();
+
+  StartAppLog(Numbered(1));
+  const TZanLog* running = AppLog.get();
+  StartAppLog(folder_ / "other.txt");
+  EXPECT_EQ(AppLog.get(), running);
+  EXPECT_NE(Slurp(Numbered(2)).find("first run"), std::string::npos);
+  EXPECT_EQ(Slurp(Numbered(1)), "");
+}
+
 TEST_F(LogFolder, RotationWithTenFilesMovesEachUpAndDropsTheTenth) {
   for (int n = 1; n <= 10; ++n) std::ofstream(Numbered(n), std::ios::binary) << "log " << n;
   RotateLogFiles(folder_);
