@@ -3,7 +3,7 @@
 #include "model/book/MPageElements.h"
 #include "model/book/MProjects.h"
 #include "model/settings/LMProjects.h"
-#include "package/SplitNames.h"
+#include "package/uPathGetter.h"
 
 namespace {
 
@@ -92,16 +92,17 @@ void ForEachPage(const TMBook& b, Visit visit) {
 
 void AddSharedMovies(BlobList& list, const TLMProject& p) {
   const auto add = [&](TBlobKind kind, const char* property, std::uint32_t pos, std::uint32_t size,
-                       const char* name) {
-    list.Add(kind, kProject, property, TReadStyle::BySize, pos, size, name);
+                       std::string name) {
+    list.Add(kind, kProject, property, TReadStyle::BySize, pos, size, std::move(name));
   };
-  add(TBlobKind::Framework, "pos_bookinfo_", p.pos_bookinfo_, p.size_bookinfo_, "framework.swf");
-  add(TBlobKind::Magnifier, "pos_mag_", p.pos_mag_, p.size_mag_, "res/other/mag.swf");
-  add(TBlobKind::Toolbar, "pos_toolbar_", p.pos_toolbar_, p.size_toolbar_, "res/other/toolbar.swf");
-  add(TBlobKind::InputBox, "pos_input_", p.pos_input_, p.size_input_, "res/other/input.png");
-  add(TBlobKind::VideoSkin, "pos_vs_", p.pos_vs_, p.size_vs_, "res/other/videoskin.swf");
+  const std::string other = kOtherFolder;
+  add(TBlobKind::Framework, "pos_bookinfo_", p.pos_bookinfo_, p.size_bookinfo_, kFrameworkFile);
+  add(TBlobKind::Magnifier, "pos_mag_", p.pos_mag_, p.size_mag_, GetMagPath(false).string());
+  add(TBlobKind::Toolbar, "pos_toolbar_", p.pos_toolbar_, p.size_toolbar_, other + "toolbar.swf");
+  add(TBlobKind::InputBox, "pos_input_", p.pos_input_, p.size_input_, GetInputPath(false).string());
+  add(TBlobKind::VideoSkin, "pos_vs_", p.pos_vs_, p.size_vs_, other + "videoskin.swf");
   add(TBlobKind::ThumbMovie, "pos_thumbswf_", p.pos_thumbswf_, p.size_thumbswf_,
-      "res/other/thumb.swf");
+      other + "thumb.swf");
 }
 
 void AddUnread(BlobList& list, const std::string& at, const TMPage& page) {
