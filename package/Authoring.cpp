@@ -308,6 +308,7 @@ class TUnpacker {
     const fs::path ini = folder / kGroupIniName;
     Write(ini, group.Head(), Describe(blob));
     std::vector<std::string> names;
+    names.reserve(std::size(kNavButtonKeys));
     for (std::string_view key : kNavButtonKeys) names.push_back(ReadIniText(ini, "info", key, ""));
     UnpackMembers(blob, group, folder, [&](std::uint32_t type) {
       return type < names.size() ? names[type] : std::string();

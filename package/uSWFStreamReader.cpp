@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kChunkSize = 64 * 1024;
+constexpr std::size_t kChunkSize = std::size_t{64} * 1024;
 constexpr int kTwipsPerPixel = 20;
 // The longest header after the first 8 bytes: a RECT of four 31-bit fields, frame rate, count.
 constexpr std::uint64_t kMaxHeaderFieldsSize = (5 + 4 * 31 + 7) / 8 + 4;
@@ -120,7 +120,8 @@ void TSWFStreamReader::LoadFromStream(std::istream& stream) {
   FCompressed = FSignature == "CWS";
 
   stream.seekg(0, std::ios::beg);
-  if (!stream.read(reinterpret_cast<char*>(FHeader.data()), FHeader.size()))
+  if (!stream.read(reinterpret_cast<char*>(FHeader.data()),
+                   static_cast<std::streamsize>(FHeader.size())))
     throw Error(kStreamReadError);
   if (FCompressed) {
     LoadCompressed(stream);
