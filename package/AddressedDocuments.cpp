@@ -141,6 +141,7 @@ void TAddressedDocuments::CheckReadBack(const TDocumentTexts& texts,
 TDocumentTexts TAddressedDocuments::WithAddresses(const std::vector<BlobAddress>& addresses) const {
   if (addresses.size() != blobs_.size()) throw Error("One address per blob is needed");
   std::vector<TNewAddress> values;
+  values.reserve(addresses.size());
   for (const BlobAddress& address : addresses) values.push_back({address.pos, address.size});
   return Rewrite(values, true);
 }
