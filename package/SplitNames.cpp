@@ -5,6 +5,9 @@
 #include <iterator>
 #include <string>
 
+#include "package/uPathGetter.h"
+#include "util/AsciiCase.h"
+
 namespace {
 
 bool IsSeparator(char c) {
