@@ -31,7 +31,7 @@ class XmlNode {
 
   std::vector<XmlAttribute> Attributes() const;  // document order
   std::optional<std::string> Attribute(std::string_view name) const;
-  std::vector<XmlNode> Children() const;  // every child node, document order
+  std::vector<XmlNode> Children() const;       // every child node, document order
   XmlNode Child(std::string_view name) const;  // first child element of that name
 
   XmlNode AddChild(std::string_view name);

@@ -121,7 +121,8 @@ std::vector<std::string> ReadIniTexts(const fs::path& file, std::string_view sec
                                       std::span<const std::string_view> keys,
                                       std::string_view fallback) {
   try {
-    if (const auto bytes = ReadWholeFile(file)) return FindIniValues(*bytes, section, keys, fallback);
+    if (const auto bytes = ReadWholeFile(file))
+      return FindIniValues(*bytes, section, keys, fallback);
   } catch (...) {
   }
   return std::vector<std::string>(keys.size(), std::string(fallback));

@@ -31,9 +31,10 @@ struct ContainmentTargets {
 
 // A movie that tries every way out it has: script links (which would set the page's title to
 // "script ran"), loads of local files, of a folder and of the listener, navigations and pop-ups
-// to them, and a burst of web and mail links. About two seconds later it reports what its loads brought ("probed": the text file's, the listener's and
-// the listing's "secret" variable, the widths of the local and the remote picture), then tries
-// one more web link and calls "tick" every other frame, forever.
+// to them, and a burst of web and mail links. About two seconds later it reports what its loads
+// brought ("probed": the text file's, the listener's and the listing's "secret" variable, the
+// widths of the local and the remote picture), then tries one more web link and calls "tick" every
+// other frame, forever.
 std::string ContainmentTestMovie(const ContainmentTargets& targets);
 
 // The "probed" request of a movie that reached nothing.
