@@ -1,21 +1,27 @@
-// bookstub-player: shows the book package appended to its own executable file.
+// bookstub-player: shows the book package appended to its own executable file, or, when nothing
+// is appended to it (the player as installed), the book appended to the file it is given.
 
 #include <QApplication>
 
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/FormLogic.h"
 #include "app/Main.h"
+#include "app/PlayerStart.h"
 #include "log/ZanLog.h"
+#include "package/PackageProbe.h"
 #include "platform/Os.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtTermination.h"
 #include "platform/ruffle/RuffleFlashHost.h"
+#include "util/Version.h"
 
 namespace {
 
@@ -41,18 +47,64 @@ void ReportStartupError(const std::string& message) {
   platform::ShowErrorBox(message, "Application Error");
 }
 
+// Without any display the toolkit would end the process before the box shows: the text goes to
+// stderr instead.
+bool DisplayExpected() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+}
+
+// Before any window or working folder: the start cannot play a book.
+int ReportNoBook(const TPlayerStart& start) {
+  if (DisplayExpected()) {
+    char name[] = "bookstub-player";
+    char* toolkitArgv[] = {name, nullptr};
+    int toolkitArgc = 1;
+    QApplication application(toolkitArgc, toolkitArgv);
+    platform::ShowErrorBox(start.message, "Bookstub");
+  } else {
+    platform::ShowMessageBox(start.message, "Bookstub");
+  }
+  return start.exitCode;
+}
+
+TPlayerStart DecideStart(int argc, char* argv[]) {
+  // The name the player was started under decides the mode (a link named *.scr counts).
+  const std::filesystem::path ownFile = platform::RunningExecutablePath();
+  const std::string executable = argc > 0 ? std::string(argv[0]) : ownFile.string();
+  const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
+  TPlayerStart start = DecidePlayerStart(ownFile, executable, arguments, ProbePackage);
+  // The working folder's log and the loader must find the book whatever folder they run in.
+  if (start.action == TPlayerStart::TAction::Play)
+    start.book = std::filesystem::absolute(start.book);
+  return start;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   // Before any thread starts: the book unpacked into the working folder is nobody else's.
   platform::KeepNewFilesPrivate();
-  const std::string argument1 = argc > 1 ? argv[1] : "";
   try {
-    // The name the player was started under decides the mode (a link named *.scr counts).
-    const std::string executable =
-        argc > 0 ? std::string(argv[0]) : platform::RunningExecutablePath().string();
-    const RunMode mode = DecideRunMode(executable, argument1);
-    if (mode == RunMode::NoWindow) return EXIT_SUCCESS;
+    const TPlayerStart start = DecideStart(argc, argv);
+    switch (start.action) {
+      case TPlayerStart::TAction::Play:
+        break;
+      case TPlayerStart::TAction::Exit:
+        return start.exitCode;
+      case TPlayerStart::TAction::PrintVersion:
+        std::cout << VersionText("bookstub-player") << std::endl;
+        return EXIT_SUCCESS;
+      case TPlayerStart::TAction::PrintHelp:
+        std::cout << PlayerHelpText() << std::flush;
+        return EXIT_SUCCESS;
+      case TPlayerStart::TAction::Fail:
+        return ReportNoBook(start);
+    }
+    const RunMode mode = start.mode;
 
     // Held until the process ends.
     std::unique_ptr<platform::NamedLock> screenSaverLock;
@@ -67,7 +119,7 @@ int main(int argc, char* argv[]) {
     int toolkitArgc = std::min(argc, 1);
     QApplication application(toolkitArgc, argv);
     try {
-      TMainForm form({platform::RunningExecutablePath(), mode, ChooseFlashHost()});
+      TMainForm form({start.book, mode, ChooseFlashHost()});
       platform::CallOnTerminationRequest([&form] { form.close(); });
       form.show();
       return application.exec();

@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "tools/Commands.h"
+#include "util/Version.h"
 
 namespace {
 
@@ -92,6 +93,7 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   CLI::App app{"bookstub: make, split and inspect book packages", "bookstub"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", VersionText("bookstub"), "Print the version and exit");
   Arguments args;
   AddSplit(app, args);
   AddInfo(app, args);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,15 +39,24 @@ constexpr auto kGiveUp = std::chrono::seconds(60);  // a hang becomes a failure
 
 class PlayerProcess {
  public:
+  // Standard output and error go to `output` when it is given.
   PlayerProcess(const fs::path& executable, const std::vector<std::string>& arguments,
-                const std::vector<std::string>& environment) {
+                const std::vector<std::string>& environment, const fs::path& output = {}) {
     std::vector<std::string> argvText{executable.string()};
     argvText.insert(argvText.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv = Pointers(argvText);
     std::vector<std::string> envText = environment;
     std::vector<char*> envp = Pointers(envText);
-    if (::posix_spawn(&pid_, executable.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0)
+    posix_spawn_file_actions_t actions;
+    ::posix_spawn_file_actions_init(&actions);
+    if (!output.empty()) {
+      ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      ::posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+    }
+    if (::posix_spawn(&pid_, executable.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
       pid_ = -1;
+    ::posix_spawn_file_actions_destroy(&actions);
   }
   ~PlayerProcess() {
     if (pid_ > 0 && !exitStatus_) {
@@ -96,6 +107,29 @@ class PlayerProcess {
   std::optional<int> exitStatus_;
 };
 
+// A book of every kind of file the split writes: copied blobs, pictures it draws, and an
+// archive it unpacks; its viewer movie holds `movie`.
+testsupport::BookSpec AppendedBook(int pageCount, std::string stub = ReadFile(BOOKSTUB_PLAYER_PATH),
+                                   const std::string& movie = "VIEWER MOVIE") {
+  testsupport::BookSpec bookSpec;
+  bookSpec.stubImage = std::move(stub);
+  bookSpec.exetitle = "Appended Book";
+  bookSpec.preloader = testsupport::FileSpec{"viewer.swf", movie};
+  bookSpec.langs = testsupport::FileSpec{
+      "langs.zip",
+      testsupport::ZipWriter().AddFolder("de/").AddFile("de/lang.xml", "<lang/>").Bytes()};
+  for (int i = 0; i < pageCount; ++i) {
+    testsupport::PageSpec page;
+    page.elements.emplace_back(
+        "img", testsupport::FileSpec{"res\\pages\\page_" + std::to_string(i) + ".swf", "PAGE"});
+    page.mobile = testsupport::FileSpec{"res/mobile/m" + std::to_string(i) + ".png",
+                                        testsupport::PictureBytes(40, 60)};
+    page.mobilefile1 = "x.png";
+    bookSpec.pages.push_back(std::move(page));
+  }
+  return bookSpec;
+}
+
 class RunModeProcessTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -106,8 +140,13 @@ class RunModeProcessTest : public testing::Test {
     fs::create_directories(root_ / "bin");
     fs::create_directories(Tmp());
     fs::permissions(Tmp(), fs::perms::owner_all);  // as a runtime folder must be
-    fs::copy_file(BOOKSTUB_PLAYER_PATH, ScreenSaver());
-    fs::copy_file(BOOKSTUB_PLAYER_PATH, Player());
+    // Players with their book appended, as the run modes are about playing one.
+    const testsupport::BuiltBook book = testsupport::BuildBook(AppendedBook(1));
+    for (const fs::path& player : {ScreenSaver(), Player()}) {
+      book.WriteTo(player);
+      fs::permissions(player, fs::perms::owner_all);
+    }
+    fs::copy_file(BOOKSTUB_PLAYER_PATH, BarePlayer());
   }
   void TearDown() override {
     std::error_code ignored;
@@ -117,6 +156,8 @@ class RunModeProcessTest : public testing::Test {
   fs::path Tmp() const { return root_ / "tmp"; }
   fs::path ScreenSaver() const { return root_ / "bin" / "x.scr"; }
   fs::path Player() const { return root_ / "bin" / "player"; }
+  fs::path BarePlayer() const { return root_ / "bin" / "bookstub-player"; }
+  fs::path Output() const { return root_ / "output.txt"; }
 
   // The environment of the test with the temporary folder and the lock folder moved into
   // this test's own folder, offscreen, and without the Flash emulator.
@@ -138,7 +179,7 @@ class RunModeProcessTest : public testing::Test {
 
   std::unique_ptr<PlayerProcess> Start(const fs::path& executable,
                                        const std::vector<std::string>& arguments) {
-    auto process = std::make_unique<PlayerProcess>(executable, arguments, Environment());
+    auto process = std::make_unique<PlayerProcess>(executable, arguments, Environment(), Output());
     EXPECT_TRUE(process->Started());
     return process;
   }
@@ -162,6 +203,18 @@ class RunModeProcessTest : public testing::Test {
   }
 
   bool TmpIsEmpty() const { return fs::is_empty(Tmp()); }
+
+  // The one working folder appears and the split writes its last page.
+  bool WaitForSplit(PlayerProcess& process) {
+    if (!WaitForWorkingFolders(1, process)) return false;
+    const fs::path log = WorkingFolders().front() / "files" / "Log" / "log1.txt";
+    const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
+    while (ReadFile(log).find("Finish SplitPages") == std::string::npos) {
+      if (!process.Running() || std::chrono::steady_clock::now() > giveUp) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+  }
 
   fs::path root_;
 };
@@ -220,28 +273,6 @@ TEST_F(RunModeProcessTest, ScreenSaverLockIsFreedWhenTheFirstEnds) {
   EXPECT_EQ(next->WaitForExit(), 0);
 }
 
-// A book of every kind of file the split writes: copied blobs, pictures it draws, and an
-// archive it unpacks.
-testsupport::BookSpec AppendedBook(int pageCount) {
-  testsupport::BookSpec bookSpec;
-  bookSpec.stubImage = ReadFile(BOOKSTUB_PLAYER_PATH);
-  bookSpec.exetitle = "Appended Book";
-  bookSpec.preloader = testsupport::FileSpec{"viewer.swf", "VIEWER MOVIE"};
-  bookSpec.langs = testsupport::FileSpec{
-      "langs.zip",
-      testsupport::ZipWriter().AddFolder("de/").AddFile("de/lang.xml", "<lang/>").Bytes()};
-  for (int i = 0; i < pageCount; ++i) {
-    testsupport::PageSpec page;
-    page.elements.emplace_back(
-        "img", testsupport::FileSpec{"res\\pages\\page_" + std::to_string(i) + ".swf", "PAGE"});
-    page.mobile = testsupport::FileSpec{"res/mobile/m" + std::to_string(i) + ".png",
-                                        testsupport::PictureBytes(40, 60)};
-    page.mobilefile1 = "x.png";
-    bookSpec.pages.push_back(std::move(page));
-  }
-  return bookSpec;
-}
-
 // Entries below `folder` that anyone but their owner may reach.
 std::vector<std::string> EntriesOpenToOthers(const fs::path& folder) {
   std::vector<std::string> open;
@@ -258,14 +289,8 @@ TEST_F(RunModeProcessTest, PlayerSplitsTheBookAppendedToItselfAndDeletesItsFolde
   fs::permissions(player, fs::perms::owner_all);
 
   auto process = Start(player, {});
-  ASSERT_TRUE(WaitForWorkingFolders(1, *process));
+  ASSERT_TRUE(WaitForSplit(*process));
   const fs::path files = WorkingFolders().front() / "files";
-  const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
-  while (ReadFile(files / "Log" / "log1.txt").find("Finish SplitPages") == std::string::npos) {
-    ASSERT_TRUE(process->Running());
-    ASSERT_LT(std::chrono::steady_clock::now(), giveUp);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
   EXPECT_EQ(ReadFile(files / "book.swf"), "VIEWER MOVIE");
   EXPECT_EQ(ReadFile(files / "res" / "pages" / "page_2.swf"), "PAGE");
   EXPECT_EQ(ReadFile(files / "res" / "languages" / "de" / "lang.xml"), "<lang/>");
@@ -277,6 +302,114 @@ TEST_F(RunModeProcessTest, PlayerSplitsTheBookAppendedToItselfAndDeletesItsFolde
   process->Terminate();
   EXPECT_EQ(process->WaitForExit(), 0);
   EXPECT_TRUE(WorkingFolders().empty());
+}
+
+// A book made for another platform: its package behind a stub that is no executable of ours.
+fs::path WriteForeignBook(const fs::path& file) {
+  std::string stub = "MZ";
+  for (std::uint32_t i = 0; stub.size() < 64 * 1024; ++i) stub += static_cast<char>(i * 131 % 251);
+  testsupport::BuildBook(AppendedBook(2, stub, "FOREIGN MOVIE")).WriteTo(file);
+  return file;
+}
+
+// The installed player carries no book: it plays the one appended to the file it is given. A
+// player with its own book plays that one whatever it is given.
+struct BookFileCase {
+  const char* label;
+  bool bare;
+  const char* movie;
+};
+
+void PrintTo(const BookFileCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class PlayerGivenABookFile : public RunModeProcessTest,
+                             public testing::WithParamInterface<BookFileCase> {};
+
+TEST_P(PlayerGivenABookFile, PlaysTheRightBookAndDeletesItsFolder) {
+  const fs::path book = WriteForeignBook(root_ / "old-book.exe");
+  auto process = Start(GetParam().bare ? BarePlayer() : Player(), {book.string()});
+  ASSERT_TRUE(WaitForSplit(*process)) << ReadFile(Output());
+  EXPECT_EQ(ReadFile(WorkingFolders().front() / "files" / "book.swf"), GetParam().movie);
+  EXPECT_EQ(ReadFile(WorkingFolders().front() / "files" / "res" / "pages" / "page_0.swf"), "PAGE");
+  process->Terminate();
+  EXPECT_EQ(process->WaitForExit(), 0);
+  EXPECT_TRUE(WorkingFolders().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Players, PlayerGivenABookFile,
+                         testing::Values(BookFileCase{"BarePlaysTheFile", true, "FOREIGN MOVIE"},
+                                         BookFileCase{"BookIgnoresTheFile", false, "VIEWER MOVIE"}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Every start of the bare player that gives it no book ends with a message and a failure
+// status before a working folder exists (it used to leave a progress window that never ended).
+struct NoBookCase {
+  const char* label;
+  std::vector<std::string> arguments;  // "{text}", "{self}", "{folder}", "{missing}" stand in
+  int exitCode;
+  const char* message;
+  bool screenSaver = false;  // started as bare.scr
+};
+
+void PrintTo(const NoBookCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class BarePlayerWithoutBook : public RunModeProcessTest,
+                              public testing::WithParamInterface<NoBookCase> {
+ protected:
+  std::vector<std::string> Arguments() {
+    std::ofstream(root_ / "notes.txt") << "Not a book at all.\n";
+    const std::map<std::string, fs::path> files{{"{text}", root_ / "notes.txt"},
+                                                {"{self}", BarePlayer()},
+                                                {"{folder}", root_ / "bin"},
+                                                {"{missing}", root_ / "missing.exe"}};
+    std::vector<std::string> arguments;
+    for (const std::string& argument : GetParam().arguments)
+      arguments.push_back(files.contains(argument) ? files.at(argument).string() : argument);
+    return arguments;
+  }
+};
+
+TEST_P(BarePlayerWithoutBook, SaysWhatIsWrongAndFailsWithoutWorkingFolder) {
+  fs::path player = BarePlayer();
+  if (GetParam().screenSaver) {
+    player = root_ / "bin" / "bare.scr";
+    fs::copy_file(BarePlayer(), player);
+  }
+  auto process = Start(player, Arguments());
+  EXPECT_EQ(process->WaitForExit(), GetParam().exitCode);
+  EXPECT_NE(ReadFile(Output()).find(GetParam().message), std::string::npos) << ReadFile(Output());
+  EXPECT_TRUE(TmpIsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Starts, BarePlayerWithoutBook,
+    testing::Values(
+        NoBookCase{"NoFile",
+                   {},
+                   1,
+                   "This player carries no book. Start it with a book file: bookstub-player BOOK"},
+        NoBookCase{"TextFile", {"{text}"}, 1, "notes.txt\" carries no book"},
+        NoBookCase{"ItsOwnFile", {"{self}"}, 1, "bookstub-player\" carries no book"},
+        NoBookCase{"Folder", {"{folder}"}, 1, "it is a folder"},
+        NoBookCase{"MissingFile", {"{missing}"}, 1, "missing.exe\": no such file"},
+        NoBookCase{"ToolkitOption", {"-platform", "offscreen"}, 2, "Unknown option \"-platform\""},
+        NoBookCase{"ScreenSaver", {"/S"}, 1, "screen saver carries no book", true}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(RunModeProcessTest, BarePlayerAnswersVersionAndHelpWithoutWorkingFolder) {
+  auto version = Start(BarePlayer(), {"--version"});
+  EXPECT_EQ(version->WaitForExit(), 0);
+  EXPECT_TRUE(ReadFile(Output()).starts_with("bookstub-player " BOOKSTUB_EXPECTED_VERSION
+                                             "\nFlash emulator: Ruffle "))
+      << ReadFile(Output());
+  auto help = Start(BarePlayer(), {"--help"});
+  EXPECT_EQ(help->WaitForExit(), 0);
+  EXPECT_TRUE(ReadFile(Output()).starts_with("Usage: bookstub-player BOOK")) << ReadFile(Output());
+  EXPECT_TRUE(TmpIsEmpty());
 }
 
 // An error nobody catches ends the process through std::terminate, past the window's
