@@ -6,6 +6,7 @@
 #include <fstream>
 #include <string>
 
+#include "platform/Os.h"
 #include "tests/support/PackageBuilder.h"
 #include "util/ZanUtils.h"
 
@@ -33,7 +34,8 @@ void PrintTo(const ProbeCase& c, std::ostream* os) {
 
 class PackageProbeTest : public testing::Test {
  protected:
-  PackageProbeTest() : folder_(fs::temp_directory_path() / ("bookstub-probe-" + NewGuidText())) {
+  PackageProbeTest()
+      : folder_(fs::temp_directory_path() / ("bookstub-probe-" + platform::NewGuid())) {
     fs::create_directories(folder_);
   }
   ~PackageProbeTest() override { DeleteFolderTree(folder_); }
