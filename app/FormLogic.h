@@ -7,6 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "util/Geometry.h"
+
 enum class RunMode {
   Window,       // any extension other than ".scr"
   ScreenSaver,  // ".scr" started with "/S..." in either case
@@ -15,26 +17,6 @@ enum class RunMode {
 
 // `executable` is argument 0; `argument1` is empty when there is none.
 RunMode DecideRunMode(std::string_view executable, std::string_view argument1);
-
-struct Size {
-  int width = 0;
-  int height = 0;
-  friend bool operator==(const Size&, const Size&) = default;
-};
-
-struct Point {
-  int x = 0;
-  int y = 0;
-  friend bool operator==(const Point&, const Point&) = default;
-};
-
-struct Rect {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
 
 // Where the window goes after one full-screen toggle; `frame` is the outer rectangle.
 struct WindowPlacement {

@@ -11,6 +11,7 @@
 #include "model/settings/LMProjects.h"
 #include "package/BookBlobs.h"
 #include "package/PackageReader.h"
+#include "package/PageSplitter.h"
 #include "package/SplitNames.h"
 #include "package/uPathGetter.h"
 #include "platform/Zip.h"
@@ -39,17 +40,11 @@ void TProjectOpener::Send(unsigned id, std::int32_t wParam, std::int32_t lParam,
   if (FWindow) FWindow->Send(BookMessage{id, wParam, lParam, std::move(text)});
 }
 
-fs::path TProjectOpener::BookFile(const std::string& relative) const {
-  return JoinBookPath(GetBookRoot(GetRootPath(true)), relative);
-}
-
 void TProjectOpener::WriteBySize(std::uint32_t pos, std::uint32_t size, const fs::path& dest) {
-  FStageSizes.erase(dest);
   FStream->CopyToFile(FStream->BySize(pos, size), dest);
 }
 
 void TProjectOpener::WriteBySuffix(std::uint32_t pos, const fs::path& dest) {
-  FStageSizes.erase(dest);
   FStream->CopyToFile(FStream->BySuffix(pos), dest);
 }
 
@@ -138,8 +133,8 @@ TProjectOpener::TRunState TProjectOpener::RunSteps() {
 void TProjectOpener::SplitProjBg() {
   auto& background = *FProject->background;
   if (IsBlank(background.filename) || background.pos_ <= 0 || background.size_ == 0) return;
-  const fs::path dest =
-      BookFile(kOtherFolder + std::string("background") + FileExtension(background.filename));
+  const fs::path dest = GetBookFilePath(kOtherFolder + std::string("background") +
+                                        FileExtension(background.filename));
   WriteBySuffix(static_cast<std::uint32_t>(background.pos_), dest);
   background.filename = dest.string();
 }
@@ -148,7 +143,7 @@ void TProjectOpener::SplitProjNavBtn() {
   const auto& navbtn = *FProject->navbtn;
   if (!Present(navbtn.pos_, navbtn.size_)) return;
   TGroupWalker group = FStream->WalkGroup(navbtn.pos_, navbtn.size_);
-  const fs::path ini = BookFile(GetNavBtnIniPath(false).string());
+  const fs::path ini = GetBookFilePath(GetNavBtnIniPath(false).string());
   FStream->CopyToFile(group.Head(), ini);
   // Read once: a group may hold far more members than the file has keys.
   const std::vector<std::string> names = ReadIniTexts(ini, "info", kNavButtonKeys, "");
@@ -157,7 +152,7 @@ void TProjectOpener::SplitProjNavBtn() {
                       if (member.type >= kNavButtonKeys.size()) return std::nullopt;
                       const std::string& name = names[member.type];
                       if (IsBlank(name)) return std::nullopt;
-                      return BookFile(kNavBtnFolder + name);
+                      return GetBookFilePath(kNavBtnFolder + name);
                     });
 }
 
@@ -168,12 +163,12 @@ void TProjectOpener::SplitProjNavBarBg() {
   if (navbar.pos_ == 0 || navbar.size_ == 0) return;
   const auto pos = static_cast<std::uint32_t>(navbar.pos_);
   TGroupWalker group = FStream->WalkGroup(pos, navbar.size_);
-  FStream->CopyToFile(group.Head(), BookFile(GetNavBarIniPath(false).string()));
+  FStream->CopyToFile(group.Head(), GetBookFilePath(GetNavBarIniPath(false).string()));
   WriteGroupMembers(pos, navbar.size_, [&](const GroupMember& member) -> std::optional<fs::path> {
     std::string name;
     if (member.type == kNavBarTopType) name = navbar.topfile;
     if (member.type == kNavBarBottomType) name = navbar.bottomfile;
-    return BookFile(kNavBarFolder + name);
+    return GetBookFilePath(kNavBarFolder + name);
   });
 }
 
@@ -205,35 +200,35 @@ void TProjectOpener::WriteGroupMembers(std::uint32_t pos, std::uint32_t size,
 void TProjectOpener::SplitPreloader() {
   const auto& preloader = *FProject->preloader;
   if (IsBlank(preloader.filename) || !Present(preloader.pos_, preloader.size_)) return;
-  WriteBySize(preloader.pos_, preloader.size_, BookFile(GetBookSwfPath(false).string()));
+  WriteBySize(preloader.pos_, preloader.size_, GetBookFilePath(GetBookSwfPath(false).string()));
 }
 
 void TProjectOpener::SplitLogo() {
   const auto& logo = *FProject->logo;
   if (IsBlank(logo.filename) || !Present(logo.pos_, logo.size_)) return;
-  WriteBySize(
-      logo.pos_, logo.size_,
-      BookFile(kOtherFolder + std::string("logo") + AsciiLowerCase(FileExtension(logo.filename))));
+  WriteBySize(logo.pos_, logo.size_,
+              GetBookFilePath(kOtherFolder + std::string("logo") +
+                              AsciiLowerCase(FileExtension(logo.filename))));
 }
 
 void TProjectOpener::SplitSearchFile() {
   const TMBook& book = *FBook;
   if (IsBlank(book.searchindex) || !Present(book.pos_search_, book.size_search_)) return;
   WriteBySize(book.pos_search_, book.size_search_,
-              BookFile(kOtherFolder + FileNamePart(book.searchindex)));
+              GetBookFilePath(kOtherFolder + FileNamePart(book.searchindex)));
 }
 
 void TProjectOpener::SplitToc() {
   const auto& toc = *FProject->toc;
   if (IsBlank(toc.filename) || !Present(toc.pos_, toc.size_)) return;
-  WriteBySize(toc.pos_, toc.size_, BookFile(kOtherFolder + FileNamePart(toc.filename)));
+  WriteBySize(toc.pos_, toc.size_, GetBookFilePath(kOtherFolder + FileNamePart(toc.filename)));
 }
 
 // Only the book's first chapter is looked at; a sound name without an address fails the read.
 void TProjectOpener::SplitBgSound() {
   const TMChapter& chapter = FBook->Chapters->Items(0);
   if (IsBlank(chapter.bgsound)) return;
-  WriteBySuffix(chapter.pos_, BookFile(kSoundsFolder + std::string("bg.mp3")));
+  WriteBySuffix(chapter.pos_, GetBookFilePath(kSoundsFolder + std::string("bg.mp3")));
 }
 
 void TProjectOpener::SplitDownloadFiles() {
@@ -242,7 +237,7 @@ void TProjectOpener::SplitDownloadFiles() {
     const bool allowed = !FExtras || FProject->navbtn->download;
     if (book.pos_download_ > 0 && allowed)
       WriteBySize(book.pos_download_, book.size_download_,
-                  BookFile(kDownloadsFolder + FileNamePart(book.download)));
+                  GetBookFilePath(kDownloadsFolder + FileNamePart(book.download)));
     LogMessage("Finish SplitDownloadFiles");
   } catch (const Error& e) {
     LogMessage(std::string("[ProSaver.SplitDownloadFiles]: Error:") + e.what());
@@ -253,13 +248,13 @@ void TProjectOpener::SplitDownloadFiles() {
 void TProjectOpener::SplitLanguageXMLs() {
   const TMBook& book = *FBook;
   if (!Present(book.pos_langs_, book.size_langs_)) return;
-  SplitZipArchive(book.pos_langs_, BookFile(kLanguagesFolder + std::string("langs.zip")));
+  SplitZipArchive(book.pos_langs_, GetBookFilePath(kLanguagesFolder + std::string("langs.zip")));
 }
 
 void TProjectOpener::SplitFlag() {
   const TMBook& book = *FBook;
   if (!Present(book.pos_flag_, book.size_flag_)) return;
-  SplitZipArchive(book.pos_flag_, BookFile(kFlagsFolder + std::string("flag.zip")));
+  SplitZipArchive(book.pos_flag_, GetBookFilePath(kFlagsFolder + std::string("flag.zip")));
 }
 
 // Writes the archive, unpacks it beside itself and deletes it; an unpacking failure is swallowed.
@@ -280,7 +275,17 @@ void TProjectOpener::SplitZipArchive(std::uint32_t pos, const fs::path& archive)
   fs::remove(archive, ec);
 }
 
+TProjectOpener::TRunState TProjectOpener::SplitPages() {
+  TPageSplitter pages(*FStream, *FBook, FProject->navbtn->download);
+  const bool finished = pages.SplitAll([this](int done, int count) {
+    SendProgress(10 + (done * 90) / count);
+    return !AbortRequested();
+  });
+  return finished ? TRunState::Finished : TRunState::Stopped;
+}
+
 void TProjectOpener::SplitExtras() {
   for (const TBookBlob& movie : ListSharedMovies(*FProject))
-    if (Present(movie.pos, movie.size)) WriteBySize(movie.pos, movie.size, BookFile(movie.name));
+    if (Present(movie.pos, movie.size))
+      WriteBySize(movie.pos, movie.size, GetBookFilePath(movie.name));
 }

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,16 +13,8 @@
 
 class TLMProject;
 class TMBook;
-class TMPage;
 class TPackageReader;
-class TBasicVisualPageFileElement;
 struct GroupMember;
-
-// A width and height in pixels.
-struct TPixelSize {
-  int width = 0;
-  int height = 0;
-};
 
 class TProjectOpener {
  public:
@@ -70,22 +61,11 @@ class TProjectOpener {
   void WriteGroupMembers(std::uint32_t pos, std::uint32_t size,
                          const GroupDestination& destination);
 
-  // Pages (SplitPages.cpp)
   TRunState SplitPages();
-  void SplitPage(int index, TMPage& page);
-  void SplitPageDownload(int index, TMPage& page);
-  void SplitPageElements(int index, TMPage& page);
-  void SplitMobileImages(int index, TMPage& page);
-  std::filesystem::path FirstElementFile(const TMPage& page) const;
-  std::optional<TPixelSize> FirstFileSize(const std::filesystem::path& file);
 
-  // Blob writing: the destination is created anew, replacing an existing file (and forgetting
-  // what was read from the file it replaces).
+  // Blob writing: the destination is created anew, replacing an existing file.
   void WriteBySize(std::uint32_t pos, std::uint32_t size, const std::filesystem::path& dest);
   void WriteBySuffix(std::uint32_t pos, const std::filesystem::path& dest);
-  // The book root F with a document's relative path joined safely below it.
-  std::filesystem::path BookFile(const std::string& relative) const;
-
   void Send(unsigned id, std::int32_t wParam, std::int32_t lParam, std::string text = {});
   void SendProgress(std::int32_t position) { Send(WM_BOOK_PROGRESS, position, 100); }
   bool AbortRequested() const { return FAbortRequested; }
@@ -98,5 +78,4 @@ class TProjectOpener {
   BookMessageTarget* FWindow = nullptr;
   std::atomic<bool> FAbortRequested{false};
   bool FExtras = false;
-  std::map<std::filesystem::path, TPixelSize> FStageSizes;  // movies probed by the pages so far
 };

@@ -35,13 +35,12 @@ std::int32_t TBitsEngine::GetSBits(int count) {
   return static_cast<std::int32_t>(value);
 }
 
-TSwfRect TBitsEngine::ReadRect() {
+Rect TBitsEngine::ReadRect() {
   const int size = static_cast<int>(GetBits(5));
-  TSwfRect rect;
-  rect.Xmin = GetSBits(size);
-  rect.Xmax = GetSBits(size);
-  rect.Ymin = GetSBits(size);
-  rect.Ymax = GetSBits(size);
+  const std::int32_t xMin = GetSBits(size);
+  const std::int32_t xMax = GetSBits(size);
+  const std::int32_t yMin = GetSBits(size);
+  const std::int32_t yMax = GetSBits(size);
   FlushBits();
-  return rect;
+  return Rect{xMin, yMin, xMax - xMin, yMax - yMin};
 }

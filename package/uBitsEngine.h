@@ -5,12 +5,7 @@
 #include <cstdint>
 #include <istream>
 
-struct TSwfRect {
-  std::int32_t Xmin = 0;
-  std::int32_t Xmax = 0;
-  std::int32_t Ymin = 0;
-  std::int32_t Ymax = 0;
-};
+#include "util/Geometry.h"
 
 class TBitsEngine {
  public:
@@ -22,8 +17,8 @@ class TBitsEngine {
   // `count` (0 .. 32) bits whose top bit is the sign.
   std::int32_t GetSBits(int count);
   // A RECT record: 5-bit field size n, Xmin, Xmax, Ymin, Ymax as signed n-bit fields, then
-  // aligned to the next whole byte.
-  TSwfRect ReadRect();
+  // aligned to the next whole byte. The edges span less than 2^31, so the width and height fit.
+  Rect ReadRect();
   // Whole bytes from the stream (little-endian for the 16-bit value); not bit-aligned reads,
   // so call FlushBits first when bits were read.
   std::uint8_t ReadByte();

@@ -224,3 +224,7 @@ fs::path JoinBookPath(const fs::path& bookRoot, std::string_view relative, bool 
   }
   return (bookRoot / path).lexically_normal();
 }
+
+fs::path GetBookFilePath(std::string_view relative) {
+  return JoinBookPath(GetBookRoot(GetRootPath(true)), relative);
+}

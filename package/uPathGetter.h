@@ -88,3 +88,5 @@ std::string ToPlatformSeparators(std::string_view text);
 // file (empty, or ending in a separator or "." / "..").
 std::filesystem::path JoinBookPath(const std::filesystem::path& bookRoot, std::string_view relative,
                                    bool requireFileName = true);
+// A document path joined safely below this run's book root (absolute), as JoinBookPath does.
+std::filesystem::path GetBookFilePath(std::string_view relative);

@@ -181,11 +181,11 @@ void TSWFStreamReader::TakeRest(std::istream& stream) {
 }
 
 int TSWFStreamReader::Width() const {
-  return static_cast<int>((static_cast<std::int64_t>(FRect.Xmax) - FRect.Xmin) / kTwipsPerPixel);
+  return static_cast<int>(FRect.width / kTwipsPerPixel);
 }
 
 int TSWFStreamReader::Height() const {
-  return static_cast<int>((static_cast<std::int64_t>(FRect.Ymax) - FRect.Ymin) / kTwipsPerPixel);
+  return static_cast<int>(FRect.height / kTwipsPerPixel);
 }
 
 void SwfStageSize(const fs::path& path, int& width, int& height) {

@@ -47,10 +47,10 @@ class TSWFStreamReader {
   // The uncompressed length stated in the header.
   std::uint32_t FileLength() const;
   // Stage rectangle in twips.
-  std::int32_t Xmin() const { return FRect.Xmin; }
-  std::int32_t Ymin() const { return FRect.Ymin; }
-  std::int32_t Xmax() const { return FRect.Xmax; }
-  std::int32_t Ymax() const { return FRect.Ymax; }
+  std::int32_t Xmin() const { return FRect.x; }
+  std::int32_t Ymin() const { return FRect.y; }
+  std::int32_t Xmax() const { return FRect.x + FRect.width; }
+  std::int32_t Ymax() const { return FRect.y + FRect.height; }
   // Stage size in pixels (twips div 20).
   int Width() const;
   int Height() const;
@@ -72,7 +72,7 @@ class TSWFStreamReader {
   std::unique_ptr<std::ostringstream> FBody;
   std::string FSignature;
   std::array<std::uint8_t, 8> FHeader{0, 0, 0, 8, 0, 0, 0, 0};
-  TSwfRect FRect;
+  Rect FRect;
   std::uint16_t FFrameRate = 0;
   std::uint16_t FFrameCount = 0;
   TSwfBody FBodyMode;

@@ -13,18 +13,15 @@
 #include <filesystem>
 #include <memory>
 
-namespace platform {
+#include "util/Geometry.h"
 
-struct ImageSize {
-  int width = 0;
-  int height = 0;
-};
+namespace platform {
 
 // The most pixels a picture may have to be decoded, whatever its format: far beyond any book
 // picture, and a header claiming more is refused before a byte of pixels is read.
 inline constexpr std::int64_t kMaxPicturePixels = 100'000'000;
 
-inline bool WithinPixelBudget(const ImageSize& size) {
+inline bool WithinPixelBudget(const Size& size) {
   return std::int64_t{size.width} * size.height <= kMaxPicturePixels;
 }
 
@@ -49,7 +46,7 @@ std::unique_ptr<Picture> LoadPictureForBox(const std::filesystem::path& file, in
                                            int maxDrawHeight);
 
 // The stored size of an image file, read from its header without decoding the pixels.
-ImageSize ReadImageSize(const std::filesystem::path& file);
+Size ReadImageSize(const std::filesystem::path& file);
 
 // A 32-bit RGBA drawing surface of a fixed size, fully transparent when created.
 class Canvas {

@@ -47,11 +47,11 @@ bool IsPictureFile(const fs::path& file, bool byExtension) {
   return HasPictureSignature(file);
 }
 
-TFitRect FitInBox(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t boxWidth,
-                  std::int32_t boxHeight) {
+Rect FitInBox(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t boxWidth,
+              std::int32_t boxHeight) {
   if (sourceWidth <= 0 || sourceHeight <= 0 || boxWidth <= 0 || boxHeight <= 0) return {};
   const double sw = sourceWidth, sh = sourceHeight, bw = boxWidth, bh = boxHeight;
-  TFitRect fit;
+  Rect fit;
   // Exact comparison of bw/bh < sw/sh by cross-multiplication in 64 bits.
   if (std::int64_t{boxWidth} * sourceHeight < std::int64_t{sourceWidth} * boxHeight) {
     fit.width = boxWidth;
@@ -60,7 +60,7 @@ TFitRect FitInBox(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int3
     fit.height = boxHeight;
     fit.width = RoundHalfEven(sw * bh / sh);
   }
-  fit.left = RoundHalfEven((bw - fit.width) / 2.0);
-  fit.top = RoundHalfEven((bh - fit.height) / 2.0);
+  fit.x = RoundHalfEven((bw - fit.width) / 2.0);
+  fit.y = RoundHalfEven((bh - fit.height) / 2.0);
   return fit;
 }

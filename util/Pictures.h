@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <filesystem>
 
+#include "util/Geometry.h"
+
 // Whether a file holds a picture. Movies, documents, sounds and names without an extension are
 // never pictures. By extension: ".jpeg", ".jpg", ".png", ".bmp", ".gif" (any letter case).
 // Otherwise by the file's first two bytes (PCX, Photoshop, GIF, TIFF, BMP, PNG, Sun raster, JPEG,
@@ -11,15 +13,7 @@
 // raises Error.
 bool IsPictureFile(const std::filesystem::path& file, bool byExtension);
 
-struct TFitRect {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-  bool operator==(const TFitRect&) const = default;
-};
-
 // The largest rectangle with the source's proportions that fits the box, centred in it; every
 // quotient rounded half to even. A source or box without area gives an empty rectangle at (0, 0).
-TFitRect FitInBox(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t boxWidth,
-                  std::int32_t boxHeight);
+Rect FitInBox(std::int32_t sourceWidth, std::int32_t sourceHeight, std::int32_t boxWidth,
+              std::int32_t boxHeight);

@@ -321,7 +321,7 @@ std::unique_ptr<Picture> LoadPictureForBox(const fs::path& file, int maxDrawWidt
   return Load(file, maxDrawWidth, maxDrawHeight);
 }
 
-ImageSize ReadImageSize(const fs::path& file) {
+Size ReadImageSize(const fs::path& file) {
   InitVips();
   const Format format = DetectFormat(file);
   if (format == Format::Unknown) Unsupported(file);

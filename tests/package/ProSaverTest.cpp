@@ -83,7 +83,7 @@ TEST_F(SplitTest, FullBookWritesEveryStepInOrder) {
       {"res/other/videoskin.swf", "EXTRA-vs"},
       {"res/other/thumb.swf", "EXTRA-thumbswf"},
   };
-  const std::map<std::string, platform::ImageSize> derived = {
+  const std::map<std::string, Size> derived = {
       {"res/mobile/page0001_i1.jpg", {800, 400}}, {"res/pages/thumb_0001.png", {200, 100}},
       {"res/thumbnails/thumb_0.png", {100, 140}}, {"res/mobile/page0002_i1.png", {400, 800}},
       {"res/pages/thumb_0002.jpg", {100, 200}},   {"res/thumbnails/thumb_1.png", {100, 140}},
@@ -91,7 +91,7 @@ TEST_F(SplitTest, FullBookWritesEveryStepInOrder) {
   std::map<std::string, std::string> tree = Tree();
   for (const auto& [name, size] : derived) {
     ASSERT_EQ(tree.erase(name), 1u) << name;
-    const platform::ImageSize actual = platform::ReadImageSize(Book(name));
+    const Size actual = platform::ReadImageSize(Book(name));
     EXPECT_EQ(actual.width, size.width) << name;
     EXPECT_EQ(actual.height, size.height) << name;
   }

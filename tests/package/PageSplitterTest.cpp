@@ -39,7 +39,7 @@ TEST_F(SplitTest, ThreePagesReportFortySeventyHundred) {
 // would round to nothing keeps one pixel.
 struct ScaleCase {
   int width, height;
-  platform::ImageSize large, small;
+  Size large, small;
 };
 
 // Test listings show the page size, not the struct's raw bytes.
