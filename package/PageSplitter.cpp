@@ -33,8 +33,8 @@ constexpr int kPhotoViewThumbBox = 200;
 constexpr double kMaxPageThumbSide = 2048;
 
 // The scaled-copy size: the source fitted into the box, never below one pixel.
-Size FitSize(const platform::ImageSize& source, int box) {
-  const TFitRect fit = FitInBox(source.width, source.height, box, box);
+Size FitSize(const Size& source, int box) {
+  const Rect fit = FitInBox(source.width, source.height, box, box);
   return {std::max(1, static_cast<int>(fit.width)), std::max(1, static_cast<int>(fit.height))};
 }
 
@@ -59,7 +59,7 @@ double PageThumbScale(double scale, int pageWidth, int pageHeight) {
 // file has no size, and the page goes on. So has a picture over the pixel budget.
 Size PictureSize(const fs::path& file) {
   try {
-    const platform::ImageSize image = platform::ReadImageSize(file);
+    const Size image = platform::ReadImageSize(file);
     if (platform::WithinPixelBudget(image)) return {image.width, image.height};
     LogMessage("Picture too large: " + file.string() + " (" + std::to_string(image.width) + " x " +
                std::to_string(image.height) + " pixels)");
@@ -186,7 +186,7 @@ void TPageSplitter::SplitMobileImages(int index, TMPage& page) {
   const auto S = [scale](int x) { return RoundHalfEven(x * scale); };
   const Size pageThumb{S(FBook.pagewidth), S(FBook.pageheight)};
 
-  const platform::ImageSize stored = platform::ReadImageSize(mobile);
+  const Size stored = platform::ReadImageSize(mobile);
   const Size large = FitSize(stored, kMobileCopyBox);
   const auto picture = platform::LoadPictureForBox(mobile, std::max(large.width, pageThumb.width),
                                                    std::max(large.height, pageThumb.height));

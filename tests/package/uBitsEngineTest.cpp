@@ -56,13 +56,18 @@ TEST(BitsEngineTest, RectAlignsAndWordsAreLittleEndian) {
   bytes += std::string("\x34\x12\xAB", 3);
   std::istringstream stream(bytes);
   TBitsEngine bits(stream);
-  const TSwfRect rect = bits.ReadRect();
-  EXPECT_EQ(rect.Xmin, -40);
-  EXPECT_EQ(rect.Xmax, 11300);
-  EXPECT_EQ(rect.Ymin, 7);
-  EXPECT_EQ(rect.Ymax, 16000);
+  const Rect rect = bits.ReadRect();
+  EXPECT_EQ(rect, (Rect{-40, 7, 11340, 15993}));
   EXPECT_EQ(bits.ReadWord(), 0x1234);
   EXPECT_EQ(bits.ReadByte(), 0xAB);
+}
+
+// The widest edges a record can hold still give a width and height that fit.
+TEST(BitsEngineTest, WidestRectKeepsItsExtent) {
+  constexpr std::int32_t kEdge = 1 << 30;
+  std::istringstream stream(testsupport::EncodeSwfRect(-kEdge, kEdge - 1, -kEdge, kEdge - 1));
+  TBitsEngine bits(stream);
+  EXPECT_EQ(bits.ReadRect(), (Rect{-kEdge, -kEdge, 2 * (kEdge - 1) + 1, 2 * (kEdge - 1) + 1}));
 }
 
 TEST(BitsEngineTest, ReadingPastTheEndRaisesTheStreamReadError) {

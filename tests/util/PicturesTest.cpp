@@ -15,7 +15,7 @@ namespace {
 
 struct FitCase {
   std::int32_t sw, sh, bw, bh;
-  TFitRect expected;
+  Rect expected;
 };
 
 // Test listings show the sizes, not the struct's raw bytes.
