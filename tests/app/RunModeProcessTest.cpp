@@ -347,7 +347,7 @@ INSTANTIATE_TEST_SUITE_P(Players, PlayerGivenABookFile,
 // status before a working folder exists (it used to leave a progress window that never ended).
 struct NoBookCase {
   const char* label;
-  std::vector<std::string> arguments;  // "{text}", "{self}", "{folder}", "{missing}" stand in
+  std::vector<std::string> arguments;  // "{text}" and "{self}" stand for files
   int exitCode;
   const char* message;
   bool screenSaver = false;  // started as bare.scr
@@ -363,9 +363,7 @@ class BarePlayerWithoutBook : public RunModeProcessTest,
   std::vector<std::string> Arguments() {
     std::ofstream(root_ / "notes.txt") << "Not a book at all.\n";
     const std::map<std::string, fs::path> files{{"{text}", root_ / "notes.txt"},
-                                                {"{self}", BarePlayer()},
-                                                {"{folder}", root_ / "bin"},
-                                                {"{missing}", root_ / "missing.exe"}};
+                                                {"{self}", BarePlayer()}};
     std::vector<std::string> arguments;
     for (const std::string& argument : GetParam().arguments)
       arguments.push_back(files.contains(argument) ? files.at(argument).string() : argument);
@@ -394,9 +392,6 @@ INSTANTIATE_TEST_SUITE_P(
                    "This player carries no book. Start it with a book file: bookstub-player BOOK"},
         NoBookCase{"TextFile", {"{text}"}, 1, "notes.txt\" carries no book"},
         NoBookCase{"ItsOwnFile", {"{self}"}, 1, "bookstub-player\" carries no book"},
-        NoBookCase{"Folder", {"{folder}"}, 1, "it is a folder"},
-        NoBookCase{"MissingFile", {"{missing}"}, 1, "missing.exe\": no such file"},
-        NoBookCase{"ToolkitOption", {"-platform", "offscreen"}, 2, "Unknown option \"-platform\""},
         NoBookCase{"ScreenSaver", {"/S"}, 1, "screen saver carries no book", true}),
     [](const auto& info) { return std::string(info.param.label); });
 
