@@ -12,6 +12,7 @@
 #include "package/PackageReader.h"
 #include "package/PackageWriter.h"
 #include "package/SplitNames.h"
+#include "package/TableOfContents.h"
 #include "package/uPathGetter.h"
 #include "platform/Os.h"
 #include "platform/Zip.h"
@@ -142,6 +143,8 @@ class TPacker {
       case TBlobKind::Languages:
       case TBlobKind::Flags:
         return PackArchive(at = source_ / blob.name);
+      case TBlobKind::Toc:
+        return PackToc(blob.name, at);
       case TBlobKind::Framework:
       case TBlobKind::Magnifier:
       case TBlobKind::Toolbar:
@@ -158,6 +161,16 @@ class TPacker {
     if (IsBlank(name) || IsWebAddress(name)) return {};
     at = JoinBookPath(source_, name);
     return writer_.AddFileBlob(RequireFile(at));
+  }
+
+  // A table of contents the project names but the source book lacks is written from the book
+  // document, so that a source book written by hand needs no more than its pictures.
+  BlobAddress PackToc(const std::string& name, fs::path& at) {
+    if (IsBlank(name) || IsWebAddress(name)) return {};
+    at = JoinBookPath(source_, name);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(at, ec))) return writer_.AddFileBlob(RequireFile(at));
+    return writer_.AddBlob(WriteTableOfContents(documents_.Book()));
   }
 
   BlobAddress PackFixedFile(const fs::path& file) {

@@ -43,8 +43,12 @@ void WritePicture(platform::XmlNode node, const TBasicVisualPageFileElement& pic
 
 void WriteDerivedImages(platform::XmlNode node, const TMBook& book, int index, const TMPage& page) {
   if (IsBlank(page.mobilefile2)) return;
+  // The copy the split makes, or, for a page whose document asks for none, the mobile image the
+  // split writes as it is (books made by `bookstub make` keep their zoom pictures there).
   if (HasPictureExtension(page.mobilefile1))
     node.SetAttribute("mobile", MobileCopyName(index, page.mobilefile1));
+  else if (HasPictureExtension(page.mobilefile2))
+    node.SetAttribute("mobile", UrlPath(page.mobilefile2));
   if (RoundHalfEven(book.pagewidth * book.thumbscale) >= 1 &&
       RoundHalfEven(book.pageheight * book.thumbscale) >= 1)
     node.SetAttribute("thumb", PageThumbnailName(index));

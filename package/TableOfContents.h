@@ -13,7 +13,7 @@ inline constexpr const char* kTableOfContentsName = "toc.xml";
 
 // The table of contents of `book` as a UTF-8 XML document. Only the first chapter's pages are
 // listed, as only they are unpacked. File names are relative to the book root with "/"
-// separators. A page lists its mobile copy and thumbnail when its document names a mobile image
-// whose copy the split can save (a picture extension on `mobilefile1`), and the thumbnail only
-// when the book has a page size.
+// separators. A page whose document names a mobile image lists its thumbnail (when the book has
+// a page size) and, as the picture to zoom into, the mobile copy the split saves (a picture
+// extension on `mobilefile1`), else the mobile image itself when it has a picture extension.
 std::string WriteTableOfContents(const TMBook& book);

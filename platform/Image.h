@@ -48,6 +48,14 @@ std::unique_ptr<Picture> LoadPictureForBox(const std::filesystem::path& file, in
 // The stored size of an image file, read from its header without decoding the pixels.
 Size ReadImageSize(const std::filesystem::path& file);
 
+// Saves a copy of the picture in `file` fitted into maxWidth x maxHeight (proportions kept,
+// never enlarged) to `dest`, in the format of its extension as Canvas::SaveToFile chooses it,
+// with transparent parts on white. The pixels stream from decoder to encoder a few rows at a
+// time, shrunk while decoded where the format allows it, so memory stays small whatever the
+// picture's size. Refused as LoadPicture. Returns the copy's size.
+Size SaveFittedCopy(const std::filesystem::path& file, const std::filesystem::path& dest,
+                    int maxWidth, int maxHeight);
+
 // A 32-bit RGBA drawing surface of a fixed size, fully transparent when created.
 class Canvas {
  public:

@@ -37,6 +37,8 @@ class XmlNode {
   XmlNode AddChild(std::string_view name);
   // Invalid UTF-8 in `value` becomes U+FFFD; characters XML 1.0 forbids are dropped.
   void SetAttribute(std::string_view name, std::string_view value);
+  // Appends a text node; cleaned as attribute values are.
+  void AddText(std::string_view text);
 
   void* Handle() const { return handle_; }
 

@@ -3,6 +3,8 @@
 // 0 success, 1 an error ended the work (its message is on stderr).
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 struct SplitOptions {
   std::filesystem::path package;
@@ -17,7 +19,16 @@ struct AuthoringOptions {
   std::filesystem::path output;
 };
 
+struct MakeOptions {
+  std::string title;
+  std::filesystem::path player;  // empty: the installed bare player
+  std::filesystem::path output;  // empty: named after the title, in the current folder
+  bool quiet = false;
+  std::vector<std::filesystem::path> pictures;  // files and folders
+};
+
 int RunSplitCommand(const SplitOptions& options);
+int RunMakeCommand(const MakeOptions& options);
 int RunPackCommand(const AuthoringOptions& options);
 int RunUnpackCommand(const std::filesystem::path& package, const std::filesystem::path& folder);
 int RunRestubCommand(const AuthoringOptions& options);

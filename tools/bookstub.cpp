@@ -1,7 +1,7 @@
 // bookstub: splits a book package into a working folder the way the player does, inspects
 // packages, and makes them: packs a source book onto a player, unpacks a package into a source
-// book, moves a package onto another player. Options are parsed with CLI11; the work is done by the
-// core libraries.
+// book, moves a package onto another player, makes a book from page pictures. Options are parsed
+// with CLI11; the work is done by the core libraries.
 
 #include <CLI/CLI.hpp>
 
@@ -16,6 +16,7 @@ namespace {
 struct Arguments {
   SplitOptions split;
   AuthoringOptions authoring;
+  MakeOptions make;
   std::filesystem::path package;
   std::filesystem::path folder;
   bool json = false;
@@ -57,6 +58,21 @@ void AddPack(CLI::App& app, Arguments& args) {
       ->required();
 }
 
+void AddMake(CLI::App& app, Arguments& args) {
+  auto* make = app.add_subcommand(
+      "make", "Make a book executable OUT from page pictures (JPEG, PNG, GIF, BMP, TIFF)");
+  make->add_option("--title", args.make.title, "The book's title")->required();
+  make->add_option("--player", args.make.player,
+                   "The player executable (default: bookstub-player beside bookstub, or on PATH)");
+  make->add_option("-o,--output", args.make.output,
+                   "The book executable to write (default: named after the title)");
+  make->add_flag("-q,--quiet", args.make.quiet, "No progress bar and no closing line");
+  make->add_option("PICTURE", args.make.pictures,
+                   "Page pictures in page order; a folder gives its pictures in natural order "
+                   "(page2 before page10)")
+      ->required();
+}
+
 void AddUnpack(CLI::App& app, Arguments& args) {
   auto* unpack =
       app.add_subcommand("unpack", "Write the source book of PACKAGE into DIR (missing or empty)");
@@ -78,6 +94,7 @@ void AddRestub(CLI::App& app, Arguments& args) {
 int Dispatch(const CLI::App& app, const Arguments& args) {
   if (app.got_subcommand("split")) return RunSplitCommand(args.split);
   if (app.got_subcommand("pack")) return RunPackCommand(args.authoring);
+  if (app.got_subcommand("make")) return RunMakeCommand(args.make);
   if (app.got_subcommand("restub")) return RunRestubCommand(args.authoring);
   if (app.got_subcommand("unpack")) return RunUnpackCommand(args.package, args.folder);
   if (!CheckPackageReadable(args.package)) return kExitFailed;
@@ -99,6 +116,7 @@ int main(int argc, char** argv) {
   AddInfo(app, args);
   AddBook(app, args);
   AddPack(app, args);
+  AddMake(app, args);
   AddUnpack(app, args);
   AddRestub(app, args);
   try {

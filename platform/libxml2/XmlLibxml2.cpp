@@ -190,6 +190,11 @@ void XmlNode::SetAttribute(std::string_view name, std::string_view value) {
   xmlSetProp(ToLib(*this), Chars(std::string(name)), Chars(XmlSafeText(value)));
 }
 
+void XmlNode::AddText(std::string_view text) {
+  // xmlNodeAddContent takes the text as it is: the escaping happens when the document is saved.
+  xmlNodeAddContent(ToLib(*this), Chars(XmlSafeText(text)));
+}
+
 struct XmlDocument::Impl {
   struct DocDeleter {
     void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }

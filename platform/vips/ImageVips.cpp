@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -209,11 +210,31 @@ std::unique_ptr<Picture> Load(const fs::path& file, int maxDrawWidth, int maxDra
   }
 }
 
+// The picture resized to exactly width x height, straight RGBA. Resampling is done on
+// premultiplied pixels so transparent areas do not bleed their colour into the edges.
+VImage StretchTo(const VImage& pixels, int width, int height) {
+  const double xScale = static_cast<double>(width) / pixels.width();
+  const double yScale = static_cast<double>(height) / pixels.height();
+  VImage resized = pixels.premultiply()
+                       .resize(xScale, VImage::option()->set("vscale", yScale))
+                       .unpremultiply()
+                       .cast(VIPS_FORMAT_UCHAR);
+  // Rounding inside the resampler may miss the exact size by a pixel either way.
+  if (resized.width() != width || resized.height() != height)
+    resized = resized
+                  .embed(0, 0, std::max(width, resized.width()), std::max(height, resized.height()),
+                         VImage::option()->set("extend", VIPS_EXTEND_COPY))
+                  .crop(0, 0, width, height);
+  return resized;
+}
+
 class VipsCanvas final : public Canvas {
  public:
   VipsCanvas(int width, int height)
       : image_(VImage::black(width, height, VImage::option()->set("bands", 4))
                    .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))) {}
+  // A canvas holding `rgba` (straight RGBA, 8 bits).
+  explicit VipsCanvas(VImage rgba) : image_(std::move(rgba)) {}
 
   int Width() const override { return image_.width(); }
   int Height() const override { return image_.height(); }
@@ -231,7 +252,7 @@ class VipsCanvas final : public Canvas {
     if (left >= right || top >= bottom) return;
     try {
       const VImage stretched =
-          Stretch(static_cast<const VipsPicture&>(picture).Pixels(), width, height);
+          StretchTo(static_cast<const VipsPicture&>(picture).Pixels(), width, height);
       const VImage visible =
           stretched.crop(static_cast<int>(left - x), static_cast<int>(top - y),
                          static_cast<int>(right - left), static_cast<int>(bottom - top));
@@ -268,25 +289,6 @@ class VipsCanvas final : public Canvas {
   }
 
  private:
-  // The picture resized to exactly width x height, straight RGBA. Resampling is done on
-  // premultiplied pixels so transparent areas do not bleed their colour into the edges.
-  static VImage Stretch(const VImage& pixels, int width, int height) {
-    const double xScale = static_cast<double>(width) / pixels.width();
-    const double yScale = static_cast<double>(height) / pixels.height();
-    VImage resized = pixels.premultiply()
-                         .resize(xScale, VImage::option()->set("vscale", yScale))
-                         .unpremultiply()
-                         .cast(VIPS_FORMAT_UCHAR);
-    // Rounding inside the resampler may miss the exact size by a pixel either way.
-    if (resized.width() != width || resized.height() != height)
-      resized =
-          resized
-              .embed(0, 0, std::max(width, resized.width()), std::max(height, resized.height()),
-                     VImage::option()->set("extend", VIPS_EXTEND_COPY))
-              .crop(0, 0, width, height);
-    return resized;
-  }
-
   VImage Opaque() const {
     return image_.flatten(VImage::option()->set("background", std::vector<double>{0, 0, 0}))
         .cast(VIPS_FORMAT_UCHAR);
@@ -309,6 +311,37 @@ class VipsCanvas final : public Canvas {
 
   VImage image_;  // straight RGBA, 8 bits
 };
+
+// The picture fitted into the box by libvips' thumbnailer: shrunk while decoded where the
+// format allows, then resampled, streaming. The stored orientation is kept, as everywhere here.
+VImage Thumbnail(const fs::path& file, Format format, int maxWidth, int maxHeight) {
+  const VImage header = OpenWithVips(file, format, 1);
+  CheckPixelBudget(file, header.width(), header.height());
+  return VImage::thumbnail(file.c_str(), maxWidth,
+                           VImage::option()
+                               ->set("height", maxHeight)
+                               ->set("size", VIPS_SIZE_DOWN)
+                               ->set("no_rotate", true));
+}
+
+// BMP goes through our codec, decoded whole (shrunk by a whole factor), then resampled.
+VImage FittedBmp(const fs::path& file, int maxWidth, int maxHeight) {
+  const auto picture = Load(file, maxWidth, maxHeight);
+  const double scale = std::min({1.0, static_cast<double>(maxWidth) / picture->Width(),
+                                 static_cast<double>(maxHeight) / picture->Height()});
+  const int width = std::max(1, static_cast<int>(std::lround(picture->Width() * scale)));
+  const int height = std::max(1, static_cast<int>(std::lround(picture->Height() * scale)));
+  return StretchTo(static_cast<const VipsPicture&>(*picture).Pixels(), width, height);
+}
+
+// Straight RGBA with every pixel opaque: transparent parts laid on white paper.
+VImage OnWhite(const VImage& picture) {
+  const VImage rgba = ToRgba(picture);
+  return rgba.flatten(VImage::option()->set("background", std::vector<double>{255, 255, 255}))
+      .cast(VIPS_FORMAT_UCHAR)
+      .bandjoin_const({255})
+      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
 
 }  // namespace
 
@@ -334,6 +367,25 @@ Size ReadImageSize(const fs::path& file) {
   } catch (const VError& e) {
     throw Error("Cannot read image " + file.string() + ": " + e.what());
   }
+}
+
+Size SaveFittedCopy(const fs::path& file, const fs::path& dest, int maxWidth, int maxHeight) {
+  InitVips();
+  const Format format = DetectFormat(file);
+  if (format == Format::Unknown) Unsupported(file);
+  if (maxWidth < 1 || maxHeight < 1 || maxWidth > kMaxCanvasSide || maxHeight > kMaxCanvasSide)
+    throw Error("Invalid copy size " + std::to_string(maxWidth) + " x " +
+                std::to_string(maxHeight));
+  VImage fitted;
+  try {
+    fitted = format == Format::Bmp ? FittedBmp(file, maxWidth, maxHeight)
+                                   : Thumbnail(file, format, maxWidth, maxHeight);
+  } catch (const VError& e) {
+    throw Error("Cannot load image " + file.string() + ": " + e.what());
+  }
+  const VipsCanvas copy(OnWhite(fitted));
+  copy.SaveToFile(dest);
+  return {copy.Width(), copy.Height()};
 }
 
 std::unique_ptr<Canvas> CreateCanvas(int width, int height) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Image.h"
 #include "platform/Os.h"
 #include "tests/support/BookFixture.h"
 #include "tests/support/FullBook.h"
@@ -62,8 +63,8 @@ class AuthoringTest : public ::testing::Test {
   }
   void TearDown() override { DeleteFolderTree(dir_); }
 
-  Outcome Tool(const std::string& arguments) const {
-    const std::string command = std::string("'") + BOOKSTUB_TOOL_PATH + "' " + arguments + " >'" +
+  Outcome Tool(const std::string& arguments, const std::string& environment = "") const {
+    const std::string command = environment + "'" + BOOKSTUB_TOOL_PATH + "' " + arguments + " >'" +
                                 (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() +
                                 "' </dev/null";
     const int status = std::system(command.c_str());
@@ -339,6 +340,59 @@ TEST_F(AuthoringTest, HandWrittenSourceBookPacksAndSplits) {
   const std::regex added(R"( (pos|size)_[a-z0-9_]*="[0-9]+")");
   EXPECT_EQ(std::regex_replace(ReadFile(dir_ / "back/project.xml"), added, ""), kHandProject);
   EXPECT_EQ(std::regex_replace(ReadFile(dir_ / "back/book.xml"), added, ""), kHandBook);
+}
+
+// A source book needs no table of contents of its own: pack writes the one the project names
+// from the book document.
+TEST_F(AuthoringTest, PackWritesTheMissingTableOfContents) {
+  const fs::path source = dir_ / "source";
+  WriteFile(source / "project.xml", kHandProject);
+  WriteFile(source / "book.xml", kHandBook);
+  WriteFile(source / "book.swf", "MOVIE");
+  WriteFile(source / "music.mp3", "MUSIC");
+  WriteFile(source / "res/pages/p0.swf", "PAGE");
+  const fs::path book = dir_ / "book";
+  const Outcome packed = Tool("pack --player '" + Stub("STUB").string() + "' --source '" +
+                              source.string() + "' -o '" + book.string() + "'");
+  ASSERT_EQ(packed.exitCode, 0) << packed.err;
+  const std::string toc = Split(book, "split").tree["res/other/toc.xml"];
+  EXPECT_NE(toc.find("<toc version=\"1\" title=\"Hand\""), std::string::npos) << toc;
+  EXPECT_NE(toc.find("<page src=\"res/pages/p0.swf\""), std::string::npos) << toc;
+  EXPECT_FALSE(fs::exists(source / "toc.xml"));
+}
+
+// `bookstub make` finds the installed player on PATH, says nothing with --quiet, and makes a book
+// that splits; a picture it cannot read is named and nothing is written.
+TEST_F(AuthoringTest, MakeUsesTheInstalledPlayerAndStaysQuiet) {
+  WriteFile(dir_ / "bin/bookstub-player", "INSTALLED PLAYER");
+  fs::permissions(dir_ / "bin/bookstub-player", fs::perms::owner_exec, fs::perm_options::add);
+  fs::create_directories(dir_ / "pictures");
+  for (const char* name : {"page2.png", "page10.jpg"})
+    platform::CreateCanvas(60, 80)->SaveToFile(dir_ / "pictures" / name);
+  const fs::path book = dir_ / "book";
+  const Outcome made = Tool("make --quiet --title 'Made' -o '" + book.string() + "' '" +
+                                (dir_ / "pictures").string() + "'",
+                            "PATH='" + (dir_ / "bin").string() + ":/usr/bin:/bin' ");
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  EXPECT_EQ(made.out + made.err, "");
+  EXPECT_TRUE(ReadFile(book).starts_with("INSTALLED PLAYER"));
+  const SplitOutcome split = Split(book, "split");
+  EXPECT_EQ(split.exitCode, 0);
+  EXPECT_TRUE(split.tree.contains("res/pages/page_0002.jpg"));
+  EXPECT_TRUE(split.tree.contains("res/thumbnails/thumb_1.png"));
+}
+
+TEST_F(AuthoringTest, MakeNamesAnUnreadablePictureAndLeavesNothing) {
+  fs::create_directories(dir_ / "pictures");
+  platform::CreateCanvas(60, 80)->SaveToFile(dir_ / "pictures/page1.png");
+  WriteFile(dir_ / "pictures/page2.jpg", "no picture");
+  fs::create_directories(dir_ / "out-folder");
+  const Outcome made =
+      Tool("make --title Broken --player '" + Stub("STUB").string() + "' -o '" +
+           (dir_ / "out-folder/book").string() + "' '" + (dir_ / "pictures").string() + "'");
+  EXPECT_EQ(made.exitCode, 1);
+  EXPECT_NE(made.err.find((dir_ / "pictures/page2.jpg").string()), std::string::npos) << made.err;
+  EXPECT_TRUE(OutputFolder().empty());
 }
 
 struct SharedBlobCase {

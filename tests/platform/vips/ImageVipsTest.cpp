@@ -229,6 +229,28 @@ TEST_P(LoadFormatTest, DecodedForASmallDrawKeepsItsSizeAndColours) {
   ExpectNear(At(out, 39, 29), kBlue, tolerance, "right bottom");
 }
 
+// The copies `bookstub make` takes of page pictures: fitted into the box with the proportions
+// kept, in every format, whichever way the back-end decodes it.
+TEST_P(LoadFormatTest, FittedCopyKeepsTheProportionsAndTheColours) {
+  const fs::path file = MakeSource(422, 311);
+
+  const Size copy = platform::SaveFittedCopy(file, File("copy.jpg"), 100, 100);
+  EXPECT_EQ(copy.width, 100);
+  EXPECT_NEAR(copy.height, 74, 1);
+  const Size stored = platform::ReadImageSize(File("copy.jpg"));
+  EXPECT_EQ(stored.width, copy.width);
+  EXPECT_EQ(stored.height, copy.height);
+  const VImage out = VImage::jpegload(File("copy.jpg").c_str());
+  const int tolerance = GetParam().tolerance + 30;
+  ExpectNear(At(out, 5, 37), kRed, tolerance, "left");
+  ExpectNear(At(out, 95, 37), kBlue, tolerance, "right");
+
+  // A picture already inside the box keeps its size.
+  const Size same = platform::SaveFittedCopy(file, File("same.png"), 500, 400);
+  EXPECT_EQ(same.width, 422);
+  EXPECT_EQ(same.height, 311);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Formats, LoadFormatTest,
     testing::Values(SourceCase{"png", "a.png", 0}, SourceCase{"jpeg", "a.jpg", 24},
@@ -281,6 +303,22 @@ TEST_F(ImageTest, SourceTransparencyAndGreyLevelsSurviveStretching) {
   }
   const int grey = 30000 * 255 / 65535;
   ExpectNear(At(out, 50, 10), {grey, grey, grey, 255}, 1, "16-bit grey");
+}
+
+// A page picture is printed on paper: what the source leaves transparent is white in the copy,
+// never the black a format without transparency would otherwise show.
+TEST_F(ImageTest, FittedCopyLaysTransparencyOnWhite) {
+  const VImage green = VImage::black(10, 10).new_from_image({0, 255, 0, 255});
+  const VImage hidden = VImage::black(10, 10).new_from_image({0, 0, 0, 0});
+  green.join(hidden, VIPS_DIRECTION_HORIZONTAL)
+      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+      .pngsave(File("alpha.png").c_str());
+  for (const char* name : {"copy.jpg", "copy.png"}) {
+    platform::SaveFittedCopy(File("alpha.png"), File(name), 20, 10);
+    const VImage out = VImage::new_from_file(File(name).c_str());
+    ExpectNear(At(out, 2, 5), {0, 255, 0, 255}, 12, std::string(name) + " opaque half");
+    ExpectNear(At(out, 17, 5), {255, 255, 255, 255}, 12, std::string(name) + " transparent half");
+  }
 }
 
 TEST_F(ImageTest, ShrinkOnLoadKeepsTheStoredSizeAndTheColours) {
@@ -351,6 +389,13 @@ TEST_P(PixelBudgetTest, RefusesAHeaderClaimingMoreThanTheBudget) {
       EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
     }
   }
+  try {
+    platform::SaveFittedCopy(file, File("copy.jpg"), 800, 800);
+    ADD_FAILURE() << "copied";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(fs::exists(File("copy.jpg")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
