@@ -2,7 +2,8 @@
 # `bookstub make` against vipsthumbnail making the same derived images: for every picture a page
 # picture and a zoom copy (JPEG, fitted into 1200 and 2400 pixels). The pictures are COUNT JPEGs
 # of WIDTH x HEIGHT pixels, generated; make also writes the documents and packs the book onto
-# the player. Prints both times (wall clock), both peak memories, the ratio and the goal.
+# the player. Prints both times (wall clock, the faster of two runs each), both peak memories,
+# the ratio and the goal.
 #   bench/make-bench.sh [BOOKSTUB [PLAYER [COUNT [WIDTH HEIGHT]]]]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,11 +31,24 @@ measure() {
   /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null
   cat "$work/time"
 }
-read -r make_s make_kb < <(measure "$bookstub" make --quiet --title Bench --player "$player" \
-  -o "$work/book" "$work/pictures")
-read -r thumb_s thumb_kb < <(measure bash -c '
-  vipsthumbnail -s 2400 -o "$2/%s_zoom.jpg" "$1"/*.jpg &&
-  vipsthumbnail -s 1200 -o "$2/%s_page.jpg" "$1"/*.jpg' _ "$work/pictures" "$work/thumbnails")
+run_make() {
+  rm -f "$work/book"
+  measure "$bookstub" make --quiet --title Bench --player "$player" -o "$work/book" "$work/pictures"
+}
+run_thumbnails() {
+  rm -f "$work"/thumbnails/*
+  measure bash -c '
+    vipsthumbnail -s 2400 -o "$2/%s_zoom.jpg" "$1"/*.jpg &&
+    vipsthumbnail -s 1200 -o "$2/%s_page.jpg" "$1"/*.jpg' _ "$work/pictures" "$work/thumbnails"
+}
+# Each twice, taking turns, and the faster run of each: other work on the machine only ever
+# slows a run down.
+read -r make_s make_kb < <(run_make)
+read -r thumb_s thumb_kb < <(run_thumbnails)
+read -r s kb < <(run_make)
+if awk -v a="$s" -v b="$make_s" 'BEGIN {exit !(a < b)}'; then make_s=$s make_kb=$kb; fi
+read -r s kb < <(run_thumbnails)
+if awk -v a="$s" -v b="$thumb_s" 'BEGIN {exit !(a < b)}'; then thumb_s=$s thumb_kb=$kb; fi
 
 echo "pictures:       $count of $width x $height (JPEG, $(du -k "$work/page.jpg" | cut -f1) KB each)"
 echo "bookstub make:  $make_s s, peak $((make_kb / 1024)) MiB"

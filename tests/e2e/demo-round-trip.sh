@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
-# The demo book (generated pages; the Haxe viewer movie when it was built, else a generated
-# movie) made by the demo's book maker, then checked by tests/tools/round-trip.sh.
-#   demo-round-trip.sh <bookstub> <bookstub-make-book> <bookstub-player> <harness> <work> [viewer.swf]
+# The demo source book (examples/demo-book, laid out by the build) packed with `bookstub pack`,
+# then checked by tests/tools/round-trip.sh: unpacked and packed again, it splits the same.
+#   demo-round-trip.sh <bookstub> <bookstub-player> <demo source book> <work>
 set -euo pipefail
-bookstub=$1 make_book=$2 player=$3 harness=$4 work=$5 viewer=${6:-}
+bookstub=$1 player=$2 source=$3 work=$4
 rm -rf "$work"
 mkdir -p "$work"
-if [[ -z $viewer || ! -f $viewer ]]; then
-  viewer="$work/book.swf"
-  "$harness" write-movie "$viewer" 30
-fi
-"$make_book" --player "$player" --movie "$viewer" --output "$work/demo" --pages 8 \
-  --title "Bookstub demo book" >/dev/null
+"$bookstub" pack --player "$player" --source "$source" -o "$work/demo" >/dev/null
 "$(dirname "$0")/../tools/round-trip.sh" "$bookstub" "$work/demo" "$player" "$work/trip"

@@ -6,7 +6,7 @@
 #  - the working folder and everything in it is open to its user only while the book plays,
 #  - without a runtime folder the screen saver's lock sits in a folder of the user's own (0700),
 #  - the player ends, and its working folder is gone.
-# usage: player-display-lost-e2e.sh <bookstub-player> <bookstub-make-book> <bookstub-flash-host-harness> <work folder>
+# usage: player-display-lost-e2e.sh <bookstub-player> <bookstub-make-test-book> <bookstub-flash-host-harness> <work folder>
 set -euo pipefail
 player=$1 make_book=$2 harness=$3 work=$4
 title="Display Lost Book"

@@ -7,7 +7,7 @@
 #  - the window's context menu (not the browser's) returns to full screen, Esc leaves it while
 #    the web view has the focus, and the menu's "Exit" closes the player,
 #  - the working folder is gone afterwards.
-# usage: player-e2e.sh <bookstub-player> <bookstub-make-book> <bookstub-flash-host-harness> <work folder>
+# usage: player-e2e.sh <bookstub-player> <bookstub-make-test-book> <bookstub-flash-host-harness> <work folder>
 set -euo pipefail
 player=$1 make_book=$2 harness=$3 work=$4
 title="End To End Book"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# End to end, on a virtual display (run through run-under-xvfb.sh): a 500-page book made with the
-# viewer movie and a table of contents written from its book document, read in the player.
+# End to end, on a virtual display (run through run-under-xvfb.sh): a 500-page book made by
+# `bookstub make` from a folder of generated pictures in every format it reads, read in the player
+# with the viewer movie.
 # Checked from outside with pixel probes:
 #  - the first spread: the cover alone on the right half, nothing on the left,
 #  - the right-arrow key turns to a two-page spread, and the page number box changes,
@@ -9,17 +10,27 @@
 #  - the "Pages" button opens the thumbnail strip,
 #  - the "Full screen" button makes a 900 x 600 window and, pressed again, full screen,
 #  - a window taller than wide shows one page.
-# usage: viewer-e2e.sh <bookstub-player> <bookstub-make-book> <book.swf> <work folder>
+# usage: viewer-e2e.sh <bookstub-player> <bookstub> <work folder>
 set -euo pipefail
-player=$1 make_book=$2 movie=$3 work=$4
+player=$1 bookstub=$2 work=$3
 title="Viewer End To End"
 # Polls allow for a loaded machine: every check is repeated for up to about a minute.
 tries=300
 
 rm -rf "$work"
-mkdir -p "$work/tmp"
-"$make_book" --player "$player" --movie "$movie" --output "$work/book-player" \
-  --pages 500 --mobile 4 --title "$title" >/dev/null
+mkdir -p "$work/tmp" "$work/pictures" "$work/drawn"
+# Ten light pages, each with a dark band at its own height, in the five formats; the 500 pages
+# are links to them.
+formats=(png jpg gif bmp tif)
+for ((i = 0; i < 10; i++)); do
+  convert -size 500x700 xc:'#f4efe4' -fill "hsl($((i * 36)),55%,40%)" \
+    -draw "rectangle 40,$((60 + i * 55)) 460,$((100 + i * 55))" "$work/drawn/page$i.${formats[i % 5]}"
+done
+for ((page = 1; page <= 500; page++)); do
+  i=$(((page - 1) % 10))
+  ln "$work/drawn/page$i.${formats[i % 5]}" "$work/pictures/page$page.${formats[i % 5]}"
+done
+"$bookstub" make --quiet --title "$title" --player "$player" -o "$work/book-player" "$work/pictures"
 
 fail() {
   echo "FAILED: $*" >&2
