@@ -6,7 +6,9 @@
 #  - the installed tool packs a book onto a stub from another platform, and the installed bare
 #    player plays that file as it is: the book's movie runs in the emulator (it asks to leave
 #    full screen, and the window becomes 900 x 600), and the working folder goes at the end,
-#  - the bare player given no book fails with a message and leaves no working folder.
+#  - the bare player given no book fails with a message and leaves no working folder,
+#  - the installed tool makes a book from pictures onto the installed player without being told
+#    where it is.
 # usage: install-e2e.sh <cmake> <build folder> <bookstub-flash-host-harness> <work folder>
 #                       <version> <emulator version>
 set -euo pipefail
@@ -110,3 +112,11 @@ TMPDIR="$work/tmp" QT_QPA_PLATFORM=offscreen "$prefix/bin/bookstub-player" \
 grep -q "This player carries no book" "$work/no-book.log" || fail "no message: $(cat "$work/no-book.log")"
 [[ -z $(ls -A "$work/tmp") ]] || fail "a start without a book left $(ls "$work/tmp")"
 echo "the bare player without a book says so and leaves nothing"
+
+# The installed tool makes a book from pictures onto the installed bare player, found beside it.
+mkdir -p "$work/pictures"
+convert -size 60x80 xc:white "$work/pictures/page1.png"
+PATH=/usr/bin:/bin "$prefix/bin/bookstub" make --quiet --title Made -o "$work/made" "$work/pictures"
+cmp -s -n "$(stat -c %s "$prefix/bin/bookstub-player")" "$prefix/bin/bookstub-player" "$work/made" ||
+  fail "bookstub make did not put the book onto the installed player"
+echo "the installed tool makes a book onto the installed player"
