@@ -15,23 +15,15 @@ namespace {
 
 constexpr int kPages = 2000;
 
-template <class T, class List>
-T& Append(List& list) {
-  auto item = std::make_unique<T>(&list);
-  T& added = *item;
-  list.Add(std::move(item));
-  return added;
-}
-
 std::string BookText() {
   TMBook book;
   book.title = "Benchmark book";
-  TMChapter& chapter = Append<TMChapter>(*book.Chapters);
+  TMChapter& chapter = book.Chapters->AddNew<TMChapter>();
   for (int i = 0; i < kPages; ++i) {
-    TMPage& page = Append<TMPage>(*chapter.Pages);
+    TMPage& page = chapter.Pages->AddNew<TMPage>();
     page.mobilefile2 = "res/mobile/page_" + std::to_string(i) + ".jpg";
-    Append<TMImg>(*page.elem).SetSrc("res/pages/page_" + std::to_string(i) + ".swf");
-    Append<TMURL>(*Append<TMLink>(*page.links).urls).src =
+    page.elem->AddNew<TMImg>().SetSrc("res/pages/page_" + std::to_string(i) + ".swf");
+    page.links->AddNew<TMLink>().urls->AddNew<TMURL>().src =
         "http://example.com/" + std::to_string(i);
   }
   return book.SaveToText();

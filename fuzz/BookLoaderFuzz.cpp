@@ -67,34 +67,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 namespace {
 
-template <typename T>
-T& AddTo(TMBasicObjects& list) {
-  auto item = std::make_unique<T>();
-  T& added = *item;
-  list.Add(std::move(item));
-  return added;
-}
-
 std::string BuiltBook() {
   TMBook book;
   book.title = "Seed & <book>";
   book.pagewidth = 500;
   book.pageheight = 700;
   book.foldfx = 0.949579831932773;
-  AddTo<TMBookmark>(*book.bookmarks);
+  book.bookmarks->AddNew<TMBookmark>();
   for (int c = 0; c < 2; ++c) {
-    TMChapter& chapter = AddTo<TMChapter>(*book.Chapters);
+    TMChapter& chapter = book.Chapters->AddNew<TMChapter>();
     for (int p = 0; p < 2; ++p) {
-      TMPage& page = AddTo<TMPage>(*chapter.Pages);
+      TMPage& page = chapter.Pages->AddNew<TMPage>();
       page.SetIsSimplePage(p == 1);
-      AddTo<TMImg>(*page.elem).SetSrc("res/pages/p1.jpg");
-      AddTo<TMGif>(*page.elem).SetSrc("res/pages/anim.gif");
-      AddTo<TMSnd>(*page.elem).SetSrc("res/pages/s.mp3");
-      AddTo<TMVid>(*page.elem).SetSrc("res/pages/v.flv");
-      AddTo<TMArea>(*page.elem);
-      AddTo<TMTxt>(*page.elem);
-      TMLink& link = AddTo<TMLink>(*page.links);
-      AddTo<TMURL>(*link.urls);
+      page.elem->AddNew<TMImg>().SetSrc("res/pages/p1.jpg");
+      page.elem->AddNew<TMGif>().SetSrc("res/pages/anim.gif");
+      page.elem->AddNew<TMSnd>().SetSrc("res/pages/s.mp3");
+      page.elem->AddNew<TMVid>().SetSrc("res/pages/v.flv");
+      page.elem->AddNew<TMArea>();
+      page.elem->AddNew<TMTxt>();
+      TMLink& link = page.links->AddNew<TMLink>();
+      link.urls->AddNew<TMURL>();
     }
   }
   return book.SaveToText();

@@ -42,20 +42,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   return 0;
 }
 
-namespace {
-
-// ASCII text as UTF-16 little endian, with a byte-order mark.
-std::string Utf16(std::string_view ascii) {
-  std::string bytes = "\xFF\xFE";
-  for (const char c : ascii) {
-    bytes += c;
-    bytes += '\0';
-  }
-  return bytes;
-}
-
-}  // namespace
-
 std::vector<std::string> FuzzSeeds() {
   const std::string plain =
       "[info]\nfirstpage=first.png\nnext = \"next.png\"\r\nsearch=  s.png  \n"
@@ -63,9 +49,9 @@ std::vector<std::string> FuzzSeeds() {
   return {
       plain,
       "\xEF\xBB\xBF" + plain,
-      Utf16(plain),
-      Utf16("[info]\r\nnext=n") + std::string("\x3D\xD8\x00\xDE", 4) +  // a surrogate pair
-          std::string("\x00\xD8", 2) + Utf16("x").substr(2),            // and an unpaired one
+      AsciiAsUtf16(plain),
+      AsciiAsUtf16("[info]\r\nnext=n") + std::string("\x3D\xD8\x00\xDE", 4) +  // a surrogate pair
+          std::string("\x00\xD8", 2) + AsciiAsUtf16("x").substr(2),  // and an unpaired one
       "[INFO]\nSEARCH=upper.png\n[ B\xC3\xBC"
       "cher ]\n\xC3\xA9t\xC3\xA9=summer\n",
       "[info\nnext=unclosed\n[]\n=empty key\n[info]\n=\nnext=\"\n",

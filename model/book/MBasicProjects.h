@@ -86,6 +86,14 @@ class TMBasicObjects : public TMPersistent {
   TMBasicObject& Items(int index) const;
   // Appends an item of the item class (or a descendant) and returns its index.
   int Add(std::unique_ptr<TMBasicObject> item);
+  // Appends a new item of class T, the item class or a descendant, and returns it.
+  template <class T>
+  T& AddNew() {
+    auto item = std::make_unique<T>(this);
+    T& added = *item;
+    Add(std::move(item));
+    return added;
+  }
   // Inserts at 0..Count.
   void Insert(int index, std::unique_ptr<TMBasicObject> item);
   // Frees the item and removes it.

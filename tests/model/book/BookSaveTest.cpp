@@ -19,29 +19,21 @@ namespace {
 
 using booktest::DeepDifference;
 
-template <class T, class List>
-T& Append(List& list) {
-  auto item = std::make_unique<T>(&list);
-  T& added = *item;
-  list.Add(std::move(item));
-  return added;
-}
-
 // One bookmark, one chapter with a spread page holding a GIF picture and an area, and one link.
 std::unique_ptr<TMBook> SmallBook() {
   auto book = std::make_unique<TMBook>();
   book->uid = "{00000000-1111-2222-3333-444444444444}";
   book->title = "Small";
-  TMBookmark& bookmark = Append<TMBookmark>(*book->bookmarks);
+  TMBookmark& bookmark = book->bookmarks->AddNew<TMBookmark>();
   bookmark.title = "Start";
   bookmark.color = 255;
-  TMChapter& chapter = Append<TMChapter>(*book->Chapters);
-  TMPage& page = Append<TMPage>(*chapter.Pages);
+  TMChapter& chapter = book->Chapters->AddNew<TMChapter>();
+  TMPage& page = chapter.Pages->AddNew<TMPage>();
   page.SetIsSimplePage(true);
-  Append<TMImg>(*page.elem).SetSrc("res/pages/a.GIF");
-  Append<TMArea>(*page.elem).alpha = 113.0 / 119.0;
-  TMLink& link = Append<TMLink>(*page.links);
-  Append<TMURL>(*link.urls).src = "http://example.com/?a=1&b=2";
+  page.elem->AddNew<TMImg>().SetSrc("res/pages/a.GIF");
+  page.elem->AddNew<TMArea>().alpha = 113.0 / 119.0;
+  TMLink& link = page.links->AddNew<TMLink>();
+  link.urls->AddNew<TMURL>().src = "http://example.com/?a=1&b=2";
   return book;
 }
 
@@ -121,22 +113,22 @@ void SetEveryScalar(TMBasicObject& object, int& seed) {
 // scalar set to a value unlike its default.
 std::unique_ptr<TMBook> FullBook() {
   auto book = std::make_unique<TMBook>();
-  Append<TMBookmark>(*book->bookmarks);
-  Append<TMBookmark>(*book->bookmarks);
+  book->bookmarks->AddNew<TMBookmark>();
+  book->bookmarks->AddNew<TMBookmark>();
   for (int c = 0; c < 2; ++c) {
-    TMChapter& chapter = Append<TMChapter>(*book->Chapters);
+    TMChapter& chapter = book->Chapters->AddNew<TMChapter>();
     for (int p = 0; p < 2; ++p) {
-      TMPage& page = Append<TMPage>(*chapter.Pages);
-      Append<TMImg>(*page.elem);
-      Append<TMGif>(*page.elem);
-      Append<TMSnd>(*page.elem);
-      Append<TMVid>(*page.elem);
-      Append<TMArea>(*page.elem);
-      Append<TMTxt>(*page.elem);
-      Append<TBasicVisualPageElement>(*page.elem);
-      TMLink& link = Append<TMLink>(*page.links);
-      Append<TMURL>(*link.urls);
-      Append<TMURL>(*link.urls);
+      TMPage& page = chapter.Pages->AddNew<TMPage>();
+      page.elem->AddNew<TMImg>();
+      page.elem->AddNew<TMGif>();
+      page.elem->AddNew<TMSnd>();
+      page.elem->AddNew<TMVid>();
+      page.elem->AddNew<TMArea>();
+      page.elem->AddNew<TMTxt>();
+      page.elem->AddNew<TBasicVisualPageElement>();
+      TMLink& link = page.links->AddNew<TMLink>();
+      link.urls->AddNew<TMURL>();
+      link.urls->AddNew<TMURL>();
     }
   }
   int seed = 0;
@@ -307,9 +299,9 @@ TEST_F(TurkishLocale, NamesAndBooleansMatchInAnyLetterCase) {
 
 TEST_F(TurkishLocale, PictureElementNamesKeepTheirAsciiLetters) {
   TMBook book;
-  auto& page = Append<TMPage>(*Append<TMChapter>(*book.Chapters).Pages);
-  Append<TMImg>(*page.elem);
-  Append<TMImg>(*page.elem).SetSrc("res/PAGES/ANIM.GIF");
+  auto& page = book.Chapters->AddNew<TMChapter>().Pages->AddNew<TMPage>();
+  page.elem->AddNew<TMImg>();
+  page.elem->AddNew<TMImg>().SetSrc("res/PAGES/ANIM.GIF");
   const auto reread = booktest::BookFrom(book.SaveToText());
   const auto& elements = *reread->Chapters->Items(0).Pages->Items(0).elem;
   EXPECT_NE(dynamic_cast<const TMImg*>(&elements.Items(0)), nullptr);
