@@ -69,20 +69,12 @@ int RunMakeCommand(const MakeOptions& options) {
   request.output = options.output.empty() ? OutputFor(options.title) : options.output;
   request.viewerMovie = ViewerMovie();
 
-  const bool bar = !options.quiet && isatty(STDERR_FILENO) == 1;
-  const auto progress = [&](std::size_t done, std::size_t total) {
-    if (!bar) return;
-    const int percent = static_cast<int>(done * 100 / total);
-    DrawProgressBar(std::cerr, percent,
-                    " " + std::to_string(done) + "/" + std::to_string(total) + " pictures");
-  };
-  try {
-    MakeBook(request, progress);
-  } catch (...) {
-    if (bar) std::cerr << '\n';
-    throw;
-  }
-  if (bar) std::cerr << '\n';
+  TerminalProgressBar bar(!options.quiet);
+  MakeBook(request, [&bar](std::size_t done, std::size_t total) {
+    bar.Draw(static_cast<int>(done * 100 / total),
+             " " + std::to_string(done) + "/" + std::to_string(total) + " pictures");
+  });
+  bar.Finish();
   if (!options.quiet)
     std::cout << "Made " << request.output.string() << ": " << request.pictures.size()
               << " pages, played by " << request.player.string() << '\n';

@@ -1,8 +1,6 @@
 // `bookstub split`: prepares ROOT as the player prepares its working folder, starts the log
 // there, then runs what the loading thread runs: Open(PACKAGE) and SplitAll.
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
@@ -14,6 +12,7 @@
 #include "package/ProSaver.h"
 #include "package/uPathGetter.h"
 #include "tools/Commands.h"
+#include "tools/ProgressBar.h"
 #include "util/Error.h"
 
 namespace fs = std::filesystem;
@@ -74,28 +73,17 @@ class MessageLines : public RecordingTarget {
 // Default mode: a progress bar on stderr when it is a terminal, nothing otherwise.
 class ProgressBar : public RecordingTarget {
  public:
-  ProgressBar() : FEnabled(isatty(STDERR_FILENO) == 1) {}
-  ~ProgressBar() override { Finish(); }
-  void Finish() {
-    if (FEnabled && FDrawn) std::cerr << '\n';
-    FDrawn = false;
-  }
+  void Finish() { FBar.Finish(); }
 
  protected:
   void Show(const BookMessage& message) override {
-    if (!FEnabled || message.id != WM_BOOK_PROGRESS) return;
-    const std::optional<int> percent = ProgressPercent(message.wParam, message.lParam);
-    if (!percent) return;
-    constexpr int kWidth = 40;
-    const int filled = *percent * kWidth / 100;
-    std::cerr << "\r[" << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] "
-              << *percent << "%" << std::flush;
-    FDrawn = true;
+    if (message.id != WM_BOOK_PROGRESS) return;
+    if (const std::optional<int> percent = ProgressPercent(message.wParam, message.lParam))
+      FBar.Draw(*percent);
   }
 
  private:
-  bool FEnabled;
-  bool FDrawn = false;
+  TerminalProgressBar FBar;
 };
 
 // Open and SplitAll; false when an error ended either (its message already on stderr).
