@@ -24,35 +24,10 @@ fail() {
   exit 1
 }
 
-# Polls `check` (a function name) every 0.2 s, for at most $2 tries.
-wait_for() {
-  local check=$1 tries=$2
-  for ((i = 0; i < tries; i++)); do
-    "$check" && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
-read -r screen_width screen_height < <(xdotool getdisplaygeometry)
+source "$(dirname "$0")/window-probes.sh"
 TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
 pid=$!
 
-# The window is found by its title each time: going frameless or bordered gives it a new native
-# window, so an id found earlier may be gone.
-window=""
-find_window() { window=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1); [[ -n $window ]]; }
-geometry() {
-  find_window || return 1
-  xwininfo -id "$window" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /^ *Width/ {w=$NF} /^ *Height/ {h=$NF} END {print x, y, w, h}'
-}
-is_full_screen() { [[ $(geometry) == "0 0 $screen_width $screen_height" ]]; }
-is_windowed() {
-  local x y w h
-  read -r x y w h < <(geometry)
-  ((w <= 900 && w >= 880 && h <= 600 && h >= 570))
-}
 centre_is_page() {
   local x y w h pixel
   read -r x y w h < <(geometry)
@@ -62,13 +37,13 @@ centre_is_page() {
 }
 working_folders() { find "$work/tmp" -mindepth 1 -maxdepth 1 -type d -name '{*}' | wc -l; }
 
-wait_for find_window 150 || fail "no window titled \"$title\""
-wait_for is_full_screen 150 || fail "the window did not go full screen: $(geometry)"
+wait_for 150 find_window || fail "no window titled \"$title\""
+wait_for 150 is_full_screen || fail "the window did not go full screen: $(geometry)"
 echo "full screen: $(geometry)"
 [[ $(working_folders) == 1 ]] || fail "expected one working folder under $work/tmp"
-wait_for is_windowed 150 || fail "the movie's call did not make a 900 x 600 window: $(geometry)"
+wait_for 150 is_windowed || fail "the movie's call did not make a 900 x 600 window: $(geometry)"
 echo "windowed: $(geometry)"
-wait_for centre_is_page 75 || fail "the page picture is not on screen"
+wait_for 75 centre_is_page || fail "the page picture is not on screen"
 echo "page picture on screen"
 
 # The window's context menu at the pointer; `key` picks an item: Down = the first ("Fullscreen"),
@@ -82,20 +57,20 @@ menu_item() {
   before=$(visible_windows)
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
   menu_is_open() { (($(visible_windows) > before)); }
-  wait_for menu_is_open 50 || fail "the context menu did not open"
+  wait_for 50 menu_is_open || fail "the context menu did not open"
   xdotool key "$1" Return
 }
 menu_item Down
-wait_for is_full_screen 50 || fail "the menu's \"Fullscreen\" did not go full screen: $(geometry)"
+wait_for 50 is_full_screen || fail "the menu's \"Fullscreen\" did not go full screen: $(geometry)"
 echo "full screen again from the menu"
 find_window || fail "the window is gone"
 xdotool windowfocus --sync "$window"
 xdotool key Escape
-wait_for is_windowed 50 || fail "Esc did not leave full screen: $(geometry)"
+wait_for 50 is_windowed || fail "Esc did not leave full screen: $(geometry)"
 echo "windowed by Esc"
 menu_item Up
 exited() { ! kill -0 "$pid" 2>/dev/null; }
-wait_for exited 50 || fail "the context menu's Exit did not close the player"
+wait_for 50 exited || fail "the context menu's Exit did not close the player"
 wait "$pid" || fail "the player exited with an error"
 pid=""
 [[ $(working_folders) == 0 ]] || fail "the working folder is still there: $(ls "$work/tmp")"

@@ -39,33 +39,9 @@ fail() {
   exit 1
 }
 
-wait_for() {
-  local i
-  for ((i = 0; i < tries; i++)); do
-    "$@" && return 0
-    sleep 0.2
-  done
-  return 1
-}
-
-read -r screen_width screen_height < <(xdotool getdisplaygeometry)
+source "$(dirname "$0")/window-probes.sh"
 TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
 pid=$!
-
-# The window is found again by its title before every look, as it may be replaced.
-window=""
-find_window() { window=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1); [[ -n $window ]]; }
-geometry() {
-  find_window || return 1
-  xwininfo -id "$window" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /^ *Width/ {w=$NF} /^ *Height/ {h=$NF} END {print x, y, w, h}'
-}
-is_full_screen() { [[ $(geometry) == "0 0 $screen_width $screen_height" ]]; }
-is_windowed() {
-  local x y w h
-  read -r x y w h < <(geometry) || return 1
-  ((w <= 900 && w >= 880 && h <= 600 && h >= 570))
-}
 
 # The movie's layout, relative to the window: a title band of 34 pixels on top, the toolbar of 44
 # at the bottom, the pages between them.
@@ -129,7 +105,7 @@ toolbar_is_laid_out() {
 }
 click_button() {
   local from_right=$1 x y w h
-  wait_for toolbar_is_laid_out || fail "the toolbar is not at the bottom right: $(geometry)"
+  wait_for "$tries" toolbar_is_laid_out || fail "the toolbar is not at the bottom right: $(geometry)"
   read -r x y w h < <(geometry) || return 1
   xdotool mousemove $((x + w - from_right)) $((y + h - toolbar / 2)) click 1
   xdotool mousemove $((x + 5)) $((y + 5))
@@ -159,54 +135,54 @@ book_area() {
 book_area_changed_from() { book_area now && differs "$1" now; }
 book_area_is() { book_area now && ! differs "$1" now; }
 
-wait_for find_window || fail "no window titled \"$title\""
-wait_for is_full_screen || fail "the window did not go full screen: $(geometry)"
+wait_for "$tries" find_window || fail "no window titled \"$title\""
+wait_for "$tries" is_full_screen || fail "the window did not go full screen: $(geometry)"
 echo "full screen: $(geometry)"
-wait_for shows "right" || fail "the cover is not alone on the right: $(halves)"
+wait_for "$tries" shows "right" || fail "the cover is not alone on the right: $(halves)"
 echo "first spread: the cover on the right"
 import -window root "$work/first-spread.png"
 page_box cover
 
 press Right
-wait_for shows "left right" || fail "the right arrow did not show a two-page spread: $(halves)"
-wait_for page_box_changed_from cover || fail "the page number did not change"
+wait_for "$tries" shows "left right" || fail "the right arrow did not show a two-page spread: $(halves)"
+wait_for "$tries" page_box_changed_from cover || fail "the page number did not change"
 echo "turned: two pages, page number changed"
 page_box spread
 
 book_area fitted
 press plus
-wait_for book_area_changed_from fitted || fail "+ did not zoom"
+wait_for "$tries" book_area_changed_from fitted || fail "+ did not zoom"
 press minus
-wait_for book_area_is fitted || fail "- did not return to the fitted spread"
+wait_for "$tries" book_area_is fitted || fail "- did not return to the fitted spread"
 echo "zoomed in and out"
 
 press End
-wait_for shows "left" || fail "End did not show the last page alone on the left: $(halves)"
-wait_for page_box_changed_from spread || fail "the page number did not change on End"
+wait_for "$tries" shows "left" || fail "End did not show the last page alone on the left: $(halves)"
+wait_for "$tries" page_box_changed_from spread || fail "the page number did not change on End"
 echo "End: page 500 on the left"
 press Home
-wait_for shows "right" || fail "Home did not return to the cover: $(halves)"
-wait_for page_box_changed_from spread || fail "the page number did not change on Home"
+wait_for "$tries" shows "right" || fail "Home did not return to the cover: $(halves)"
+wait_for "$tries" page_box_changed_from spread || fail "the page number did not change on Home"
 echo "Home: the cover again"
 
 strip_is_open && fail "the thumbnail strip is open before its button is pressed"
 click_button "$pages_button"
-wait_for strip_is_open || fail "the Pages button did not open the thumbnail strip"
+wait_for "$tries" strip_is_open || fail "the Pages button did not open the thumbnail strip"
 echo "thumbnail strip open"
 import -window root "$work/thumbnails.png"
 
 click_button "$full_screen_button"
-wait_for is_windowed || fail "the Full screen button did not make a 900 x 600 window: $(geometry)"
+wait_for "$tries" is_windowed || fail "the Full screen button did not make a 900 x 600 window: $(geometry)"
 echo "windowed: $(geometry)"
 click_button "$full_screen_button"
-wait_for is_full_screen || fail "the Full screen button did not return to full screen: $(geometry)"
+wait_for "$tries" is_full_screen || fail "the Full screen button did not return to full screen: $(geometry)"
 echo "full screen again"
 
 # Windowed once more, then made taller than wide: one page fills the width.
 click_button "$full_screen_button"
-wait_for is_windowed || fail "no window again: $(geometry)"
+wait_for "$tries" is_windowed || fail "no window again: $(geometry)"
 xdotool windowmove "$window" 0 0 windowsize "$window" 560 900
-wait_for shows "left right" || fail "a tall window does not show one page across: $(halves)"
+wait_for "$tries" shows "left right" || fail "a tall window does not show one page across: $(halves)"
 echo "tall window: one page"
 import -window root "$work/tall.png"
 

@@ -67,40 +67,19 @@ head -c 65536 /dev/zero | tr '\0' 'M' >"$work/foreign-stub"
 "$prefix/bin/bookstub" pack --player "$work/foreign-stub" --source "$source" \
   -o "$work/old-book.exe" >/dev/null
 
-wait_for() {  # wait_for CHECK TRIES: polls every 0.2 s
-  local check=$1 tries=$2
-  for ((i = 0; i < tries; i++)); do
-    "$check" && return 0
-    sleep 0.2
-  done
-  return 1
-}
+source "$(dirname "$0")/../e2e/window-probes.sh"
 working_folders() { find "$work/tmp" -mindepth 1 -maxdepth 1 -type d -name '{*}' | wc -l; }
-window=""
-find_window() { window=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1); [[ -n $window ]]; }
-geometry() {
-  find_window || return 1
-  xwininfo -id "$window" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /^ *Width/ {w=$NF} /^ *Height/ {h=$NF} END {print x, y, w, h}'
-}
-read -r screen_width screen_height < <(xdotool getdisplaygeometry)
-is_full_screen() { [[ $(geometry) == "0 0 $screen_width $screen_height" ]]; }
-is_windowed() {
-  local x y w h
-  read -r x y w h < <(geometry)
-  ((w <= 900 && w >= 880 && h <= 600 && h >= 570))
-}
 exited() { ! kill -0 "$pid" 2>/dev/null; }
 
 TMPDIR="$work/tmp" "$prefix/bin/bookstub-player" "$work/old-book.exe" >"$work/player.log" 2>&1 &
 pid=$!
-wait_for find_window 300 || fail "no window titled \"$title\""
-wait_for is_full_screen 150 || fail "the window did not go full screen: $(geometry)"
+wait_for 300 find_window || fail "no window titled \"$title\""
+wait_for 150 is_full_screen || fail "the window did not go full screen: $(geometry)"
 [[ $(working_folders) == 1 ]] || fail "expected one working folder under $work/tmp"
-wait_for is_windowed 300 || fail "the book's movie did not run: $(geometry)"
+wait_for 300 is_windowed || fail "the book's movie did not run: $(geometry)"
 echo "the installed player plays a book made for another platform"
 kill -TERM "$pid"
-wait_for exited 150 || fail "the player did not end when asked to"
+wait_for 150 exited || fail "the player did not end when asked to"
 wait "$pid" || fail "the player exited with an error"
 pid=""
 [[ $(working_folders) == 0 ]] || fail "the working folder is still there: $(ls "$work/tmp")"
