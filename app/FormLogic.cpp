@@ -25,14 +25,26 @@ RunMode DecideRunMode(std::string_view executable, std::string_view argument1) {
   return switchText == "/S" ? RunMode::ScreenSaver : RunMode::NoWindow;
 }
 
-Point CentredOrigin(Size size, Size screen) {
-  return {(screen.width - size.width) / 2, (screen.height - size.height) / 2};
+Point CentredOrigin(Size size, const Rect& screen) {
+  return {screen.x + (screen.width - size.width) / 2, screen.y + (screen.height - size.height) / 2};
 }
 
-WindowPlacement ToggleFullscreen(bool bordered, Size screen) {
-  if (bordered) return {false, {0, 0, screen.width, screen.height}};
+WindowPlacement ToggleFullscreen(bool bordered, const Rect& screen) {
+  if (bordered) return {false, screen};
   const Point origin = CentredOrigin(kBookWindowSize, screen);
   return {true, {origin.x, origin.y, kBookWindowSize.width, kBookWindowSize.height}};
+}
+
+Rect ClientForFrame(const Rect& frame, const Margins& margins) {
+  return {frame.x + margins.left, frame.y + margins.top, frame.width - margins.left - margins.right,
+          frame.height - margins.top - margins.bottom};
+}
+
+Rect LoadingClientRect(const Rect& screen, const Margins& margins) {
+  const Size outer{kLoadingClientSize.width + margins.left + margins.right,
+                   kLoadingClientSize.height + margins.top + margins.bottom};
+  const Point origin = CentredOrigin(outer, screen);
+  return ClientForFrame({origin.x, origin.y, outer.width, outer.height}, margins);
 }
 
 bool KeyLeavesFullscreen(int virtualKey, bool bordered) {

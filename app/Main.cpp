@@ -7,6 +7,7 @@
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMargins>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPalette>
@@ -15,14 +16,15 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <exception>
 #include <system_error>
+#include <utility>
 
 #include "app/AbruptExit.h"
 #include "bridge/FlashCallUtils.h"
 #include "log/ZanLog.h"
 #include "package/ProSaver.h"
 #include "package/uPathGetter.h"
-#include "platform/qt/QtMessageBox.h"
 #include "util/Error.h"
 
 namespace {
@@ -34,10 +36,18 @@ void PaintWhite(QWidget& widget) {
   widget.setPalette(colours);
 }
 
-Size PrimaryScreenSize() {
+// The primary screen's own rectangle: on a desktop of several monitors it need not start at the
+// origin.
+Rect PrimaryScreenRect() {
   const QScreen* screen = QGuiApplication::primaryScreen();
-  if (screen == nullptr) return kBookWindowSize;
-  return {screen->geometry().width(), screen->geometry().height()};
+  if (screen == nullptr) return {0, 0, kBookWindowSize.width, kBookWindowSize.height};
+  const QRect area = screen->geometry();
+  return {area.x(), area.y(), area.width(), area.height()};
+}
+
+bool MayReportFrameMargins(QEvent::Type type) {
+  return type == QEvent::Expose || type == QEvent::Move || type == QEvent::Resize ||
+         type == QEvent::WindowStateChange;
 }
 
 InputKind KeyInputKind(const QKeyEvent& key, bool down) {
@@ -143,30 +153,36 @@ void TMainForm::FormCreate() {
   panelLayout->addWidget(FProgressBar);
   FPanel->raise();
 
-  resize(kLoadingClientSize.width, kLoadingClientSize.height);
-  const Point origin = CentredOrigin(kLoadingClientSize, PrimaryScreenSize());
-  move(origin.x, origin.y);
+  PlaceClient([screen = PrimaryScreenRect()](const Margins& margins) {
+    return LoadingClientRect(screen, margins);
+  });
 
   // Key preview: the window sees keys before the Flash host does.
   QCoreApplication::instance()->installEventFilter(this);
+}
+
+void TMainForm::Start() {
+  show();
+  if (FShowFailure) std::rethrow_exception(std::exchange(FShowFailure, nullptr));
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (FShown) return;
   FShown = true;
-  FormShow();
+  // No error may pass through Qt's event handling: it is kept for Start, and a window shown
+  // otherwise closes.
+  try {
+    FormShow();
+  } catch (...) {
+    FShowFailure = std::current_exception();
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  }
 }
 
 void TMainForm::FormShow() {
-  try {
-    PrepareRunFolder();
-  } catch (const Error& error) {
-    // Nothing of the book may go anywhere but a folder of our own.
-    platform::ShowErrorBox(error.what(), "Application Error");
-    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-    return;
-  }
+  // Nothing of the book may go anywhere but a folder of our own: without one, the run ends.
+  PrepareRunFolder();
   FOwnsRunFolder = true;
   ArmAbruptExitCleanUp([this] { StopLoaderAndRemoveRunFolder(); });
   StartLog();
@@ -311,7 +327,7 @@ void TMainForm::SetWindowAlpha(int alpha) {
 }
 
 void TMainForm::miFullscreenClick() {
-  ApplyPlacement(ToggleFullscreen(FBordered, PrimaryScreenSize()));
+  ApplyPlacement(ToggleFullscreen(FBordered, PrimaryScreenRect()));
 }
 
 void TMainForm::miExitClick() {
@@ -325,21 +341,47 @@ void TMainForm::SWFFlashCall(const std::string& request) {
 void TMainForm::ApplyPlacement(const WindowPlacement& placement) {
   FBordered = placement.bordered;
   ApplyWindowFlags();
-  PlaceFrame(placement.frame, placement.bordered);
-  // A platform may learn the new border's width only once the window is placed: place again.
-  if (placement.bordered && FrameMargins() != QMargins()) PlaceFrame(placement.frame, true);
+  if (placement.bordered) {
+    PlaceClient([frame = placement.frame](const Margins& margins) {
+      return ClientForFrame(frame, margins);
+    });
+    return;
+  }
+  FPendingPlacement = nullptr;
+  SetClientGeometry(placement.frame);
 }
 
-QMargins TMainForm::FrameMargins() const {
-  return windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
+void TMainForm::PlaceClient(ClientPlacement placement) {
+  // A window that has just been made (or remade by new flags) has no border yet: the window
+  // manager adds it once the window is on screen. Until it tells, the last border it gave is
+  // the best guess; the placement is corrected when the real one is known.
+  const Margins reported = ReportedFrameMargins();
+  const Margins margins = reported != Margins{} ? reported : FKnownMargins;
+  SetClientGeometry(placement(margins));
+  FPendingPlacement = reported != Margins{} ? nullptr : std::move(placement);
+  FPlacedMargins = margins;
 }
 
-void TMainForm::PlaceFrame(const Rect& frame, bool bordered) {
-  // setGeometry places the client area; the frame is around it.
-  const QMargins border = bordered ? FrameMargins() : QMargins();
-  setGeometry(frame.x + border.left(), frame.y + border.top(),
-              frame.width - border.left() - border.right(),
-              frame.height - border.top() - border.bottom());
+void TMainForm::CorrectForReportedFrameMargins() {
+  if (!FPendingPlacement) return;
+  const Margins reported = ReportedFrameMargins();
+  // Without a window manager there never is a border; with one, it has not told yet.
+  if (reported == Margins{}) return;
+  FKnownMargins = reported;
+  // Only the first report: from then on the window is the user's to move and size.
+  const ClientPlacement placement = std::exchange(FPendingPlacement, nullptr);
+  if (reported != FPlacedMargins) SetClientGeometry(placement(reported));
+  FPlacedMargins = reported;
+}
+
+Margins TMainForm::ReportedFrameMargins() const {
+  if (windowHandle() == nullptr) return {};
+  const QMargins margins = windowHandle()->frameMargins();
+  return {margins.left(), margins.top(), margins.right(), margins.bottom()};
+}
+
+void TMainForm::SetClientGeometry(const Rect& client) {
+  setGeometry(client.x, client.y, client.width, client.height);
 }
 
 Qt::WindowFlags TMainForm::ComposedWindowFlags() const {
@@ -369,6 +411,8 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == windowHandle() && MayReportFrameMargins(event->type()))
+    CorrectForReportedFrameMargins();
   if (FScreenSaverFilter && ScreenSaverMessageFilter(event)) {
     FScreenSaverFilter = false;
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

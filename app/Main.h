@@ -1,12 +1,12 @@
 #pragma once
 // The player's only window and the thread that splits the book package behind it.
 
-#include <QMargins>
 #include <QString>
 #include <QThread>
 #include <QWidget>
 
 #include <atomic>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -69,6 +69,10 @@ class TMainForm : public QWidget, public BookMessageTarget {
   // window is closing, so a closing window never waits for a loader that waits for it.
   void Send(const BookMessage& message) override;
 
+  // Shows the window; the first show prepares the working folder, starts the log and the
+  // loader. An error of those steps comes out here; destroying the window undoes them.
+  void Start();
+
   void miFullscreenClick();
   void miExitClick();
   void SWFFlashCall(const std::string& request);
@@ -105,9 +109,13 @@ class TMainForm : public QWidget, public BookMessageTarget {
   void ShowBook();
   void SetCaption(const std::string& text);
   void SetWindowAlpha(int alpha);
+  // The client rectangle a placement gives for a border of the window manager's.
+  using ClientPlacement = std::function<Rect(const Margins&)>;
   void ApplyPlacement(const WindowPlacement& placement);
-  void PlaceFrame(const Rect& frame, bool bordered);
-  QMargins FrameMargins() const;
+  void PlaceClient(ClientPlacement placement);
+  void CorrectForReportedFrameMargins();
+  Margins ReportedFrameMargins() const;
+  void SetClientGeometry(const Rect& client);
   // Border, border icons and stay-on-top as the state fields say.
   Qt::WindowFlags ComposedWindowFlags() const;
   void ApplyWindowFlags();
@@ -120,12 +128,18 @@ class TMainForm : public QWidget, public BookMessageTarget {
   std::unique_ptr<platform::QtFlashHost> FSWF;
   std::unique_ptr<TLoadProjectThread> FLoadThread;
 
+  // The last bordered placement until the window manager has reported the border it placed
+  // with (see PlaceClient).
+  ClientPlacement FPendingPlacement;
+  Margins FPlacedMargins;
+  Margins FKnownMargins;  // the border the window manager gave last
   Point FStartCursor;
   bool FBordered = true;
   bool FMaximiseBox = false;  // no maximise box while loading
   bool FStayOnTop = false;
   bool FShown = false;
-  bool FOwnsRunFolder = false;  // prepared by this window and not yet removed
+  std::exception_ptr FShowFailure;  // of the first show, until Start takes it
+  bool FOwnsRunFolder = false;      // prepared by this window and not yet removed
   bool FBookShown = false;
   bool FScreenSaverFilter = false;
   bool FPointerHidden = false;

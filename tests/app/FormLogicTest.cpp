@@ -5,8 +5,9 @@
 
 #include "app/FormLogic.h"
 
-void PrintTo(const Size& size, std::ostream* os) {
-  *os << size.width << 'x' << size.height;
+void PrintTo(const Rect& rect, std::ostream* os) {
+  *os << rect.width << 'x' << rect.height << (rect.x < 0 ? "" : "+") << rect.x
+      << (rect.y < 0 ? "" : "+") << rect.y;
 }
 
 namespace {
@@ -45,39 +46,83 @@ INSTANTIATE_TEST_SUITE_P(
                     RunModeCase{"ScrNotLast", "/opt/x.scr.bak", "/S", RunMode::Window}),
     [](const testing::TestParamInfo<RunModeCase>& info) { return info.param.label; });
 
-class FullscreenToggle : public testing::TestWithParam<Size> {};
+// Primary screens at the origin and away from it (a monitor right of or above another).
+class FullscreenToggle : public testing::TestWithParam<Rect> {};
 
-TEST_P(FullscreenToggle, BorderedGoesFullScreenAtOrigin) {
-  const Size screen = GetParam();
-  EXPECT_EQ(ToggleFullscreen(true, screen),
-            (WindowPlacement{false, {0, 0, screen.width, screen.height}}));
+TEST_P(FullscreenToggle, BorderedGoesFullScreenOnTheScreensOwnRectangle) {
+  EXPECT_EQ(ToggleFullscreen(true, GetParam()), (WindowPlacement{false, GetParam()}));
 }
 
 TEST_P(FullscreenToggle, FullScreenBecomesCentredBookWindow) {
-  const Size screen = GetParam();
+  const Rect screen = GetParam();
   const WindowPlacement windowed = ToggleFullscreen(false, screen);
   EXPECT_TRUE(windowed.bordered);
-  EXPECT_EQ(windowed.frame.width, 900);
-  EXPECT_EQ(windowed.frame.height, 600);
   // Halves truncated toward zero, also when the screen is smaller than the window.
-  EXPECT_EQ(windowed.frame.x, (screen.width - 900) / 2);
-  EXPECT_EQ(windowed.frame.y, (screen.height - 600) / 2);
+  EXPECT_EQ(windowed.frame, (Rect{screen.x + (screen.width - 900) / 2,
+                                  screen.y + (screen.height - 600) / 2, 900, 600}));
 }
 
 TEST_P(FullscreenToggle, TwoTogglesFromFullScreenReturnToFullScreen) {
-  const Size screen = GetParam();
-  const WindowPlacement first = ToggleFullscreen(false, screen);
-  const WindowPlacement second = ToggleFullscreen(first.bordered, screen);
-  EXPECT_EQ(second, (WindowPlacement{false, {0, 0, screen.width, screen.height}}));
+  const WindowPlacement first = ToggleFullscreen(false, GetParam());
+  EXPECT_EQ(ToggleFullscreen(first.bordered, GetParam()), (WindowPlacement{false, GetParam()}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Screens, FullscreenToggle,
-                         testing::Values(Size{1920, 1080}, Size{1366, 768}, Size{1025, 769},
-                                         Size{900, 600}, Size{800, 600}, Size{641, 479}));
+                         testing::Values(Rect{0, 0, 1920, 1080}, Rect{0, 0, 1366, 768},
+                                         Rect{0, 0, 1025, 769}, Rect{0, 0, 900, 600},
+                                         Rect{0, 0, 641, 479}, Rect{1280, 0, 1280, 1024},
+                                         Rect{-1920, 0, 1920, 1080}, Rect{0, -768, 1025, 769}));
 
-TEST(FullscreenToggleGeometry, OddScreenHalvesAreTruncated) {
-  EXPECT_EQ(ToggleFullscreen(false, {1025, 769}).frame, (Rect{62, 84, 900, 600}));
-  EXPECT_EQ(ToggleFullscreen(false, {641, 479}).frame, (Rect{-129, -60, 900, 600}));
+TEST(FullscreenToggleGeometry, OddScreenHalvesAreTruncatedAndTheOriginKept) {
+  EXPECT_EQ(ToggleFullscreen(false, {0, 0, 1025, 769}).frame, (Rect{62, 84, 900, 600}));
+  EXPECT_EQ(ToggleFullscreen(false, {0, 0, 641, 479}).frame, (Rect{-129, -60, 900, 600}));
+  EXPECT_EQ(ToggleFullscreen(false, {1280, 0, 1280, 1024}).frame, (Rect{1470, 212, 900, 600}));
+  EXPECT_EQ(ToggleFullscreen(false, {-1025, -769, 1025, 769}).frame, (Rect{-963, -685, 900, 600}));
+}
+
+struct BorderCase {
+  const char* label;
+  Margins margins;
+};
+
+void PrintTo(const BorderCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+// No window manager (no border), a title bar with thin borders, and an uneven one.
+class WindowBorder : public testing::TestWithParam<BorderCase> {};
+
+TEST_P(WindowBorder, BookWindowsOuterRectangleIsTheFrameAsked) {
+  const Margins m = GetParam().margins;
+  const Rect frame{190, 212, 900, 600};
+  const Rect client = ClientForFrame(frame, m);
+  EXPECT_EQ((Rect{client.x - m.left, client.y - m.top, client.width + m.left + m.right,
+                  client.height + m.top + m.bottom}),
+            frame);
+}
+
+TEST_P(WindowBorder, LoadingWindowIsCentredByItsOuterSize) {
+  const Margins m = GetParam().margins;
+  for (const Rect screen : {Rect{0, 0, 1280, 1024}, Rect{1280, 0, 1280, 1024}}) {
+    const Rect client = LoadingClientRect(screen, m);
+    EXPECT_EQ(client.width, 234);
+    EXPECT_EQ(client.height, 25);
+    const int outerWidth = 234 + m.left + m.right;
+    const int outerHeight = 25 + m.top + m.bottom;
+    EXPECT_EQ(client.x - m.left, screen.x + (screen.width - outerWidth) / 2);
+    EXPECT_EQ(client.y - m.top, screen.y + (screen.height - outerHeight) / 2);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Borders, WindowBorder,
+                         testing::Values(BorderCase{"None", {0, 0, 0, 0}},
+                                         BorderCase{"TitleBar", {1, 20, 1, 5}},
+                                         BorderCase{"Uneven", {4, 31, 9, 2}}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST(WindowBorderGeometry, LoadingWindowUnderATitleBar) {
+  // Outer 236 x 50 centred on 1280 x 1024 starts at (522, 487).
+  EXPECT_EQ(LoadingClientRect({0, 0, 1280, 1024}, {1, 20, 1, 5}), (Rect{523, 507, 234, 25}));
 }
 
 TEST(EscapeKey, LeavesFullScreenOnly) {

@@ -55,7 +55,8 @@ QRect ScreenRect() {
 
 QRect CentredBookWindow() {
   const QRect screen = ScreenRect();
-  return {(screen.width() - 900) / 2, (screen.height() - 600) / 2, 900, 600};
+  return {screen.x() + (screen.width() - 900) / 2, screen.y() + (screen.height() - 600) / 2, 900,
+          600};
 }
 
 void SendKey(TMainForm& form, int key) {

@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# End to end, on a virtual display (run through run-under-xvfb.sh): appends a book whose viewer
-# movie is generated to a copy of the player, starts it and checks from outside that
-#  - the window goes full screen once the book is loaded,
-#  - the movie's "fullscreen_error" call turns it into a 900 x 600 window,
+# End to end, on a virtual display (run through run-under-xvfb.sh, with or without a window
+# manager, on one monitor or with the primary one away from the origin). Checked from outside, on
+# the window's outer rectangle (frame included):
+#  - the loading window (of a player whose book cannot be read, which stays loading) is centred
+#    on the primary screen by its outer size;
+# then with a book whose viewer movie is generated appended to a copy of the player, that
+#  - the window covers the primary screen once the book is loaded,
+#  - the movie's "fullscreen_error" call turns it into a 900 x 600 window, frame included,
+#    centred on the primary screen,
 #  - the page picture the movie loads by a relative path is on screen (so it was served),
 #  - the window's context menu (not the browser's) returns to full screen, Esc leaves it while
 #    the web view has the focus, and the menu's "Exit" closes the player,
@@ -25,6 +30,33 @@ fail() {
 }
 
 source "$(dirname "$0")/window-probes.sh"
+
+# A player whose appended package looks like a book from its end but whose documents are no XML:
+# its loader fails and the window stays the loading window.
+cp "$player" "$work/stuck-player"
+printf '<no\x03\x00\x00\x00<no\x03\x00\x00\x00' >>"$work/stuck-player"
+loading_window=""
+find_loading_window() {
+  loading_window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1)
+  [[ -n $loading_window ]]
+}
+loading_window_is_centred() {
+  local x y w h left right top bottom
+  read -r x y w h < <(client_geometry "$loading_window") || return 1
+  read -r left right top bottom < <(frame_extents "$loading_window")
+  ((w == 234 && h == 25)) &&
+    [[ $(frame_geometry "$loading_window") == "$(centred_on_screen $((234 + left + right)) $((25 + top + bottom)))" ]]
+}
+TMPDIR="$work/tmp" BOOKSTUB_FLASH_HOST=none "$work/stuck-player" >"$work/loading.log" 2>&1 &
+pid=$!
+wait_for 300 find_loading_window || fail "no loading window"
+wait_for 300 loading_window_is_centred ||
+  fail "the loading window is not centred by its outer size: $(frame_geometry "$loading_window") (client $(client_geometry "$loading_window"), border $(frame_extents "$loading_window"))"
+echo "loading window centred: $(frame_geometry "$loading_window")"
+kill "$pid"
+wait "$pid" || fail "the loading player did not end cleanly when asked to"
+pid=""
+
 TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
 pid=$!
 
@@ -37,13 +69,14 @@ centre_is_page() {
 }
 working_folders() { find "$work/tmp" -mindepth 1 -maxdepth 1 -type d -name '{*}' | wc -l; }
 
-wait_for 150 find_window || fail "no window titled \"$title\""
-wait_for 150 is_full_screen || fail "the window did not go full screen: $(geometry)"
-echo "full screen: $(geometry)"
+wait_for 300 find_window || fail "no window titled \"$title\""
+wait_for 300 is_full_screen || fail "the window did not go full screen: $(outer)"
+echo "full screen: $(outer)"
 [[ $(working_folders) == 1 ]] || fail "expected one working folder under $work/tmp"
-wait_for 150 is_windowed || fail "the movie's call did not make a 900 x 600 window: $(geometry)"
-echo "windowed: $(geometry)"
-wait_for 75 centre_is_page || fail "the page picture is not on screen"
+wait_for 300 is_windowed ||
+  fail "the movie's call did not make a centred 900 x 600 window: $(outer) (client $(geometry))"
+echo "windowed: $(outer) (client $(geometry))"
+wait_for 300 centre_is_page || fail "the page picture is not on screen"
 echo "page picture on screen"
 
 # The window's context menu at the pointer; `key` picks an item: Down = the first ("Fullscreen"),
@@ -57,20 +90,20 @@ menu_item() {
   before=$(visible_windows)
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 3
   menu_is_open() { (($(visible_windows) > before)); }
-  wait_for 50 menu_is_open || fail "the context menu did not open"
+  wait_for 300 menu_is_open || fail "the context menu did not open"
   xdotool key "$1" Return
 }
 menu_item Down
-wait_for 50 is_full_screen || fail "the menu's \"Fullscreen\" did not go full screen: $(geometry)"
+wait_for 300 is_full_screen || fail "the menu's \"Fullscreen\" did not go full screen: $(outer)"
 echo "full screen again from the menu"
 find_window || fail "the window is gone"
 xdotool windowfocus --sync "$window"
 xdotool key Escape
-wait_for 50 is_windowed || fail "Esc did not leave full screen: $(geometry)"
+wait_for 300 is_windowed || fail "Esc did not leave full screen: $(outer)"
 echo "windowed by Esc"
 menu_item Up
 exited() { ! kill -0 "$pid" 2>/dev/null; }
-wait_for 50 exited || fail "the context menu's Exit did not close the player"
+wait_for 300 exited || fail "the context menu's Exit did not close the player"
 wait "$pid" || fail "the player exited with an error"
 pid=""
 [[ $(working_folders) == 0 ]] || fail "the working folder is still there: $(ls "$work/tmp")"

@@ -1,5 +1,7 @@
 # Shell helpers of the end-to-end scripts that watch the player's window from outside, sourced by
-# them. Set `title` (the window's title) before using them; the screen is the one on $DISPLAY.
+# them. Set `title` (the window's title) before using them. Rectangles are "X Y WIDTH HEIGHT" in
+# root coordinates. PRIMARY_SCREEN (set by run-under-xvfb.sh) is the primary monitor; without it,
+# the whole screen on $DISPLAY.
 
 # wait_for TRIES COMMAND [ARGUMENT...]: runs COMMAND every 0.2 s until it succeeds, at most TRIES
 # times; fails when it never does.
@@ -13,22 +15,55 @@ wait_for() {
   return 1
 }
 
-read -r screen_width screen_height < <(xdotool getdisplaygeometry)
+if [[ -z ${PRIMARY_SCREEN:-} ]]; then
+  read -r display_width display_height < <(xdotool getdisplaygeometry)
+  PRIMARY_SCREEN="0 0 $display_width $display_height"
+fi
+read -r screen_x screen_y screen_width screen_height <<<"$PRIMARY_SCREEN"
+
+# The client area of window $1.
+client_geometry() {
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
+    /^ *Width/ {w=$NF} /^ *Height/ {h=$NF} END {if (w == "") exit 1; print x, y, w, h}'
+}
+
+# The border the window manager put around window $1 as "LEFT RIGHT TOP BOTTOM"; none without
+# a window manager.
+frame_extents() {
+  local extents
+  extents=$(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null)
+  if [[ $extents =~ =\ *([0-9]+),\ *([0-9]+),\ *([0-9]+),\ *([0-9]+) ]]; then
+    echo "${BASH_REMATCH[1]} ${BASH_REMATCH[2]} ${BASH_REMATCH[3]} ${BASH_REMATCH[4]}"
+  else
+    echo "0 0 0 0"
+  fi
+}
+
+# The outer rectangle of window $1, frame included.
+frame_geometry() {
+  local x y w h left right top bottom
+  read -r x y w h < <(client_geometry "$1") || return 1
+  read -r left right top bottom < <(frame_extents "$1")
+  echo $((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom))
+}
+
+# The outer rectangle of size $1 x $2 centred on the primary screen, halves truncated.
+centred_on_screen() {
+  echo $((screen_x + (screen_width - $1) / 2)) $((screen_y + (screen_height - $2) / 2)) "$1" "$2"
+}
 
 # The window is found by its title before every look: going frameless or bordered gives it a new
 # native window, so an id found earlier may be gone.
 window=""
 find_window() { window=$(xdotool search --name "^$title\$" 2>/dev/null | head -n1); [[ -n $window ]]; }
-# "X Y WIDTH HEIGHT" of the window on the screen.
-geometry() {
-  find_window || return 1
-  xwininfo -id "$window" 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-    /^ *Width/ {w=$NF} /^ *Height/ {h=$NF} END {print x, y, w, h}'
+# The window's client area (pixel probes are relative to it) and its outer rectangle.
+geometry() { find_window && client_geometry "$window"; }
+outer() { find_window && frame_geometry "$window"; }
+# Full screen leaves no border: the client area is the whole primary screen.
+is_full_screen() {
+  find_window && [[ $(client_geometry "$window") == "$PRIMARY_SCREEN" &&
+    $(frame_geometry "$window") == "$PRIMARY_SCREEN" ]]
 }
-is_full_screen() { [[ $(geometry) == "0 0 $screen_width $screen_height" ]]; }
-# The window the player makes when it leaves full screen: 900 x 600, give or take a frame.
-is_windowed() {
-  local x y w h
-  read -r x y w h < <(geometry) || return 1
-  ((w <= 900 && w >= 880 && h <= 600 && h >= 570))
-}
+# The window the player makes when it leaves full screen: 900 x 600 with its frame, centred on
+# the primary screen.
+is_windowed() { find_window && [[ $(frame_geometry "$window") == "$(centred_on_screen 900 600)" ]]; }
