@@ -5,22 +5,20 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <exception>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/Application.h"
 #include "app/FormLogic.h"
-#include "app/Main.h"
 #include "app/PlayerStart.h"
-#include "log/ZanLog.h"
 #include "package/PackageProbe.h"
 #include "platform/Os.h"
 #include "platform/qt/QtMessageBox.h"
-#include "platform/qt/QtTermination.h"
 #include "platform/ruffle/RuffleFlashHost.h"
+#include "util/Error.h"
 #include "util/Version.h"
 
 namespace {
@@ -40,11 +38,6 @@ FlashHostFactory ChooseFlashHost() {
         [](QWidget* parent, QMenu* menu) { return platform::CreateEmptyFlashHost(parent, menu); };
   }
   return [](QWidget* parent, QMenu* menu) { return platform::CreateRuffleFlashHost(parent, menu); };
-}
-
-void ReportStartupError(const std::string& message) {
-  LogMessage("[Application]: Error:" + message);
-  platform::ShowErrorBox(message, "Application Error");
 }
 
 // Without any display the toolkit would end the process before the box shows: the text goes to
@@ -118,17 +111,10 @@ int main(int argc, char* argv[]) {
     // -style, engine switches) are not the player's to take.
     int toolkitArgc = std::min(argc, 1);
     QApplication application(toolkitArgc, argv);
-    try {
-      TMainForm form({start.book, mode, ChooseFlashHost()});
-      platform::CallOnTerminationRequest([&form] { form.close(); });
-      form.show();
-      return application.exec();
-    } catch (const std::exception& error) {
-      ReportStartupError(error.what());  // while the application object can still show a box
-      return EXIT_FAILURE;
-    }
-  } catch (const std::exception& error) {
-    ReportStartupError(error.what());
+    return RunMainWindow({start.book, mode, ChooseFlashHost()});
+  } catch (const Error& error) {
+    // Before the window: there is no log yet.
+    ShowApplicationError(error);
     return EXIT_FAILURE;
   }
 }

@@ -1,6 +1,7 @@
 // The player started as a process: the run modes chosen by its file name and first argument,
 // the single screen saver, and the working folder removed when the player is asked to stop.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -178,8 +179,12 @@ class RunModeProcessTest : public testing::Test {
   }
 
   std::unique_ptr<PlayerProcess> Start(const fs::path& executable,
-                                       const std::vector<std::string>& arguments) {
-    auto process = std::make_unique<PlayerProcess>(executable, arguments, Environment(), Output());
+                                       const std::vector<std::string>& arguments,
+                                       const std::vector<std::string>& environment = {}) {
+    std::vector<std::string> variables = environment;  // before the test's own: these win
+    const std::vector<std::string> usual = Environment();
+    variables.insert(variables.end(), usual.begin(), usual.end());
+    auto process = std::make_unique<PlayerProcess>(executable, arguments, variables, Output());
     EXPECT_TRUE(process->Started());
     return process;
   }
@@ -424,6 +429,51 @@ INSTANTIATE_TEST_SUITE_P(Moments, AbruptExitTest, testing::Values("while-loading
                          [](const auto& info) {
                            return std::string(info.param) == "while-loading" ? "WhileLoading"
                                                                              : "WhenShown";
+                         });
+
+// The start-up errors: an Error ends the run with the "Application Error" box (on standard
+// error without a display) and a failure exit, after its line went into the window's log while
+// that still existed; an error of another kind passes through as any error nobody catches.
+TEST_F(RunModeProcessTest, WorkingFolderThatCannotBeMadeEndsTheRunAsAFailure) {
+  const fs::path notAFolder = root_ / "not-a-folder";
+  std::ofstream(notAFolder) << "a file where the temporary folder should be";
+  auto process = Start(Player(), {}, {"TMPDIR=" + notAFolder.string()});
+  EXPECT_EQ(process->WaitForExit(), EXIT_FAILURE);
+  EXPECT_THAT(ReadFile(Output()), testing::HasSubstr("Application Error: "));
+}
+
+class StartupErrorTest : public RunModeProcessTest,
+                         public testing::WithParamInterface<const char*> {
+ protected:
+  bool GeneralError() const { return std::string(GetParam()) == "error"; }
+};
+
+TEST_P(StartupErrorTest, OnlyTheGeneralErrorIsLoggedAndShownWhileTheLogExists) {
+  const fs::path book = root_ / "bin" / "book";
+  testsupport::BuildBook(AppendedBook(40)).WriteTo(book);
+  const fs::path logCopy = root_ / "log-copy.txt";
+  auto process =
+      Start(BOOKSTUB_STARTUP_ERROR_HARNESS_PATH, {book.string(), logCopy.string(), GetParam()});
+  ASSERT_TRUE(process->Ended());
+  const std::string log = ReadFile(logCopy);
+  const std::string errorOutput = ReadFile(Output());
+  if (GeneralError()) {
+    EXPECT_EQ(process->WaitForExit(), EXIT_FAILURE);
+    EXPECT_THAT(log, testing::HasSubstr("    [Application]: Error:injected failure\r\n"));
+    EXPECT_THAT(errorOutput, testing::HasSubstr("Application Error: injected failure\n"));
+  } else {
+    EXPECT_EQ(process->WaitForExit(), std::nullopt) << "ends as an error nobody catches";
+    EXPECT_THAT(log, testing::Not(testing::HasSubstr("[Application]")));
+    EXPECT_THAT(errorOutput, testing::Not(testing::HasSubstr("Application Error")));
+    EXPECT_THAT(errorOutput, testing::HasSubstr("injected failure of another kind"));
+  }
+  EXPECT_TRUE(WorkingFolders().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, StartupErrorTest, testing::Values("error", "other"),
+                         [](const auto& info) {
+                           return std::string(info.param) == "error" ? "GeneralError"
+                                                                     : "OtherError";
                          });
 
 }  // namespace

@@ -1,0 +1,39 @@
+#include "app/Application.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <memory>
+
+#include "log/ZanLog.h"
+#include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtTermination.h"
+#include "util/Error.h"
+
+void LogApplicationError(const Error& error) {
+  LogMessage(std::string("[Application]: Error:") + error.what());
+}
+
+void ShowApplicationError(const Error& error) {
+  platform::ShowErrorBox(error.what(), "Application Error");
+}
+
+int RunMainWindow(TMainFormOptions options) {
+  std::unique_ptr<TMainForm> form;
+  // Declared after the window, so it goes first on every way out: no request may reach a
+  // window that is gone.
+  std::unique_ptr<platform::TerminationRequestHandler> termination;
+  try {
+    form = std::make_unique<TMainForm>(std::move(options));
+    termination = std::make_unique<platform::TerminationRequestHandler>([&form] { form->close(); });
+    form->Start();
+    return QApplication::exec();
+  } catch (const Error& error) {
+    LogApplicationError(error);
+    termination.reset();
+    form.reset();
+    // The box runs an event loop of its own: by now nothing of the book is left behind.
+    ShowApplicationError(error);
+    return EXIT_FAILURE;
+  }
+}
