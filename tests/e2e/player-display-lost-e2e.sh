@@ -6,12 +6,15 @@
 #  - the working folder and everything in it is open to its user only while the book plays,
 #  - without a runtime folder the screen saver's lock sits in a folder of the user's own (0700),
 #  - the player ends, and its working folder is gone.
-# usage: player-display-lost-e2e.sh <bookstub-player> <bookstub-make-test-book> <bookstub-flash-host-harness> <work folder>
+# With --window-manager, openbox manages the windows on each display.
+# usage: player-display-lost-e2e.sh <bookstub-player> <bookstub-make-test-book> <bookstub-flash-host-harness> <work folder> [--window-manager]
 set -euo pipefail
-player=$1 make_book=$2 harness=$3 work=$4
+player=$1 make_book=$2 harness=$3 work=$4 window_manager=${5:-}
 title="Display Lost Book"
 
-for tool in Xvfb xdotool xwininfo; do
+tools=(Xvfb xdotool xwininfo)
+[[ -n $window_manager ]] && tools+=(openbox xprop)
+for tool in "${tools[@]}"; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "SKIPPED: $tool missing; install xvfb xdotool x11-utils" >&2
     exit 77
@@ -26,12 +29,13 @@ chmod 1777 "$work/tmp"
   --pages 40 --plain-pages 300x200 --title "$title" >/dev/null
 cp "$work/bin/book" "$work/bin/book.scr"
 
-xvfb_pid="" pid=""
+xvfb_pid="" pid="" window_manager_pid=""
 # On every way out, also when a case fails and the player is gone already.
 stop_started() {
   if [[ -n $pid ]]; then kill -KILL "$pid" 2>/dev/null || true; fi
+  if [[ -n $window_manager_pid ]]; then kill -KILL "$window_manager_pid" 2>/dev/null || true; fi
   if [[ -n $xvfb_pid ]]; then kill -KILL "$xvfb_pid" 2>/dev/null || true; fi
-  pid="" xvfb_pid=""
+  pid="" xvfb_pid="" window_manager_pid=""
 }
 trap stop_started EXIT
 
@@ -70,6 +74,11 @@ start_display() {
   xvfb_pid=$!
   wait_for '[[ -s $work/display ]]' 50 || fail "the virtual display did not start"
   export DISPLAY=":$(head -n1 "$work/display")"
+  [[ -n $window_manager ]] || return 0
+  openbox --sm-disable >/dev/null 2>&1 &
+  window_manager_pid=$!
+  wait_for 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"' 300 ||
+    fail "the window manager did not start"
 }
 
 # start_player <executable> [argument]: on a fresh display, without a runtime folder.
@@ -98,6 +107,12 @@ kill_display() {
   kill "$xvfb_pid"
   wait "$xvfb_pid" 2>/dev/null || true
   xvfb_pid=""
+  # The window manager ends with its display.
+  if [[ -n $window_manager_pid ]]; then
+    wait_for '! kill -0 "$window_manager_pid" 2>/dev/null' 300 || kill -KILL "$window_manager_pid" 2>/dev/null || true
+    wait "$window_manager_pid" 2>/dev/null || true
+    window_manager_pid=""
+  fi
 }
 
 case="window, display lost while the book is split"

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# End to end, on a virtual display (run through run-under-xvfb.sh): a 500-page book made by
-# `bookstub make` from a folder of generated pictures in every format it reads, read in the player
-# with the viewer movie.
+# End to end, on a virtual display (run through run-under-xvfb.sh, with or without a window
+# manager): a 500-page book made by `bookstub make` from a folder of generated pictures in every
+# format it reads, read in the player with the viewer movie.
 # Checked from outside with pixel probes:
 #  - the first spread: the cover alone on the right half, nothing on the left,
 #  - the right-arrow key turns to a two-page spread, and the page number box changes,
 #  - + zooms the spread, - returns to the same picture,
 #  - End shows the last page alone on the left, Home the cover again,
 #  - the "Pages" button opens the thumbnail strip,
-#  - the "Full screen" button makes a 900 x 600 window and, pressed again, full screen,
+#  - the "Full screen" button makes a 900 x 600 window (frame included, centred on the primary
+#    screen) and, pressed again, full screen,
 #  - a window taller than wide shows one page.
 # usage: viewer-e2e.sh <bookstub-player> <bookstub> <work folder>
 set -euo pipefail
@@ -136,8 +137,8 @@ book_area_changed_from() { book_area now && differs "$1" now; }
 book_area_is() { book_area now && ! differs "$1" now; }
 
 wait_for "$tries" find_window || fail "no window titled \"$title\""
-wait_for "$tries" is_full_screen || fail "the window did not go full screen: $(geometry)"
-echo "full screen: $(geometry)"
+wait_for "$tries" is_full_screen || fail "the window did not go full screen: $(outer)"
+echo "full screen: $(outer)"
 wait_for "$tries" shows "right" || fail "the cover is not alone on the right: $(halves)"
 echo "first spread: the cover on the right"
 import -window root "$work/first-spread.png"
@@ -172,15 +173,15 @@ echo "thumbnail strip open"
 import -window root "$work/thumbnails.png"
 
 click_button "$full_screen_button"
-wait_for "$tries" is_windowed || fail "the Full screen button did not make a 900 x 600 window: $(geometry)"
-echo "windowed: $(geometry)"
+wait_for "$tries" is_windowed || fail "the Full screen button did not make a centred 900 x 600 window: $(outer)"
+echo "windowed: $(outer) (client $(geometry))"
 click_button "$full_screen_button"
-wait_for "$tries" is_full_screen || fail "the Full screen button did not return to full screen: $(geometry)"
+wait_for "$tries" is_full_screen || fail "the Full screen button did not return to full screen: $(outer)"
 echo "full screen again"
 
 # Windowed once more, then made taller than wide: one page fills the width.
 click_button "$full_screen_button"
-wait_for "$tries" is_windowed || fail "no window again: $(geometry)"
+wait_for "$tries" is_windowed || fail "no window again: $(outer)"
 xdotool windowmove "$window" 0 0 windowsize "$window" 560 900
 wait_for "$tries" shows "left right" || fail "a tall window does not show one page across: $(halves)"
 echo "tall window: one page"
