@@ -168,7 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<FilterCase>& info) { return info.param.label; });
 
 TEST(CentredOrigin, CentresTheLoadingWindow) {
-  EXPECT_EQ(CentredOrigin(kLoadingClientSize, {1920, 1080}), (Point{843, 527}));
+  EXPECT_EQ(CentredOrigin(kLoadingClientSize, {0, 0, 1920, 1080}), (Point{843, 527}));
+  EXPECT_EQ(CentredOrigin(kLoadingClientSize, {1920, -200, 1920, 1080}), (Point{2763, 327}));
 }
 
 }  // namespace
