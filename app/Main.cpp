@@ -16,8 +16,13 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "app/AbruptExit.h"
@@ -26,6 +31,7 @@
 #include "package/ProSaver.h"
 #include "package/uPathGetter.h"
 #include "util/Error.h"
+#include "util/ZanUtils.h"
 
 namespace {
 
@@ -182,9 +188,17 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
   // Nothing of the book may go anywhere but a folder of our own: without one, the run ends.
-  PrepareRunFolder();
-  FOwnsRunFolder = true;
+  // The clean-up is armed before the folder exists: the process may end from another thread (its
+  // display gone) while the folder is being made; the clean-up then waits for it and removes it.
+  // What the clean-up uses must exist before it is armed, to be destroyed only after it ran.
+  RunFolderReady();
   ArmAbruptExitCleanUp([this] { StopLoaderAndRemoveRunFolder(); });
+  {
+    const std::lock_guard lock(FRunFolderMutex);
+    if (FRunFolderRemoved) return;  // the process is ending
+    PrepareRunFolder();
+    FOwnsRunFolder = true;
+  }
   StartLog();
   StartLoading();
 }
@@ -242,16 +256,29 @@ void TMainForm::StopLoaderAndRemoveRunFolder() {
   if (FLoadThread) {
     FClosing = true;
     FLoadThread->RequestAbort();
-    // Off the window's thread (an error nobody caught, ended in std::terminate) the loader's
-    // messages cannot be handled, so it cannot be waited for: the process ends right after.
     if (QThread::currentThread() == thread()) {
       WaitForLoaderWhileHandlingItsMessages();
       FLoadThread.reset();
+    } else {
+      // Off the window's thread the process is ending from another thread, and the window's
+      // thread may end it at the same moment: the loader, which no longer waits for the window,
+      // gets a short time to stop at its next check.
+      constexpr int kAbruptStopMilliseconds = 300;
+      FLoadThread->wait(QDeadlineTimer(kAbruptStopMilliseconds));
     }
   }
-  // Only now that nothing writes into it any more.
+  const std::lock_guard lock(FRunFolderMutex);
+  if (FOwnsRunFolder && FLoadThread && FLoadThread->isRunning()) {
+    // A loader still writing can refill a folder while it is emptied. It makes no folders, so
+    // once they are gone its writes fail, and a repeated removal succeeds.
+    constexpr int kRemovalAttempts = 10;
+    const std::filesystem::path root = GetRootPath(true);
+    for (int attempt = 0; attempt < kRemovalAttempts && !DeleteFolderTree(root); ++attempt)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   if (FOwnsRunFolder) RemoveRunFolder();
   FOwnsRunFolder = false;
+  FRunFolderRemoved = true;
 }
 
 void TMainForm::WaitForLoaderWhileHandlingItsMessages() {
@@ -266,8 +293,28 @@ void TMainForm::Send(const BookMessage& message) {
     HandleBookMessage(message);
     return;
   }
+  // Waits until the window has handled the message, but no longer once the window closes: a
+  // window that ends the process from inside a message (its display gone) waits for this
+  // thread, and would wait forever for a thread that waits for it.
+  struct Delivery {
+    std::mutex mutex;
+    std::condition_variable handled;
+    bool done = false;
+  };
+  const auto delivery = std::make_shared<Delivery>();
   QMetaObject::invokeMethod(
-      this, [this, message] { HandleBookMessage(message); }, Qt::BlockingQueuedConnection);
+      this,
+      [this, message, delivery] {
+        HandleBookMessage(message);
+        const std::lock_guard lock(delivery->mutex);
+        delivery->done = true;
+        delivery->handled.notify_all();
+      },
+      Qt::QueuedConnection);
+  constexpr auto kClosingCheck = std::chrono::milliseconds(20);
+  std::unique_lock lock(delivery->mutex);
+  while (!delivery->handled.wait_for(lock, kClosingCheck, [&] { return delivery->done; }))
+    if (FClosing) return;
 }
 
 void TMainForm::HandleBookMessage(const BookMessage& message) {

@@ -139,7 +139,11 @@ class TMainForm : public QWidget, public BookMessageTarget {
   bool FStayOnTop = false;
   bool FShown = false;
   std::exception_ptr FShowFailure;  // of the first show, until Start takes it
-  bool FOwnsRunFolder = false;      // prepared by this window and not yet removed
+  // The folder's making and its removal, which an exit on another thread may run at any time;
+  // recursive, for an error nobody caught while the folder is being made.
+  std::recursive_mutex FRunFolderMutex;
+  bool FOwnsRunFolder = false;     // prepared by this window and not yet removed
+  bool FRunFolderRemoved = false;  // removed, or the process ended before it was made
   bool FBookShown = false;
   bool FScreenSaverFilter = false;
   bool FPointerHidden = false;

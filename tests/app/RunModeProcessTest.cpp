@@ -425,10 +425,12 @@ TEST_P(AbruptExitTest, WorkingFolderIsRemovedWhenAnErrorNobodyCatchesEndsThePlay
   EXPECT_TRUE(WorkingFolders().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Moments, AbruptExitTest, testing::Values("while-loading", "when-shown"),
+INSTANTIATE_TEST_SUITE_P(Moments, AbruptExitTest,
+                         testing::Values("while-loading", "when-shown", "two-exits"),
                          [](const auto& info) {
-                           return std::string(info.param) == "while-loading" ? "WhileLoading"
-                                                                             : "WhenShown";
+                           const std::string moment = info.param;
+                           if (moment == "while-loading") return "WhileLoading";
+                           return moment == "when-shown" ? "WhenShown" : "TwoThreadsExitAtOnce";
                          });
 
 // The start-up errors: an Error ends the run with the "Application Error" box (on standard
