@@ -4,6 +4,7 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/FileCopy.h"
 #include "util/Error.h"
 
 namespace fs = std::filesystem;
@@ -16,7 +17,8 @@ namespace {
 
 }  // namespace
 
-TPackageReader::TPackageReader(const fs::path& file) : file_(file) {
+TPackageReader::TPackageReader(const fs::path& file, KernelCopy kernelCopy)
+    : file_(file), kernelCopy_(std::move(kernelCopy)) {
   std::error_code ec;
   if (!fs::is_regular_file(file, ec)) throw Error("Cannot open file \"" + file.string() + "\"");
   size_ = fs::file_size(file, ec);
@@ -111,28 +113,35 @@ std::string TPackageReader::ReadBytes(const BlobRange& range) {
 
 void TPackageReader::CopyToFile(const BlobRange& range, const fs::path& destination) {
   CheckRange(range);
-  std::ofstream out(destination, std::ios::binary | std::ios::trunc);
-  if (!out) throw Error("Cannot create file \"" + destination.string() + "\"");
   try {
-    const std::size_t bufferSize =
-        static_cast<std::size_t>(std::min<std::uint64_t>(range.length, kCopyBufferSize));
-    const auto buffer =
-        std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(bufferSize, 1));
-    std::uint64_t done = 0;
-    while (done < range.length) {
-      const auto chunk =
-          static_cast<std::size_t>(std::min<std::uint64_t>(range.length - done, bufferSize));
-      ReadInto(range.start + done, buffer.get(), chunk);
-      out.write(buffer.get(), static_cast<std::streamsize>(chunk));
-      if (!out) throw Error("Cannot write file \"" + destination.string() + "\"");
-      done += chunk;
-    }
-    out.close();
-    if (!out) throw Error("Cannot write file \"" + destination.string() + "\"");
+    const std::uint64_t done = kernelCopy_(file_, range.start, range.length, destination);
+    if (done < range.length)
+      AppendToFile({range.start + done, range.length - done}, destination, done > 0);
   } catch (...) {
-    out.close();
     std::error_code ec;
     fs::remove(destination, ec);
     throw;
   }
+}
+
+// The part of a blob the kernel did not copy, through a bounded buffer; the destination is
+// created anew unless the kernel wrote its start.
+void TPackageReader::AppendToFile(const BlobRange& range, const fs::path& destination,
+                                  bool append) {
+  std::ofstream out(destination, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+  if (!out) throw Error("Cannot create file \"" + destination.string() + "\"");
+  const std::size_t bufferSize =
+      static_cast<std::size_t>(std::min<std::uint64_t>(range.length, kCopyBufferSize));
+  const auto buffer = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(bufferSize, 1));
+  std::uint64_t done = 0;
+  while (done < range.length) {
+    const auto chunk =
+        static_cast<std::size_t>(std::min<std::uint64_t>(range.length - done, bufferSize));
+    ReadInto(range.start + done, buffer.get(), chunk);
+    out.write(buffer.get(), static_cast<std::streamsize>(chunk));
+    if (!out) throw Error("Cannot write file \"" + destination.string() + "\"");
+    done += chunk;
+  }
+  out.close();
+  if (!out) throw Error("Cannot write file \"" + destination.string() + "\"");
 }

@@ -10,7 +10,10 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+
+#include "platform/FileCopy.h"
 
 // A byte range of the package file.
 struct BlobRange {
@@ -52,8 +55,15 @@ class TGroupWalker {
 
 class TPackageReader {
  public:
+  // How blobs are copied by the kernel (platform::KernelCopyRange); whatever it leaves is
+  // copied through the reader's buffer.
+  using KernelCopy =
+      std::function<std::uint64_t(const std::filesystem::path& source, std::uint64_t offset,
+                                  std::uint64_t length, const std::filesystem::path& destination)>;
+
   // Opens `file` for reading; raises Error naming the file when it cannot be opened.
-  explicit TPackageReader(const std::filesystem::path& file);
+  explicit TPackageReader(const std::filesystem::path& file,
+                          KernelCopy kernelCopy = platform::KernelCopyRange);
 
   std::uint64_t FileSize() const { return size_; }
 
@@ -72,8 +82,8 @@ class TPackageReader {
   TGroupWalker WalkGroup(std::uint32_t pos, std::uint32_t size);
 
   std::string ReadBytes(const BlobRange& range);
-  // Writes the range to `destination` (created or truncated) through a bounded buffer. On failure
-  // the partly written file is removed and Error is raised.
+  // Writes the range to `destination` (created or truncated): by the kernel where it can, else
+  // through a bounded buffer. On failure the partly written file is removed and Error is raised.
   void CopyToFile(const BlobRange& range, const std::filesystem::path& destination);
 
   static constexpr std::size_t kCopyBufferSize = 1 << 20;
@@ -83,8 +93,10 @@ class TPackageReader {
   std::uint32_t ReadUInt32At(std::uint64_t offset);
   void CheckRange(const BlobRange& range) const;
   void ReadInto(std::uint64_t offset, char* buffer, std::size_t length);
+  void AppendToFile(const BlobRange& range, const std::filesystem::path& destination, bool append);
 
   std::filesystem::path file_;
+  KernelCopy kernelCopy_;
   std::ifstream stream_;
   std::uint64_t size_ = 0;
 };

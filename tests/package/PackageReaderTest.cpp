@@ -124,6 +124,73 @@ TEST_F(PackageReaderTest, CopyIsByteIdenticalAcrossBufferBoundaries) {
   EXPECT_EQ(Slurp(out), big);
 }
 
+// What the kernel copies of a blob before it refuses: a share of the bytes, the rest is left to
+// the reader's buffer.
+struct KernelShareCase {
+  const char* label;
+  int percent;  // of the blob the kernel copies; -1: the real kernel call
+};
+
+void PrintTo(const KernelShareCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class KernelCopyShareTest : public PackageReaderTest,
+                            public ::testing::WithParamInterface<KernelShareCase> {};
+
+// The kernel writes the first `percent` of the range itself, as copy_file_range does up to a
+// refusal.
+TPackageReader::KernelCopy PartialKernel(int percent) {
+  return [percent](const fs::path& source, std::uint64_t offset, std::uint64_t length,
+                   const fs::path& destination) {
+    const std::uint64_t share = length * static_cast<std::uint64_t>(percent) / 100;
+    std::string bytes(share, '\0');
+    std::ifstream in(source, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(offset));
+    in.read(bytes.data(), static_cast<std::streamsize>(share));
+    std::ofstream(destination, std::ios::binary | std::ios::trunc) << bytes;
+    return share;
+  };
+}
+
+TEST_P(KernelCopyShareTest, BlobArrivesWholeWhateverTheKernelCopied) {
+  std::string big(TPackageReader::kCopyBufferSize + 4321, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 7919) >> 3);
+  PackageBuilder builder;
+  builder.AddBlob("before");
+  const BlobAddress address = builder.AddBlob(big);
+  builder.Finish(kProject, kBook);
+  const fs::path package = Save(builder);
+  TPackageReader reader = GetParam().percent < 0
+                              ? TPackageReader(package)
+                              : TPackageReader(package, PartialKernel(GetParam().percent));
+  const fs::path out = Save(std::string(big.size() + 99, 'x'), "out.bin");
+  reader.CopyToFile(reader.BySize(address.pos, address.size), out);
+  EXPECT_EQ(Slurp(out), big);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shares, KernelCopyShareTest,
+                         ::testing::Values(KernelShareCase{"RefusedAtOnce", 0},
+                                           KernelShareCase{"RefusedHalfWay", 50},
+                                           KernelShareCase{"CopiedAll", 100},
+                                           KernelShareCase{"RealKernel", -1}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(PackageReaderTest, FailedKernelCopyLeavesNoFile) {
+  PackageBuilder builder;
+  const BlobAddress address = builder.AddBlob("bytes");
+  builder.Finish(kProject, kBook);
+  TPackageReader reader(Save(builder),
+                        [](const fs::path&, std::uint64_t, std::uint64_t,
+                           const fs::path& destination) -> std::uint64_t {
+                          std::ofstream(destination) << "part";
+                          throw Error("Cannot write file");
+                        });
+  const fs::path out = folder_ / "out.bin";
+  EXPECT_THROW(reader.CopyToFile(reader.BySize(address.pos, address.size), out), Error);
+  EXPECT_FALSE(fs::exists(out));
+}
+
 TEST_F(PackageReaderTest, GroupMembersComeFromTheHighestOffsetDown) {
   PackageBuilder builder;
   builder.AddBlob("background");
