@@ -13,6 +13,7 @@
 #include <QPalette>
 #include <QProgressBar>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -144,10 +145,6 @@ void TMainForm::FormCreate() {
   connect(FPopupMenu->addAction(QStringLiteral("Exit")), &QAction::triggered, this,
           [this] { miExitClick(); });
 
-  FSWF = FOptions.createFlashHost ? FOptions.createFlashHost(this, FPopupMenu)
-                                  : platform::CreateEmptyFlashHost(this, FPopupMenu);
-  FSWF->SetFlashCallHandler([this](const std::string& request) { SWFFlashCall(request); });
-
   FPanel = new QWidget(this);
   PaintWhite(*FPanel);
   auto* panelLayout = new QVBoxLayout(FPanel);
@@ -170,6 +167,19 @@ void TMainForm::FormCreate() {
 void TMainForm::Start() {
   show();
   if (FShowFailure) std::rethrow_exception(std::exchange(FShowFailure, nullptr));
+}
+
+// The browser engine takes a good part of a second to start: the loading window is on screen
+// first, and the engine starts while the book is being split.
+platform::QtFlashHost& TMainForm::FlashHost() {
+  if (FSWF) return *FSWF;
+  FSWF = FOptions.createFlashHost ? FOptions.createFlashHost(this, FPopupMenu)
+                                  : platform::CreateEmptyFlashHost(this, FPopupMenu);
+  FSWF->SetFlashCallHandler([this](const std::string& request) { SWFFlashCall(request); });
+  FSWF->Widget()->setGeometry(rect());
+  if (isVisible()) FSWF->Widget()->show();
+  if (FPanel->isVisible()) FPanel->raise();
+  return *FSWF;
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -201,6 +211,7 @@ void TMainForm::FormShow() {
   }
   StartLog();
   StartLoading();
+  QTimer::singleShot(0, this, [this] { FlashHost(); });
 }
 
 void TMainForm::StartLog() {
@@ -348,7 +359,7 @@ void TMainForm::ShowBook() {
   FStayOnTop = FOptions.runMode == RunMode::ScreenSaver;
   ApplyWindowFlags();
   try {
-    FSWF->SetMovie(GetBookSwfPath(true));
+    FlashHost().SetMovie(GetBookSwfPath(true));
   } catch (const Error&) {
     // No working folder: the host stays empty, as with a missing movie.
   }
@@ -453,7 +464,7 @@ void TMainForm::ApplyWindowFlags() {
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  FSWF->Widget()->setGeometry(rect());
+  if (FSWF) FSWF->Widget()->setGeometry(rect());
   FPanel->setGeometry(rect());
 }
 

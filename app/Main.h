@@ -80,7 +80,8 @@ class TMainForm : public QWidget, public BookMessageTarget {
   bool IsBordered() const { return FBordered; }
   bool BookShown() const { return FBookShown; }
   bool LoaderFinished() const { return FLoaderFinished; }
-  platform::QtFlashHost& FlashHost() { return *FSWF; }
+  // Created on first use, at the latest once the window is shown.
+  platform::QtFlashHost& FlashHost();
   QProgressBar& ProgressBar() { return *FProgressBar; }
   QMenu& ContextMenu() { return *FPopupMenu; }
 
