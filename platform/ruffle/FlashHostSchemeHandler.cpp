@@ -40,8 +40,12 @@ void ReplyWithFile(QWebEngineUrlRequestJob* job, const QString& fileName, const 
 
 }  // namespace
 
+QUrl FlashHostSchemeHandler::MovieUrl(const std::filesystem::path& movieName) {
+  return SchemeUrl(kBookPrefix + QString::fromStdU16String(movieName.u16string()));
+}
+
 QUrl FlashHostSchemeHandler::PageUrl(const std::filesystem::path& movieName) {
-  const QUrl movie = SchemeUrl(kBookPrefix + QString::fromStdU16String(movieName.u16string()));
+  const QUrl movie = MovieUrl(movieName);
   QUrl page = EmptyPageUrl();
   QUrlQuery query;
   query.addQueryItem(

@@ -23,9 +23,11 @@ class FlashHostSchemeHandler : public QWebEngineUrlSchemeHandler {
   // The folder served under /book/; an empty path serves no book files.
   void SetBookRoot(std::filesystem::path root) { FBookRoot = std::move(root); }
 
+  // The book file `movieName` (a name inside the book root).
+  static QUrl MovieUrl(const std::filesystem::path& movieName);
   // The host page that plays the book file `movieName` (a name inside the book root).
   static QUrl PageUrl(const std::filesystem::path& movieName);
-  // The host page with no movie: an empty view.
+  // The host page with no movie: the emulator readied, waiting for a movie.
   static QUrl EmptyPageUrl();
   // True when `url` is the host page (with any movie): the one document the view may show.
   static bool IsHostPageUrl(const QUrl& url);

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
@@ -158,6 +160,7 @@ class RuffleFlashHost : public QtFlashHost {
     QObject::connect(FPage.get(), &QWebEnginePage::loadFinished, FView, [view = FView](bool) {
       if (view) view->setFocus(Qt::OtherFocusReason);
     });
+    StandBy();
   }
 
   ~RuffleFlashHost() override {
@@ -177,10 +180,32 @@ class RuffleFlashHost : public QtFlashHost {
       return;
     }
     FSchemeHandler->SetBookRoot(movie.parent_path());
+    if (FStandingBy) {
+      FStandingBy = false;
+      FPage->runJavaScript(QStringLiteral("bookstubPlayMovie(%1)")
+                               .arg(JsonString(FlashHostSchemeHandler::MovieUrl(movie.filename())
+                                                   .toString(QUrl::FullyEncoded))));
+      FView->setFocus(Qt::OtherFocusReason);
+      return;
+    }
     FPage->setUrl(FlashHostSchemeHandler::PageUrl(movie.filename()));
   }
 
  private:
+  // The host page without a movie starts the emulator at once, so its WebAssembly is compiled
+  // while the book is still being split; once the page is up, a movie is handed to it.
+  void StandBy() {
+    FPage->setUrl(FlashHostSchemeHandler::EmptyPageUrl());
+    QObject::connect(FPage.get(), &QWebEnginePage::loadFinished, FView, [this](bool ok) {
+      FStandingBy = ok && FPage->url() == FlashHostSchemeHandler::EmptyPageUrl();
+    });
+  }
+
+  static QString JsonString(const QString& text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+  }
+
   static void ConfigureSettings(QWebEngineSettings* settings) {
     settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
     settings->setAttribute(QWebEngineSettings::ShowScrollBars, false);
@@ -221,6 +246,7 @@ class RuffleFlashHost : public QtFlashHost {
   std::unique_ptr<FlashHostPage> FPage;
   QPointer<QWebEngineView> FView;
   std::unique_ptr<UserGestureWatcher> FGestures;
+  bool FStandingBy = false;  // the empty host page is up and waits for a movie
 };
 
 }  // namespace

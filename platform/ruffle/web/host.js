@@ -23,14 +23,46 @@
     window.addEventListener('focus', () => player.focus());
   }
 
-  async function start() {
-    const options = BookstubPlayerOptions.movieOptions(window.location.href);
-    if (!options || !window.RufflePlayer) return;
+  function createPlayer() {
     const player = window.RufflePlayer.newest().createPlayer();
     player.id = 'player';
     document.body.appendChild(player);
+    return player;
+  }
+
+  async function play(player, options) {
     await player.ruffle().load(options);
     setTimeout(() => focusPlayer(player), 100);
+  }
+
+  // A page opened without a movie readies the emulator and waits: the player hands it the movie
+  // once the book is split, and the emulator's WebAssembly is compiled by then.
+  function standBy() {
+    const player = createPlayer();
+    let started = false;
+    const warm = player
+      .ruffle()
+      .load(BookstubPlayerOptions.warmUpOptions())
+      .catch(() => {});
+    window.bookstubPlayMovie = (movie) => {
+      const options = BookstubPlayerOptions.optionsForMovie(movie, window.location.href);
+      if (started || !options) return false;
+      started = true;
+      warm
+        .then(() => play(player, options))
+        .catch((error) => console.error(`The movie could not start: ${error}`));
+      return true;
+    };
+  }
+
+  async function start() {
+    if (!window.RufflePlayer) return;
+    const options = BookstubPlayerOptions.movieOptions(window.location.href);
+    if (!options) {
+      standBy();
+      return;
+    }
+    await play(createPlayer(), options);
   }
 
   window.addEventListener('DOMContentLoaded', () => {

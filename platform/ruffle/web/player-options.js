@@ -6,9 +6,16 @@
   // The page URL carries the movie's URL in its "movie" query parameter; relative loads of the
   // movie resolve against the movie's folder.
   function movieOptions(pageUrl) {
-    const movie = new URL(pageUrl).searchParams.get('movie');
+    return optionsForMovie(new URL(pageUrl).searchParams.get('movie'), pageUrl);
+  }
+
+  // The options for `movie` (resolved against the page), which must come from the page's own
+  // scheme and host; null for any other.
+  function optionsForMovie(movie, pageUrl) {
     if (!movie) return null;
-    const url = new URL(movie, pageUrl);
+    const page = new URL(pageUrl);
+    const url = new URL(movie, page);
+    if (url.protocol !== page.protocol || url.host !== page.host) return null;
     return {
       url: url.href,
       base: new URL('.', url).href,
@@ -31,7 +38,30 @@
     };
   }
 
-  const api = { movieOptions };
+  // The smallest movie (SWF 10: an empty stage, one empty frame): playing it makes the emulator
+  // fetch and compile its WebAssembly, which every later movie of the page reuses.
+  const kEmptyMovie = [
+    0x46, 0x57, 0x53, 0x0a, 0x11, 0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x01, 0x00, 0x40, 0x00,
+    0x00, 0x00,
+  ];
+
+  function warmUpOptions() {
+    return {
+      data: kEmptyMovie,
+      allowScriptAccess: false,
+      allowNetworking: 'none',
+      autoplay: 'on',
+      splashScreen: false,
+      unmuteOverlay: 'hidden',
+      contextMenu: 'off',
+      letterbox: 'off',
+      backgroundColor: '#FFFFFF',
+      warnOnUnsupportedContent: false,
+      logLevel: 'error',
+    };
+  }
+
+  const api = { movieOptions, optionsForMovie, warmUpOptions };
   if (typeof module === 'object' && module.exports) {
     module.exports = api;
   } else {

@@ -28,3 +28,17 @@ test('a page without a movie plays nothing', () => {
   assert.equal(movieOptions('bookstub://player/host/index.html'), null);
   assert.equal(movieOptions('bookstub://player/host/index.html?movie='), null);
 });
+
+// The player hands a waiting page its movie by URL: only a file of the page's own scheme and
+// host plays, with the same options as a movie named in the page URL.
+test('a movie handed to a waiting page must come from the book', () => {
+  const { optionsForMovie } = require(
+    path.join(process.env.BOOKSTUB_SOURCE_DIR, 'platform/ruffle/web/player-options.js'));
+  const host = 'bookstub://player/host/index.html';
+  const movie = 'bookstub://player/book/book.swf';
+  assert.deepEqual(optionsForMovie(movie, host), movieOptions(page(movie)));
+  for (const other of ['https://example.org/book.swf', 'bookstub://other/book/book.swf',
+    'file:///tmp/book.swf', 'data:application/x-shockwave-flash,FWS', '']) {
+    assert.equal(optionsForMovie(other, host), null, other);
+  }
+});
