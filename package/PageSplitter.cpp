@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <future>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
+#include <utility>
 
 #include "log/ZanLog.h"
 #include "model/book/MPageElements.h"
@@ -68,7 +72,89 @@ Size PictureSize(const fs::path& file) {
   return {};
 }
 
+// A page's mobile image larger than this is not read into memory to be derived ahead: the
+// calling thread derives its pictures from the written file.
+constexpr std::uint64_t kMaxAheadBytes = 32u << 20;
+
+// A copy as SaveStretched would write it; empty when it would not be written.
+std::string EncodeStretched(const platform::Picture& picture, Size size, const fs::path& dest) {
+  if (!HasPictureExtension(dest.string())) return {};
+  auto canvas = platform::CreateCanvas(size.width, size.height);
+  canvas->DrawStretched(picture, 0, 0, size.width, size.height);
+  return canvas->Encode(dest.extension().string());
+}
+
+// Whether the page thumbnail will likely be placed: the first element names a movie or a
+// picture, which usually has a size. Only a guess, to make one thumbnail ahead: the page's first
+// file is measured when its turn comes, and a wrong guess is drawn then.
+bool LooksPlaced(const TMPage& page) {
+  if (page.elem->Count() == 0) return false;
+  const auto* file = dynamic_cast<const TBasicVisualPageFileElement*>(&page.elem->Items(0));
+  if (!file || IsBlank(file->src())) return false;
+  const std::string name = file->src();
+  return AsciiLowerCase(fs::path(name).extension().string()) == ".swf" || HasPictureExtension(name);
+}
+
+bool WriteWhole(const fs::path& file, const std::string& bytes) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
 }  // namespace
+
+// Where a page's pictures go, and the page thumbnail's size and scale.
+struct TPageSplitter::PictureNames {
+  fs::path mobile, copy, photo, thumb;
+  double scale = 0;
+  Size pageThumb;
+  int Scaled(int x) const { return RoundHalfEven(x * scale); }
+  bool HasPageThumb() const { return pageThumb.width >= 1 && pageThumb.height >= 1; }
+};
+
+// The pictures of a page, encoded as they would be written.
+struct TPageSplitter::Pictures {
+  std::string copy, photo;  // empty where the name has no picture extension
+  std::optional<std::string> placedThumb, stretchedThumb;
+};
+
+// What a worker needs: the mobile image's bytes, the names its pictures get, where the first
+// element lies on the page thumbnail when it is likely placed.
+struct TPageSplitter::AheadJob {
+  std::string bytes;
+  fs::path copy, photo, thumb;
+  Size pageThumb;
+  std::optional<Rect> placed;
+};
+
+// Any failure leaves the page to the calling thread, which then fails or succeeds exactly as
+// a split of one page after the other does.
+std::optional<TPageSplitter::Pictures> TPageSplitter::Derive(const AheadJob& job) {
+  try {
+    const Size stored = platform::ReadImageSizeFromBytes(job.bytes);
+    const Size large = FitSize(stored, kMobileCopyBox);
+    const auto picture =
+        platform::LoadPictureFromBytesForBox(job.bytes, std::max(large.width, job.pageThumb.width),
+                                             std::max(large.height, job.pageThumb.height));
+    Pictures pictures;
+    pictures.copy = EncodeStretched(*picture, large, job.copy);
+    pictures.photo = EncodeStretched(*picture, FitSize(stored, kPhotoViewThumbBox), job.photo);
+    if (job.pageThumb.width >= 1 && job.pageThumb.height >= 1) {
+      if (job.placed) {
+        auto canvas = platform::CreateCanvas(job.pageThumb.width, job.pageThumb.height);
+        canvas->DrawStretched(*picture, job.placed->x, job.placed->y, job.placed->width,
+                              job.placed->height);
+        pictures.placedThumb = canvas->Encode(job.thumb.extension().string());
+      } else {
+        pictures.stretchedThumb = EncodeStretched(*picture, job.pageThumb, job.thumb);
+      }
+    }
+    return pictures;
+  } catch (...) {
+    return std::nullopt;
+  }
+}
 
 // Width and height of the page's first file: the stage of a movie, the size of a picture, 0 x 0
 // for anything else. Empty when the file is missing (the user has been told). Pages often share
@@ -92,15 +178,31 @@ std::optional<Size> TPageSplitter::FirstFileSize(const fs::path& file) {
   return size;
 }
 
-TPageSplitter::TPageSplitter(TPackageReader& stream, TMBook& book, bool downloads)
-    : FStream(stream), FBook(book), FDownloads(downloads) {}
+TPageSplitter::TPageSplitter(TPackageReader& stream, TMBook& book, bool downloads, int workers)
+    : FStream(stream), FBook(book), FDownloads(downloads), FWorkers(std::max(1, workers)) {
+  // Each worker makes one picture at a time: the image library's own threads would only compete
+  // with the other workers.
+  if (FWorkers > 1) platform::SetPictureThreads(1);
+}
+
+TPageSplitter::~TPageSplitter() = default;
+
+int TPageSplitter::DefaultWorkers() {
+  return std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
+}
 
 bool TPageSplitter::SplitAll(const PageDone& pageDone) {
+  // However the split ends, no worker runs once it returns.
+  struct Settle {
+    TPageSplitter& splitter;
+    ~Settle() { splitter.FAhead.clear(); }
+  } settle{*this};
   try {
     TMPages& pages = *FBook.Chapters->Items(0).Pages;
     const int count = pages.Count();
     LogMessage("Page Count: " + std::to_string(count));
     for (int i = 0; i < count; ++i) {
+      DeriveAhead(i, pages);
       SplitPage(i, pages.Items(i));
       if (!pageDone(i + 1, count)) return false;
     }
@@ -109,6 +211,43 @@ bool TPageSplitter::SplitAll(const PageDone& pageDone) {
     LogMessage(std::string("[ProSaver.SplitPages]: Error:") + e.what());
     throw Error(e.what());
   }
+}
+
+void TPageSplitter::DeriveAhead(int index, TMPages& pages) {
+  if (FWorkers == 1) return;
+  const int end = std::min(pages.Count(), index + FWorkers);
+  for (int j = std::max(FAheadFrom, index); j < end; ++j) {
+    FAheadFrom = j + 1;
+    const TMPage& page = pages.Items(j);
+    if (page.pos_mobilefile2 == 0) continue;
+    AheadJob job;
+    try {
+      const BlobRange range = FStream.BySize(page.pos_mobilefile2, page.size_mobilefile2);
+      if (range.length > kMaxAheadBytes) continue;
+      job.bytes = FStream.ReadBytes(range);
+      const PictureNames names = NamesOf(j, page);
+      job.copy = names.copy;
+      job.photo = names.photo;
+      job.thumb = names.thumb;
+      job.pageThumb = names.pageThumb;
+      if (LooksPlaced(page)) {
+        const auto& element = page.elem->Items(0);
+        job.placed = Rect{names.Scaled(element.left), names.Scaled(element.top),
+                          names.Scaled(element.width), names.Scaled(element.height)};
+      }
+    } catch (const std::exception&) {
+      continue;  // the page meets the same failure when its turn comes
+    }
+    FAhead[j] = std::async(std::launch::async, [job = std::move(job)] { return Derive(job); });
+  }
+}
+
+std::optional<TPageSplitter::Pictures> TPageSplitter::TakeDerived(int index) {
+  const auto ahead = FAhead.find(index);
+  if (ahead == FAhead.end()) return std::nullopt;
+  std::optional<Pictures> pictures = ahead->second.get();
+  FAhead.erase(ahead);
+  return pictures;
 }
 
 void TPageSplitter::WriteBySize(std::uint32_t pos, std::uint32_t size, const fs::path& dest) {
@@ -169,42 +308,85 @@ fs::path TPageSplitter::FirstElementFile(const TMPage& page) const {
   return file->pos_ > 0 ? fs::path(file->src()) : GetBookFilePath(file->src());
 }
 
-// The mobile image, then its large copy, the photo-view thumbnail and the page thumbnail. The
-// image is decoded once, at the largest size any of the three draws it.
+TPageSplitter::PictureNames TPageSplitter::NamesOf(int index, const TMPage& page) const {
+  PictureNames names;
+  names.mobile = GetBookFilePath(page.mobilefile2);
+  names.copy = GetBookFilePath(MobileCopyName(index, page.mobilefile1));
+  names.photo = GetBookFilePath(PhotoViewThumbName(index, page.photoviewthumb));
+  names.thumb = GetBookFilePath(PageThumbnailName(index));
+  names.scale = PageThumbScale(FBook.thumbscale, FBook.pagewidth, FBook.pageheight);
+  names.pageThumb = {names.Scaled(FBook.pagewidth), names.Scaled(FBook.pageheight)};
+  return names;
+}
+
+// The mobile image, then its large copy, the photo-view thumbnail and the page thumbnail, made
+// ahead by a worker where it could.
 void TPageSplitter::SplitMobileImages(int index, TMPage& page) {
-  const fs::path mobile = GetBookFilePath(page.mobilefile2);
-  WriteBySize(page.pos_mobilefile2, page.size_mobilefile2, mobile);
-  page.mobilefile2 = mobile.string();
+  const PictureNames names = NamesOf(index, page);
+  WriteBySize(page.pos_mobilefile2, page.size_mobilefile2, names.mobile);
+  page.mobilefile2 = names.mobile.string();
+  page.mobilefile1 = names.copy.string();
+  page.photoviewthumb = names.photo.string();
+  const std::optional<Pictures> derived = TakeDerived(index);
+  if (!derived || !WriteDerived(*derived, names, page)) MakePictures(names, page);
+}
 
-  const fs::path copy = GetBookFilePath(MobileCopyName(index, page.mobilefile1));
-  const fs::path photo = GetBookFilePath(PhotoViewThumbName(index, page.photoviewthumb));
-  const fs::path thumb = GetBookFilePath(PageThumbnailName(index));
-  page.mobilefile1 = copy.string();
-  page.photoviewthumb = photo.string();
+// False when a copy could not be written: nothing is measured yet, and the pictures are made
+// again from the file, which fails as it always did.
+bool TPageSplitter::WriteDerived(const Pictures& pictures, const PictureNames& names,
+                                 TMPage& page) {
+  if (HasPictureExtension(names.copy.string()) && !WriteWhole(names.copy, pictures.copy))
+    return false;
+  if (HasPictureExtension(names.photo.string()) && !WriteWhole(names.photo, pictures.photo))
+    return false;
+  page.pagethumb = names.thumb.string();
+  const std::optional<Size> first = FirstFileSize(FirstElementFile(page));
+  if (!first || !names.HasPageThumb()) return true;
+  const bool placed = first->width >= 1 && first->height >= 1;
+  if (!placed && !HasPictureExtension(names.thumb.string())) return true;
+  const std::optional<std::string>& thumb = placed ? pictures.placedThumb : pictures.stretchedThumb;
+  if (!thumb || !WriteWhole(names.thumb, *thumb)) MakePageThumb(names, page, placed);
+  return true;
+}
 
-  const double scale = PageThumbScale(FBook.thumbscale, FBook.pagewidth, FBook.pageheight);
-  const auto S = [scale](int x) { return RoundHalfEven(x * scale); };
-  const Size pageThumb{S(FBook.pagewidth), S(FBook.pageheight)};
-
-  const Size stored = platform::ReadImageSize(mobile);
+// The image is decoded once, at the largest size any of the three draws it.
+void TPageSplitter::MakePictures(const PictureNames& names, TMPage& page) {
+  const Size stored = platform::ReadImageSize(names.mobile);
   const Size large = FitSize(stored, kMobileCopyBox);
-  const auto picture = platform::LoadPictureForBox(mobile, std::max(large.width, pageThumb.width),
-                                                   std::max(large.height, pageThumb.height));
-  SaveStretched(*picture, large, copy);
-  SaveStretched(*picture, FitSize(stored, kPhotoViewThumbBox), photo);
-  page.pagethumb = thumb.string();
+  const auto picture =
+      platform::LoadPictureForBox(names.mobile, std::max(large.width, names.pageThumb.width),
+                                  std::max(large.height, names.pageThumb.height));
+  SaveStretched(*picture, large, names.copy);
+  SaveStretched(*picture, FitSize(stored, kPhotoViewThumbBox), names.photo);
+  page.pagethumb = names.thumb.string();
 
   const std::optional<Size> first = FirstFileSize(FirstElementFile(page));
   if (!first) return;
   // A book without a page size has no room for a page thumbnail; the page goes on without one.
-  if (pageThumb.width < 1 || pageThumb.height < 1) return;
+  if (!names.HasPageThumb()) return;
   if (first->width >= 1 && first->height >= 1) {
     const auto& element = page.elem->Items(0);
-    auto canvas = platform::CreateCanvas(pageThumb.width, pageThumb.height);
-    canvas->DrawStretched(*picture, S(element.left), S(element.top), S(element.width),
-                          S(element.height));
-    canvas->SaveToFile(thumb);
+    auto canvas = platform::CreateCanvas(names.pageThumb.width, names.pageThumb.height);
+    canvas->DrawStretched(*picture, names.Scaled(element.left), names.Scaled(element.top),
+                          names.Scaled(element.width), names.Scaled(element.height));
+    canvas->SaveToFile(names.thumb);
   } else {
-    SaveStretched(*picture, pageThumb, thumb);
+    SaveStretched(*picture, names.pageThumb, names.thumb);
   }
+}
+
+// The page thumbnail alone, from the written mobile image, where the one made ahead is missing
+// or could not be written.
+void TPageSplitter::MakePageThumb(const PictureNames& names, const TMPage& page, bool placed) {
+  const Size stored = platform::ReadImageSize(names.mobile);
+  const Size large = FitSize(stored, kMobileCopyBox);
+  const auto picture =
+      platform::LoadPictureForBox(names.mobile, std::max(large.width, names.pageThumb.width),
+                                  std::max(large.height, names.pageThumb.height));
+  if (!placed) return SaveStretched(*picture, names.pageThumb, names.thumb);
+  const auto& element = page.elem->Items(0);
+  auto canvas = platform::CreateCanvas(names.pageThumb.width, names.pageThumb.height);
+  canvas->DrawStretched(*picture, names.Scaled(element.left), names.Scaled(element.top),
+                        names.Scaled(element.width), names.Scaled(element.height));
+  canvas->SaveToFile(names.thumb);
 }

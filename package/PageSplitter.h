@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <map>
 #include <optional>
 #include <string>
@@ -13,13 +14,27 @@
 
 class TMBook;
 class TMPage;
+class TMPages;
 class TPackageReader;
 
+// Pages are written one after the other on the calling thread, exactly as if each were split in
+// turn: every file, log line, message and PageDone call in the same order. Only the costly part,
+// deriving the pictures of a page's mobile image, is done ahead by worker threads, a page or two
+// in advance, from the image's bytes in the package into memory; the calling thread writes what
+// they made when it reaches the page (and makes the pictures itself where a worker could not).
 class TPageSplitter {
  public:
   // Reads the blobs from `stream` and rewrites the pages' file names in `book` to where the
   // files were written. `downloads` says whether the pages' download copies are wanted.
-  TPageSplitter(TPackageReader& stream, TMBook& book, bool downloads);
+  // `workers`: how many pages' pictures are derived at once (1: each on the calling thread).
+  TPageSplitter(TPackageReader& stream, TMBook& book, bool downloads,
+                int workers = DefaultWorkers());
+  ~TPageSplitter();
+  TPageSplitter(const TPageSplitter&) = delete;
+  TPageSplitter& operator=(const TPageSplitter&) = delete;
+
+  // One per processor, at most 4.
+  static int DefaultWorkers();
 
   // Called after page `done` (from 1) of `count` has all its files written; returns false to
   // stop before the next page.
@@ -28,10 +43,24 @@ class TPageSplitter {
   bool SplitAll(const PageDone& pageDone);
 
  private:
+  struct Pictures;
+  struct PictureNames;
+  struct AheadJob;
+  // Runs on a worker: the pictures of a job, none when any failed.
+  static std::optional<Pictures> Derive(const AheadJob& job);
+
   void SplitPage(int index, TMPage& page);
   void SplitPageDownload(int index, TMPage& page);
   void SplitPageElements(int index, TMPage& page);
   void SplitMobileImages(int index, TMPage& page);
+  PictureNames NamesOf(int index, const TMPage& page) const;
+  // Starts deriving the pictures of the pages from `index` on that are not yet being derived.
+  void DeriveAhead(int index, TMPages& pages);
+  // The pictures derived for page `index`; none when they could not be made ahead.
+  std::optional<Pictures> TakeDerived(int index);
+  bool WriteDerived(const Pictures& pictures, const PictureNames& names, TMPage& page);
+  void MakePictures(const PictureNames& names, TMPage& page);
+  void MakePageThumb(const PictureNames& names, const TMPage& page, bool placed);
   std::filesystem::path FirstElementFile(const TMPage& page) const;
   std::optional<Size> FirstFileSize(const std::filesystem::path& file);
   // The destination is created anew; what was read from the file it replaces is forgotten.
@@ -40,5 +69,8 @@ class TPageSplitter {
   TPackageReader& FStream;
   TMBook& FBook;
   bool FDownloads;
-  std::map<std::filesystem::path, Size> FStageSizes;  // movies probed by the pages so far
+  int FWorkers;
+  std::map<std::filesystem::path, Size> FStageSizes;           // movies probed by the pages so far
+  std::map<int, std::future<std::optional<Pictures>>> FAhead;  // by page index
+  int FAheadFrom = 0;  // pages below this index have been looked at for deriving ahead
 };

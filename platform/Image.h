@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "util/Geometry.h"
 
@@ -45,8 +47,14 @@ std::unique_ptr<Picture> LoadPicture(const std::filesystem::path& file);
 std::unique_ptr<Picture> LoadPictureForBox(const std::filesystem::path& file, int maxDrawWidth,
                                            int maxDrawHeight);
 
+// The same for a picture held in memory (the bytes of a file): the same pixels as from the file.
+// Errors name no file.
+std::unique_ptr<Picture> LoadPictureFromBytesForBox(std::string_view bytes, int maxDrawWidth,
+                                                    int maxDrawHeight);
+
 // The stored size of an image file, read from its header without decoding the pixels.
 Size ReadImageSize(const std::filesystem::path& file);
+Size ReadImageSizeFromBytes(std::string_view bytes);
 
 // Saves a copy of the picture in `file` fitted into maxWidth x maxHeight (proportions kept,
 // never enlarged) to `dest`, in the format of its extension as Canvas::SaveToFile chooses it,
@@ -70,9 +78,15 @@ class Canvas {
   // ".gif", ".bmp", ".tif"/".tiff". Formats without transparency get a black background.
   // Any other extension raises Error.
   virtual void SaveToFile(const std::filesystem::path& file) const = 0;
+  // The bytes SaveToFile would write to a file with this extension (".png", ...).
+  virtual std::string Encode(const std::string& extension) const = 0;
 };
 
 // Width and height must be at least 1.
 std::unique_ptr<Canvas> CreateCanvas(int width, int height);
+
+// How many threads the image library uses for one picture (by default one per processor). For
+// the whole process: set it to 1 where several pictures are made at once on threads of their own.
+void SetPictureThreads(int threads);
 
 }  // namespace platform

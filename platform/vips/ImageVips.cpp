@@ -54,6 +54,19 @@ void InitVips() {
   if (!ready) throw Error("The image library could not start: " + std::string(vips_error_buffer()));
 }
 
+// The library's message for a failure. Its message buffer is shared by every thread and keeps
+// growing: taken out, so that the next failure (on this thread or a worker's) reports only its
+// own messages.
+std::string Taken(const VError& error) {
+  std::string text = error.what();
+  vips_error_clear();
+  return text;
+}
+
+[[noreturn]] void Unsupported(const fs::path& file) {
+  throw Error("Unsupported image format: " + file.string());
+}
+
 std::string ReadStart(const fs::path& file, size_t count) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw Error("Cannot open image file " + file.string());
@@ -69,8 +82,7 @@ std::string ReadWhole(const fs::path& file) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-Format DetectFormat(const fs::path& file) {
-  const std::string start = ReadStart(file, 8);
+Format DetectFormat(const std::string& start) {
   auto startsWith = [&](std::string_view magic) { return start.rfind(magic, 0) == 0; };
   if (startsWith("\xFF\xD8\xFF")) return Format::Jpeg;
   if (startsWith("\x89PNG\r\n\x1A\n")) return Format::Png;
@@ -81,30 +93,78 @@ Format DetectFormat(const fs::path& file) {
   return Format::Unknown;
 }
 
-[[noreturn]] void Unsupported(const fs::path& file) {
-  throw Error("Unsupported image format: " + file.string());
+vips::VOption* Sequential() {
+  return VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL);
 }
 
-// The file as a lazy libvips image; the pixels are read when first needed.
-VImage OpenWithVips(const fs::path& file, Format format, int jpegShrink) {
-  const char* name = file.c_str();
-  auto sequential = [] { return VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL); };
-  switch (format) {
-    case Format::Jpeg:
-      return VImage::jpegload(name, sequential()->set("shrink", jpegShrink));
-    case Format::Png:
-      return VImage::pngload(name, sequential());
-    case Format::Gif:
-      return VImage::gifload(name, sequential());
-    case Format::Tiff:
-      return VImage::tiffload(name, sequential());
-    case Format::Bmp:
-      return VImage::magickload(name);
-    case Format::Unknown:
-      break;
+// An encoded picture: a file, or bytes in memory (which must outlive every image opened from
+// them). Both go through the same loaders, so they decode to the same pixels.
+class Source {
+ public:
+  explicit Source(const fs::path& file) : file_(&file) {}
+  explicit Source(std::string_view bytes) : bytes_(bytes) {}
+
+  const fs::path& Name() const {
+    static const fs::path memory("<memory>");
+    return file_ ? *file_ : memory;
   }
-  Unsupported(file);
-}
+  std::string Start(size_t count) const {
+    return file_ ? ReadStart(*file_, count) : std::string(bytes_.substr(0, count));
+  }
+  std::string Whole() const { return file_ ? ReadWhole(*file_) : std::string(bytes_); }
+  Format DetectedFormat() const { return DetectFormat(Start(8)); }
+
+  // The picture as a lazy libvips image; the pixels are read when first needed.
+  VImage Open(Format format, int jpegShrink) const {
+    return file_ ? OpenFile(format, jpegShrink) : OpenBytes(format, jpegShrink);
+  }
+
+ private:
+  VImage OpenFile(Format format, int jpegShrink) const {
+    const char* name = file_->c_str();
+    switch (format) {
+      case Format::Jpeg:
+        return VImage::jpegload(name, Sequential()->set("shrink", jpegShrink));
+      case Format::Png:
+        return VImage::pngload(name, Sequential());
+      case Format::Gif:
+        return VImage::gifload(name, Sequential());
+      case Format::Tiff:
+        return VImage::tiffload(name, Sequential());
+      case Format::Bmp:
+        return VImage::magickload(name);
+      case Format::Unknown:
+        break;
+    }
+    Unsupported(*file_);
+  }
+
+  VImage OpenBytes(Format format, int jpegShrink) const {
+    VipsBlob* blob = vips_blob_new(nullptr, bytes_.data(), bytes_.size());
+    struct Unref {
+      VipsBlob* blob;
+      ~Unref() { vips_area_unref(VIPS_AREA(blob)); }
+    } unref{blob};
+    switch (format) {
+      case Format::Jpeg:
+        return VImage::jpegload_buffer(blob, Sequential()->set("shrink", jpegShrink));
+      case Format::Png:
+        return VImage::pngload_buffer(blob, Sequential());
+      case Format::Gif:
+        return VImage::gifload_buffer(blob, Sequential());
+      case Format::Tiff:
+        return VImage::tiffload_buffer(blob, Sequential());
+      case Format::Bmp:
+        return VImage::magickload_buffer(blob);
+      case Format::Unknown:
+        break;
+    }
+    Unsupported(Name());
+  }
+
+  const fs::path* file_ = nullptr;
+  std::string_view bytes_;
+};
 
 VImage FromRgba(const bmp::RgbaPixels& pixels) {
   VImage borrowed =
@@ -176,37 +236,52 @@ VImage ShrinkForDraw(VImage rgba, int maxDrawWidth, int maxDrawHeight) {
       .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
 }
 
-std::unique_ptr<Picture> LoadBmp(const fs::path& file, int maxDrawWidth, int maxDrawHeight) {
-  if (const auto size = bmp::ReadSize(ReadStart(file, 64)))
-    CheckPixelBudget(file, size->width, size->height);
-  const std::string bytes = ReadWhole(file);
-  if (auto pixels = bmp::Decode(bytes, file.string())) {
+std::unique_ptr<Picture> LoadBmp(const Source& source, int maxDrawWidth, int maxDrawHeight) {
+  if (const auto size = bmp::ReadSize(source.Start(64)))
+    CheckPixelBudget(source.Name(), size->width, size->height);
+  const std::string bytes = source.Whole();
+  if (auto pixels = bmp::Decode(bytes, source.Name().string())) {
     const VImage image = ShrinkForDraw(FromRgba(*pixels), maxDrawWidth, maxDrawHeight);
     return std::make_unique<VipsPicture>(image.copy_memory(), pixels->width, pixels->height);
   }
-  const VImage header = OpenWithVips(file, Format::Bmp, 1);
-  CheckPixelBudget(file, header.width(), header.height());
+  const VImage header = source.Open(Format::Bmp, 1);
+  CheckPixelBudget(source.Name(), header.width(), header.height());
   const VImage image = ShrinkForDraw(ToRgba(header), maxDrawWidth, maxDrawHeight).copy_memory();
   return std::make_unique<VipsPicture>(image, header.width(), header.height());
 }
 
-std::unique_ptr<Picture> Load(const fs::path& file, int maxDrawWidth, int maxDrawHeight) {
+std::unique_ptr<Picture> Load(const Source& source, int maxDrawWidth, int maxDrawHeight) {
   InitVips();
-  const Format format = DetectFormat(file);
-  if (format == Format::Unknown) Unsupported(file);
+  const Format format = source.DetectedFormat();
+  if (format == Format::Unknown) Unsupported(source.Name());
   try {
-    if (format == Format::Bmp) return LoadBmp(file, maxDrawWidth, maxDrawHeight);
-    const VImage header = OpenWithVips(file, format, 1);
-    CheckPixelBudget(file, header.width(), header.height());
+    if (format == Format::Bmp) return LoadBmp(source, maxDrawWidth, maxDrawHeight);
+    const VImage header = source.Open(format, 1);
+    CheckPixelBudget(source.Name(), header.width(), header.height());
     const int shrink = format == Format::Jpeg ? JpegShrinkFor(header.width(), header.height(),
                                                               maxDrawWidth, maxDrawHeight)
                                               : 1;
-    const VImage decoded = shrink == 1 ? header : OpenWithVips(file, format, shrink);
+    const VImage decoded = shrink == 1 ? header : source.Open(format, shrink);
     return std::make_unique<VipsPicture>(
         ShrinkForDraw(ToRgba(decoded), maxDrawWidth, maxDrawHeight).copy_memory(), header.width(),
         header.height());
   } catch (const VError& e) {
-    throw Error("Cannot load image " + file.string() + ": " + e.what());
+    throw Error("Cannot load image " + source.Name().string() + ": " + Taken(e));
+  }
+}
+
+Size ReadSize(const Source& source) {
+  InitVips();
+  const Format format = source.DetectedFormat();
+  if (format == Format::Unknown) Unsupported(source.Name());
+  try {
+    if (format == Format::Bmp) {
+      if (const auto size = bmp::ReadSize(source.Start(64))) return {size->width, size->height};
+    }
+    const VImage header = source.Open(format, 1);
+    return {header.width(), header.height()};
+  } catch (const VError& e) {
+    throw Error("Cannot read image " + source.Name().string() + ": " + Taken(e));
   }
 }
 
@@ -263,7 +338,33 @@ class VipsCanvas final : public Canvas {
                                    ->set("y", static_cast<int>(top)))
                    .cast(VIPS_FORMAT_UCHAR);
     } catch (const VError& e) {
-      throw Error(std::string("Cannot draw picture: ") + e.what());
+      throw Error(std::string("Cannot draw picture: ") + Taken(e));
+    }
+  }
+
+  std::string Encode(const std::string& extension) const override {
+    InitVips();
+    const std::string lower = AsciiLowerCase(extension);
+    try {
+      if (lower == ".bmp") return bmp::Encode(Pixels());
+      VipsBlob* blob = nullptr;
+      if (lower == ".png")
+        blob = image_.pngsave_buffer();
+      else if (lower == ".jpg" || lower == ".jpeg")
+        blob = Opaque().jpegsave_buffer();
+      else if (lower == ".gif")
+        blob = image_.gifsave_buffer();
+      else if (lower == ".tif" || lower == ".tiff")
+        blob = image_.tiffsave_buffer();
+      else
+        throw Error("No image format for the extension " + extension);
+      size_t size = 0;
+      const auto* data = static_cast<const char*>(vips_blob_get(blob, &size));
+      std::string bytes(data, size);
+      vips_area_unref(VIPS_AREA(blob));
+      return bytes;
+    } catch (const VError& e) {
+      throw Error(std::string("Cannot encode image: ") + Taken(e));
     }
   }
 
@@ -284,7 +385,7 @@ class VipsCanvas final : public Canvas {
       else
         throw Error("No image format for the extension of " + file.string());
     } catch (const VError& e) {
-      throw Error("Cannot save image " + file.string() + ": " + e.what());
+      throw Error("Cannot save image " + file.string() + ": " + Taken(e));
     }
   }
 
@@ -294,7 +395,7 @@ class VipsCanvas final : public Canvas {
         .cast(VIPS_FORMAT_UCHAR);
   }
 
-  void SaveBmp(const fs::path& file) const {
+  bmp::RgbaPixels Pixels() const {
     bmp::RgbaPixels pixels;
     pixels.width = Width();
     pixels.height = Height();
@@ -303,7 +404,11 @@ class VipsCanvas final : public Canvas {
     const auto* bytes = static_cast<const std::uint8_t*>(memory);
     pixels.rgba.assign(bytes, bytes + size);
     g_free(memory);
-    const std::string encoded = bmp::Encode(pixels);
+    return pixels;
+  }
+
+  void SaveBmp(const fs::path& file) const {
+    const std::string encoded = bmp::Encode(Pixels());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(encoded.data(), static_cast<std::streamsize>(encoded.size()));
     if (!out) throw Error("Cannot write image file " + file.string());
@@ -346,27 +451,30 @@ VImage OnWhite(const VImage& picture) {
 }  // namespace
 
 std::unique_ptr<Picture> LoadPicture(const fs::path& file) {
-  return Load(file, 0, 0);
+  return Load(Source(file), 0, 0);
 }
 
 std::unique_ptr<Picture> LoadPictureForBox(const fs::path& file, int maxDrawWidth,
                                            int maxDrawHeight) {
-  return Load(file, maxDrawWidth, maxDrawHeight);
+  return Load(Source(file), maxDrawWidth, maxDrawHeight);
+}
+
+std::unique_ptr<Picture> LoadPictureFromBytesForBox(std::string_view bytes, int maxDrawWidth,
+                                                    int maxDrawHeight) {
+  return Load(Source(bytes), maxDrawWidth, maxDrawHeight);
 }
 
 Size ReadImageSize(const fs::path& file) {
+  return ReadSize(Source(file));
+}
+
+Size ReadImageSizeFromBytes(std::string_view bytes) {
+  return ReadSize(Source(bytes));
+}
+
+void SetPictureThreads(int threads) {
   InitVips();
-  const Format format = DetectFormat(file);
-  if (format == Format::Unknown) Unsupported(file);
-  try {
-    if (format == Format::Bmp) {
-      if (const auto size = bmp::ReadSize(ReadStart(file, 64))) return {size->width, size->height};
-    }
-    const VImage header = OpenWithVips(file, format, 1);
-    return {header.width(), header.height()};
-  } catch (const VError& e) {
-    throw Error("Cannot read image " + file.string() + ": " + e.what());
-  }
+  vips_concurrency_set(threads);
 }
 
 Size SaveFittedCopy(const fs::path& file, const fs::path& dest, int maxWidth, int maxHeight) {

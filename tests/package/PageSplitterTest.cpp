@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "model/book/MProjects.h"
+#include "package/PackageReader.h"
+#include "package/PageSplitter.h"
 #include "platform/Image.h"
 #include "tests/package/SplitHarness.h"
 
@@ -257,3 +259,109 @@ TEST_F(SplitTest, FailedPageDownloadIsLoggedAndTheSplitGoesOn) {
 }
 
 }  // namespace
+
+// --- Pictures derived ahead by workers -------------------------------------------------------
+
+// Everything a split of the pages shows: the log, the PageDone calls, the message boxes (on
+// stderr without a display), how it ended and the files it left.
+struct PagesOutcome {
+  std::vector<std::string> log;
+  std::vector<int> done;
+  std::string boxes;
+  std::optional<std::string> error;
+  std::map<std::string, std::string> tree;
+};
+
+// A book of many pages of every kind the pictures meet: JPEG and PNG mobile images of different
+// sizes, pages sharing one mobile image name, a first file that is missing (a message box), a
+// first file that is another page's derived copy, page downloads that fail (log lines), pages
+// without a mobile image, and optionally a damaged mobile image.
+BookSpec ManyPageBook(bool damaged) {
+  BookSpec bookSpec;
+  for (int i = 0; i < 24; ++i) {
+    const std::string ext = i % 3 == 0 ? ".png" : ".jpg";
+    PageSpec page =
+        MobilePage({"img", {"p" + std::to_string(i) + ".swf", testsupport::SwfBytes(500, 700 + i)}},
+                   60 + 7 * i, 90 + 3 * i);
+    page.elements[0].width = 500;
+    page.elements[0].height = 700;
+    page.mobile = FileSpec{i % 4 == 0 ? "res/mobile/shared" + ext : "m" + std::to_string(i) + ext,
+                           testsupport::PictureBytes(60 + 7 * i, 90 + 3 * i, ext)};
+    page.mobilefile1 = "x.jpg";
+    page.photoviewthumb = "y.png";
+    if (i == 5) page.elements[0] = {"img", {"res/pages/not-in-package.png", ""}};
+    if (i == 9) page.elements[0] = {"img", {"res/mobile/page0003_i1.jpg", ""}};
+    if (i % 7 == 6) page.download = FileSpec{"d.pdf", "PDF", BlobAddress{0xFFFFFF00u, 8}};
+    if (i % 5 == 4) page.mobile.reset();
+    if (damaged && i == 17) page.mobile = FileSpec{"bad.jpg", "\xFF\xD8\xFF\xE0 not a picture"};
+    bookSpec.pages.push_back(std::move(page));
+  }
+  bookSpec.navbtnDownload = true;
+  bookSpec.navbtn = testsupport::GroupSpec{"[info]\n", {}};
+  return bookSpec;
+}
+
+class SplitAheadTest : public SplitTest {
+ protected:
+  // Splits the pages of `bookSpec` in a fresh working folder with `workers`; PageDone stops the
+  // split after page `stopAfter` (never when 0).
+  PagesOutcome SplitPages(const BookSpec& bookSpec, int workers, int stopAfter = 0) {
+    TearDown();
+    SetUp();
+    testsupport::BuildBook(bookSpec).WriteTo(package_);
+    TPackageReader reader(package_);
+    TMBook book;
+    book.LoadFromStream(reader.ReadBytes(reader.LocateDocuments().book));
+    PagesOutcome outcome;
+    testing::internal::CaptureStderr();
+    try {
+      TPageSplitter splitter(reader, book, true, workers);
+      splitter.SplitAll([&](int done, int) {
+        outcome.done.push_back(done);
+        return done != stopAfter;
+      });
+    } catch (const Error& e) {
+      outcome.error = WithoutRoot(e.what());
+    }
+    // The message boxes; the image library's own warnings on stderr may come twice when a
+    // worker met a damaged picture first.
+    std::istringstream err(testing::internal::GetCapturedStderr());
+    for (std::string line; std::getline(err, line);)
+      if (line.rfind("Bookstub:", 0) == 0) outcome.boxes += WithoutRoot(line) + "\n";
+    for (const std::string& line : LogLines()) outcome.log.push_back(WithoutRoot(line));
+    outcome.tree = Tree();
+    return outcome;
+  }
+
+  std::string WithoutRoot(std::string text) const {
+    const std::string root = root_.string();
+    for (auto at = text.find(root); at != std::string::npos; at = text.find(root))
+      text.replace(at, root.size(), "<root>");
+    return text;
+  }
+
+  void ExpectSameAsOnePageAfterTheOther(const BookSpec& bookSpec, int stopAfter = 0) {
+    const PagesOutcome serial = SplitPages(bookSpec, 1, stopAfter);
+    for (int workers : {2, 3}) {
+      const PagesOutcome ahead = SplitPages(bookSpec, workers, stopAfter);
+      EXPECT_EQ(ahead.log, serial.log) << workers << " workers";
+      EXPECT_EQ(ahead.done, serial.done) << workers << " workers";
+      EXPECT_EQ(ahead.boxes, serial.boxes) << workers << " workers";
+      EXPECT_EQ(ahead.error, serial.error) << workers << " workers";
+      EXPECT_TRUE(ahead.tree == serial.tree) << workers << " workers: the files differ";
+    }
+  }
+};
+
+TEST_F(SplitAheadTest, ManyPagesShowTheSameAsOnePageAfterTheOther) {
+  ExpectSameAsOnePageAfterTheOther(ManyPageBook(false));
+}
+
+TEST_F(SplitAheadTest, ADamagedMobileImageEndsTheSplitAsOnePageAfterTheOther) {
+  ExpectSameAsOnePageAfterTheOther(ManyPageBook(true));
+}
+
+// The pages after the stop are neither written nor reported, whatever was derived ahead.
+TEST_F(SplitAheadTest, AStopLeavesTheFilesOfOnePageAfterTheOther) {
+  ExpectSameAsOnePageAfterTheOther(ManyPageBook(false), 7);
+}

@@ -251,6 +251,32 @@ TEST_P(LoadFormatTest, FittedCopyKeepsTheProportionsAndTheColours) {
   EXPECT_EQ(same.height, 311);
 }
 
+std::string ReadAll(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The page splitter derives pictures ahead from a mobile image's bytes and writes the encoded
+// result later: every format read from memory and every format written to memory gives the
+// bytes the file-to-file path gives.
+TEST_P(LoadFormatTest, BytesInMemoryGiveTheSameFilesAsTheFile) {
+  const fs::path file = MakeSource(422, 311);
+  const std::string bytes = ReadAll(file);
+  const auto size = platform::ReadImageSizeFromBytes(bytes);
+  EXPECT_EQ(std::pair(size.width, size.height), std::pair(422, 311));
+  const auto fromFile = platform::LoadPictureForBox(file, 100, 80);
+  const auto fromBytes = platform::LoadPictureFromBytesForBox(bytes, 100, 80);
+  for (const char* extension : {".png", ".jpg", ".gif", ".tif", ".bmp"}) {
+    auto expected = platform::CreateCanvas(100, 80);
+    expected->DrawStretched(*fromFile, 5, 0, 90, 80);
+    const fs::path saved = File(std::string("saved") + extension);
+    expected->SaveToFile(saved);
+    auto drawn = platform::CreateCanvas(100, 80);
+    drawn->DrawStretched(*fromBytes, 5, 0, 90, 80);
+    EXPECT_TRUE(drawn->Encode(extension) == ReadAll(saved)) << extension;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Formats, LoadFormatTest,
     testing::Values(SourceCase{"png", "a.png", 0}, SourceCase{"jpeg", "a.jpg", 24},
