@@ -420,7 +420,7 @@ class VipsCanvas final : public Canvas {
 // The picture fitted into the box by libvips' thumbnailer: shrunk while decoded where the
 // format allows, then resampled, streaming. The stored orientation is kept, as everywhere here.
 VImage Thumbnail(const fs::path& file, Format format, int maxWidth, int maxHeight) {
-  const VImage header = OpenWithVips(file, format, 1);
+  const VImage header = Source(file).Open(format, 1);
   CheckPixelBudget(file, header.width(), header.height());
   return VImage::thumbnail(file.c_str(), maxWidth,
                            VImage::option()
@@ -431,7 +431,7 @@ VImage Thumbnail(const fs::path& file, Format format, int maxWidth, int maxHeigh
 
 // BMP goes through our codec, decoded whole (shrunk by a whole factor), then resampled.
 VImage FittedBmp(const fs::path& file, int maxWidth, int maxHeight) {
-  const auto picture = Load(file, maxWidth, maxHeight);
+  const auto picture = Load(Source(file), maxWidth, maxHeight);
   const double scale = std::min({1.0, static_cast<double>(maxWidth) / picture->Width(),
                                  static_cast<double>(maxHeight) / picture->Height()});
   const int width = std::max(1, static_cast<int>(std::lround(picture->Width() * scale)));
@@ -479,7 +479,7 @@ void SetPictureThreads(int threads) {
 
 Size SaveFittedCopy(const fs::path& file, const fs::path& dest, int maxWidth, int maxHeight) {
   InitVips();
-  const Format format = DetectFormat(file);
+  const Format format = Source(file).DetectedFormat();
   if (format == Format::Unknown) Unsupported(file);
   if (maxWidth < 1 || maxHeight < 1 || maxWidth > kMaxCanvasSide || maxHeight > kMaxCanvasSide)
     throw Error("Invalid copy size " + std::to_string(maxWidth) + " x " +
@@ -489,7 +489,7 @@ Size SaveFittedCopy(const fs::path& file, const fs::path& dest, int maxWidth, in
     fitted = format == Format::Bmp ? FittedBmp(file, maxWidth, maxHeight)
                                    : Thumbnail(file, format, maxWidth, maxHeight);
   } catch (const VError& e) {
-    throw Error("Cannot load image " + file.string() + ": " + e.what());
+    throw Error("Cannot load image " + file.string() + ": " + Taken(e));
   }
   const VipsCanvas copy(OnWhite(fitted));
   copy.SaveToFile(dest);
