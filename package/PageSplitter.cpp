@@ -179,11 +179,7 @@ std::optional<Size> TPageSplitter::FirstFileSize(const fs::path& file) {
 }
 
 TPageSplitter::TPageSplitter(TPackageReader& stream, TMBook& book, bool downloads, int workers)
-    : FStream(stream), FBook(book), FDownloads(downloads), FWorkers(std::max(1, workers)) {
-  // Each worker makes one picture at a time: the image library's own threads would only compete
-  // with the other workers.
-  if (FWorkers > 1) platform::SetPictureThreads(1);
-}
+    : FStream(stream), FBook(book), FDownloads(downloads), FWorkers(std::max(1, workers)) {}
 
 TPageSplitter::~TPageSplitter() = default;
 
@@ -238,6 +234,9 @@ void TPageSplitter::DeriveAhead(int index, TMPages& pages) {
     } catch (const std::exception&) {
       continue;  // the page meets the same failure when its turn comes
     }
+    // Each worker makes one picture at a time: the image library's own threads would only
+    // compete with the other workers. (Set here: a book without pictures never starts it.)
+    if (FAhead.empty()) platform::SetPictureThreads(1);
     FAhead[j] = std::async(std::launch::async, [job = std::move(job)] { return Derive(job); });
   }
 }
