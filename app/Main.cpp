@@ -271,10 +271,10 @@ void TMainForm::StopLoaderAndRemoveRunFolder() {
       WaitForLoaderWhileHandlingItsMessages();
       FLoadThread.reset();
     } else {
-      // Off the window's thread the process is ending from another thread, and the window's
-      // thread may end it at the same moment: the loader, which no longer waits for the window,
-      // gets a short time to stop at its next check.
-      constexpr int kAbruptStopMilliseconds = 300;
+      // Off the window's thread the process is ending from another thread: the loader, which no
+      // longer waits for the window, stops at its next check (a thread ending the process at the
+      // same moment waits for this clean-up). Bounded all the same: the process is ending.
+      constexpr int kAbruptStopMilliseconds = 3000;
       FLoadThread->wait(QDeadlineTimer(kAbruptStopMilliseconds));
     }
   }
@@ -282,7 +282,7 @@ void TMainForm::StopLoaderAndRemoveRunFolder() {
   if (FOwnsRunFolder && FLoadThread && FLoadThread->isRunning()) {
     // A loader still writing can refill a folder while it is emptied. It makes no folders, so
     // once they are gone its writes fail, and a repeated removal succeeds.
-    constexpr int kRemovalAttempts = 10;
+    constexpr int kRemovalAttempts = 25;
     const std::filesystem::path root = GetRootPath(true);
     for (int attempt = 0; attempt < kRemovalAttempts && !DeleteFolderTree(root); ++attempt)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
