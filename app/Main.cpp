@@ -86,7 +86,7 @@ Point ToPoint(const QPoint& point) {
 // TLoadProjectThread
 
 TLoadProjectThread::TLoadProjectThread(BookMessageTarget* window, std::filesystem::path packageFile)
-    : FWindowHandle(window), FPackageFile(std::move(packageFile)) {}
+    : windowHandle_(window), packageFile_(std::move(packageFile)) {}
 
 TLoadProjectThread::~TLoadProjectThread() {
   RequestAbort();
@@ -94,26 +94,26 @@ TLoadProjectThread::~TLoadProjectThread() {
 }
 
 void TLoadProjectThread::RequestAbort() {
-  const std::lock_guard lock(FOpenerMutex);
-  FAbortRequested = true;
-  if (FOpener != nullptr) FOpener->SetAbort(true);
+  const std::lock_guard lock(openerMutex_);
+  abortRequested_ = true;
+  if (opener_ != nullptr) opener_->SetAbort(true);
 }
 
 void TLoadProjectThread::PublishOpener(TProjectOpener* opener) {
-  const std::lock_guard lock(FOpenerMutex);
-  FOpener = opener;
-  if (FOpener != nullptr && FAbortRequested) FOpener->SetAbort(true);
+  const std::lock_guard lock(openerMutex_);
+  opener_ = opener;
+  if (opener_ != nullptr && abortRequested_) opener_->SetAbort(true);
 }
 
 void TLoadProjectThread::run() {
   try {
-    auto opener = std::make_unique<TProjectOpener>(FWindowHandle);
+    auto opener = std::make_unique<TProjectOpener>(windowHandle_);
     PublishOpener(opener.get());
     struct Unpublish {
       TLoadProjectThread* thread;
       ~Unpublish() { thread->PublishOpener(nullptr); }
     } unpublish{this};  // runs before the opener is freed
-    opener->Open(FPackageFile);
+    opener->Open(packageFile_);
     opener->SplitAll();
   } catch (const Error&) {
     // The opener has logged it; without WM_BOOK_LOADED the window keeps its progress display.
@@ -125,7 +125,7 @@ void TLoadProjectThread::run() {
 // ---------------------------------------------------------------------------------------------
 // TMainForm
 
-TMainForm::TMainForm(TMainFormOptions options) : FOptions(std::move(options)) {
+TMainForm::TMainForm(TMainFormOptions options) : options_(std::move(options)) {
   FormCreate();
 }
 
@@ -139,22 +139,22 @@ void TMainForm::FormCreate() {
   PaintWhite(*this);
   setMouseTracking(true);
 
-  FPopupMenu = new QMenu(this);
-  connect(FPopupMenu->addAction(QStringLiteral("Fullscreen")), &QAction::triggered, this,
+  popupMenu_ = new QMenu(this);
+  connect(popupMenu_->addAction(QStringLiteral("Fullscreen")), &QAction::triggered, this,
           [this] { miFullscreenClick(); });
-  connect(FPopupMenu->addAction(QStringLiteral("Exit")), &QAction::triggered, this,
+  connect(popupMenu_->addAction(QStringLiteral("Exit")), &QAction::triggered, this,
           [this] { miExitClick(); });
 
-  FPanel = new QWidget(this);
-  PaintWhite(*FPanel);
-  auto* panelLayout = new QVBoxLayout(FPanel);
+  panel_ = new QWidget(this);
+  PaintWhite(*panel_);
+  auto* panelLayout = new QVBoxLayout(panel_);
   panelLayout->setContentsMargins(0, 0, 0, 0);
-  FProgressBar = new QProgressBar(FPanel);
-  FProgressBar->setRange(0, 100);
-  FProgressBar->setValue(0);
-  FProgressBar->setTextVisible(false);
-  panelLayout->addWidget(FProgressBar);
-  FPanel->raise();
+  progressBar_ = new QProgressBar(panel_);
+  progressBar_->setRange(0, 100);
+  progressBar_->setValue(0);
+  progressBar_->setTextVisible(false);
+  panelLayout->addWidget(progressBar_);
+  panel_->raise();
 
   PlaceClient([screen = PrimaryScreenRect()](const Margins& margins) {
     return LoadingClientRect(screen, margins);
@@ -166,32 +166,32 @@ void TMainForm::FormCreate() {
 
 void TMainForm::Start() {
   show();
-  if (FShowFailure) std::rethrow_exception(std::exchange(FShowFailure, nullptr));
+  if (showFailure_) std::rethrow_exception(std::exchange(showFailure_, nullptr));
 }
 
 // The browser engine takes a good part of a second to start: the loading window is on screen
 // first, and the engine starts while the book is being split.
 platform::QtFlashHost& TMainForm::FlashHost() {
   if (FSWF) return *FSWF;
-  FSWF = FOptions.createFlashHost ? FOptions.createFlashHost(this, FPopupMenu)
-                                  : platform::CreateEmptyFlashHost(this, FPopupMenu);
+  FSWF = options_.createFlashHost ? options_.createFlashHost(this, popupMenu_)
+                                  : platform::CreateEmptyFlashHost(this, popupMenu_);
   FSWF->SetFlashCallHandler([this](const std::string& request) { SWFFlashCall(request); });
   FSWF->Widget()->setGeometry(rect());
   if (isVisible()) FSWF->Widget()->show();
-  if (FPanel->isVisible()) FPanel->raise();
+  if (panel_->isVisible()) panel_->raise();
   return *FSWF;
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
-  if (FShown) return;
-  FShown = true;
+  if (shown_) return;
+  shown_ = true;
   // No error may pass through Qt's event handling: it is kept for Start, and a window shown
   // otherwise closes.
   try {
     FormShow();
   } catch (...) {
-    FShowFailure = std::current_exception();
+    showFailure_ = std::current_exception();
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
   }
 }
@@ -204,10 +204,10 @@ void TMainForm::FormShow() {
   RunFolderReady();
   ArmAbruptExitCleanUp([this] { StopLoaderAndRemoveRunFolder(); });
   {
-    const std::lock_guard lock(FRunFolderMutex);
-    if (FRunFolderRemoved) return;  // the process is ending
+    const std::lock_guard lock(runFolderMutex_);
+    if (runFolderRemoved_) return;  // the process is ending
     PrepareRunFolder();
-    FOwnsRunFolder = true;
+    ownsRunFolder_ = true;
   }
   StartLog();
   StartLoading();
@@ -223,24 +223,24 @@ void TMainForm::StartLog() {
 }
 
 void TMainForm::StartLoading() {
-  FLoadThread = std::make_unique<TLoadProjectThread>(this, FOptions.packageFile);
-  FLoaderFinished = false;
-  connect(FLoadThread.get(), &QThread::finished, this, [this] { OnLoaderFinished(); });
-  FLoadThread->start();
+  loadThread_ = std::make_unique<TLoadProjectThread>(this, options_.packageFile);
+  loaderFinished_ = false;
+  connect(loadThread_.get(), &QThread::finished, this, [this] { OnLoaderFinished(); });
+  loadThread_->start();
 }
 
 void TMainForm::OnLoaderFinished() {
-  FLoaderFinished = true;
-  if (FCloseAfterLoader) close();
+  loaderFinished_ = true;
+  if (closeAfterLoader_) close();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  FClosing = true;
-  if (!FLoaderFinished) {
+  closing_ = true;
+  if (!loaderFinished_) {
     // Stop the split and close once the thread has ended; meanwhile the event loop keeps
     // running, so a message the thread is sending is handled (and skipped) rather than awaited.
-    FCloseAfterLoader = true;
-    FLoadThread->RequestAbort();
+    closeAfterLoader_ = true;
+    loadThread_->RequestAbort();
     event->ignore();
     return;
   }
@@ -249,10 +249,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::FormClose() {
-  FScreenSaverFilter = false;
-  if (FPointerHidden) {
+  screenSaverFilter_ = false;
+  if (pointerHidden_) {
     QGuiApplication::restoreOverrideCursor();
-    FPointerHidden = false;
+    pointerHidden_ = false;
   }
 }
 
@@ -264,22 +264,22 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::StopLoaderAndRemoveRunFolder() {
-  if (FLoadThread) {
-    FClosing = true;
-    FLoadThread->RequestAbort();
+  if (loadThread_) {
+    closing_ = true;
+    loadThread_->RequestAbort();
     if (QThread::currentThread() == thread()) {
       WaitForLoaderWhileHandlingItsMessages();
-      FLoadThread.reset();
+      loadThread_.reset();
     } else {
       // Off the window's thread the process is ending from another thread: the loader, which no
       // longer waits for the window, stops at its next check (a thread ending the process at the
       // same moment waits for this clean-up). Bounded all the same: the process is ending.
       constexpr int kAbruptStopMilliseconds = 3000;
-      FLoadThread->wait(QDeadlineTimer(kAbruptStopMilliseconds));
+      loadThread_->wait(QDeadlineTimer(kAbruptStopMilliseconds));
     }
   }
-  const std::lock_guard lock(FRunFolderMutex);
-  if (FOwnsRunFolder && FLoadThread && FLoadThread->isRunning()) {
+  const std::lock_guard lock(runFolderMutex_);
+  if (ownsRunFolder_ && loadThread_ && loadThread_->isRunning()) {
     // A loader still writing can refill a folder while it is emptied. It makes no folders, so
     // once they are gone its writes fail, and a repeated removal succeeds.
     constexpr int kRemovalAttempts = 25;
@@ -287,19 +287,19 @@ void TMainForm::StopLoaderAndRemoveRunFolder() {
     for (int attempt = 0; attempt < kRemovalAttempts && !DeleteFolderTree(root); ++attempt)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  if (FOwnsRunFolder) RemoveRunFolder();
-  FOwnsRunFolder = false;
-  FRunFolderRemoved = true;
+  if (ownsRunFolder_) RemoveRunFolder();
+  ownsRunFolder_ = false;
+  runFolderRemoved_ = true;
 }
 
 void TMainForm::WaitForLoaderWhileHandlingItsMessages() {
   constexpr int kPollMilliseconds = 20;
-  while (!FLoadThread->wait(QDeadlineTimer(kPollMilliseconds)))
+  while (!loadThread_->wait(QDeadlineTimer(kPollMilliseconds)))
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void TMainForm::Send(const BookMessage& message) {
-  if (FClosing) return;
+  if (closing_) return;
   if (QThread::currentThread() == thread()) {
     HandleBookMessage(message);
     return;
@@ -325,15 +325,15 @@ void TMainForm::Send(const BookMessage& message) {
   constexpr auto kClosingCheck = std::chrono::milliseconds(20);
   std::unique_lock lock(delivery->mutex);
   while (!delivery->handled.wait_for(lock, kClosingCheck, [&] { return delivery->done; }))
-    if (FClosing) return;
+    if (closing_) return;
 }
 
 void TMainForm::HandleBookMessage(const BookMessage& message) {
-  if (FClosing) return;
+  if (closing_) return;
   switch (message.id) {
     case WM_BOOK_PROGRESS:
       if (const auto percent = ProgressPercent(message.wParam, message.lParam))
-        FProgressBar->setValue(*percent);
+        progressBar_->setValue(*percent);
       break;
     case WM_BOOK_LOADED:
       OnBookLoaded();
@@ -348,31 +348,31 @@ void TMainForm::HandleBookMessage(const BookMessage& message) {
 
 void TMainForm::OnBookLoaded() {
   SetWindowAlpha(0);
-  FPanel->hide();
+  panel_->hide();
   ApplyPlacement({true, {x(), y(), kBookWindowSize.width, kBookWindowSize.height}});
   ShowBook();
   SetWindowAlpha(255);
 }
 
 void TMainForm::ShowBook() {
-  FMaximiseBox = true;
-  FStayOnTop = FOptions.runMode == RunMode::ScreenSaver;
+  maximiseBox_ = true;
+  stayOnTop_ = options_.runMode == RunMode::ScreenSaver;
   ApplyWindowFlags();
   try {
     FlashHost().SetMovie(GetBookSwfPath(true));
   } catch (const Error&) {
     // No working folder: the host stays empty, as with a missing movie.
   }
-  FBookShown = true;
-  if (FOptions.runMode != RunMode::ScreenSaver) {
+  bookShown_ = true;
+  if (options_.runMode != RunMode::ScreenSaver) {
     miFullscreenClick();
     return;
   }
-  FStartCursor = ToPoint(QCursor::pos());
+  startCursor_ = ToPoint(QCursor::pos());
   miFullscreenClick();
-  FScreenSaverFilter = true;
+  screenSaverFilter_ = true;
   QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
-  FPointerHidden = true;
+  pointerHidden_ = true;
 }
 
 void TMainForm::SetCaption(const std::string& text) {
@@ -385,7 +385,7 @@ void TMainForm::SetWindowAlpha(int alpha) {
 }
 
 void TMainForm::miFullscreenClick() {
-  ApplyPlacement(ToggleFullscreen(FBordered, PrimaryScreenRect()));
+  ApplyPlacement(ToggleFullscreen(bordered_, PrimaryScreenRect()));
 }
 
 void TMainForm::miExitClick() {
@@ -397,7 +397,7 @@ void TMainForm::SWFFlashCall(const std::string& request) {
 }
 
 void TMainForm::ApplyPlacement(const WindowPlacement& placement) {
-  FBordered = placement.bordered;
+  bordered_ = placement.bordered;
   ApplyWindowFlags();
   if (placement.bordered) {
     PlaceClient([frame = placement.frame](const Margins& margins) {
@@ -405,7 +405,7 @@ void TMainForm::ApplyPlacement(const WindowPlacement& placement) {
     });
     return;
   }
-  FPendingPlacement = nullptr;
+  pendingPlacement_ = nullptr;
   SetClientGeometry(placement.frame);
 }
 
@@ -414,22 +414,22 @@ void TMainForm::PlaceClient(ClientPlacement placement) {
   // manager adds it once the window is on screen. Until it tells, the last border it gave is
   // the best guess; the placement is corrected when the real one is known.
   const Margins reported = ReportedFrameMargins();
-  const Margins margins = reported != Margins{} ? reported : FKnownMargins;
+  const Margins margins = reported != Margins{} ? reported : knownMargins_;
   SetClientGeometry(placement(margins));
-  FPendingPlacement = reported != Margins{} ? nullptr : std::move(placement);
-  FPlacedMargins = margins;
+  pendingPlacement_ = reported != Margins{} ? nullptr : std::move(placement);
+  placedMargins_ = margins;
 }
 
 void TMainForm::CorrectForReportedFrameMargins() {
-  if (!FPendingPlacement) return;
+  if (!pendingPlacement_) return;
   const Margins reported = ReportedFrameMargins();
   // Without a window manager there never is a border; with one, it has not told yet.
   if (reported == Margins{}) return;
-  FKnownMargins = reported;
+  knownMargins_ = reported;
   // Only the first report: from then on the window is the user's to move and size.
-  const ClientPlacement placement = std::exchange(FPendingPlacement, nullptr);
-  if (reported != FPlacedMargins) SetClientGeometry(placement(reported));
-  FPlacedMargins = reported;
+  const ClientPlacement placement = std::exchange(pendingPlacement_, nullptr);
+  if (reported != placedMargins_) SetClientGeometry(placement(reported));
+  placedMargins_ = reported;
 }
 
 Margins TMainForm::ReportedFrameMargins() const {
@@ -444,13 +444,13 @@ void TMainForm::SetClientGeometry(const Rect& client) {
 
 Qt::WindowFlags TMainForm::ComposedWindowFlags() const {
   Qt::WindowFlags flags = Qt::Window;
-  if (FStayOnTop) flags |= Qt::WindowStaysOnTopHint;
+  if (stayOnTop_) flags |= Qt::WindowStaysOnTopHint;
   // Qt drops the frameless hint when any title-bar hint is present, so a borderless window
   // carries none of them.
-  if (!FBordered) return flags | Qt::FramelessWindowHint;
+  if (!bordered_) return flags | Qt::FramelessWindowHint;
   flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
-  if (FMaximiseBox) flags |= Qt::WindowMaximizeButtonHint;
+  if (maximiseBox_) flags |= Qt::WindowMaximizeButtonHint;
   return flags;
 }
 
@@ -465,14 +465,14 @@ void TMainForm::ApplyWindowFlags() {
 void TMainForm::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   if (FSWF) FSWF->Widget()->setGeometry(rect());
-  FPanel->setGeometry(rect());
+  panel_->setGeometry(rect());
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == windowHandle() && MayReportFrameMargins(event->type()))
     CorrectForReportedFrameMargins();
-  if (FScreenSaverFilter && ScreenSaverMessageFilter(event)) {
-    FScreenSaverFilter = false;
+  if (screenSaverFilter_ && ScreenSaverMessageFilter(event)) {
+    screenSaverFilter_ = false;
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
   }
   // Each key reaches the window's QWindow once, whichever child has the focus.
@@ -483,12 +483,12 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainForm::FormKeyDown(int virtualKey) {
-  if (KeyLeavesFullscreen(virtualKey, FBordered)) miFullscreenClick();
+  if (KeyLeavesFullscreen(virtualKey, bordered_)) miFullscreenClick();
 }
 
 bool TMainForm::ScreenSaverMessageFilter(QEvent* event) {
   InputKind kind = InputKind::Other;
-  Point pointer = FStartCursor;
+  Point pointer = startCursor_;
   switch (event->type()) {
     case QEvent::MouseMove:
       kind = InputKind::MouseMove;
@@ -505,5 +505,5 @@ bool TMainForm::ScreenSaverMessageFilter(QEvent* event) {
     default:
       break;
   }
-  return ScreenSaverClosesOn(kind, pointer, FStartCursor);
+  return ScreenSaverClosesOn(kind, pointer, startCursor_);
 }

@@ -39,11 +39,11 @@ class TLoadProjectThread : public QThread {
  private:
   void PublishOpener(TProjectOpener* opener);
 
-  BookMessageTarget* FWindowHandle;
-  std::filesystem::path FPackageFile;
-  std::mutex FOpenerMutex;  // guards FOpener against RequestAbort from the window thread
-  TProjectOpener* FOpener = nullptr;
-  bool FAbortRequested = false;
+  BookMessageTarget* windowHandle_;
+  std::filesystem::path packageFile_;
+  std::mutex openerMutex_;  // guards opener_ against RequestAbort from the window thread
+  TProjectOpener* opener_ = nullptr;
+  bool abortRequested_ = false;
 };
 
 using FlashHostFactory =
@@ -77,13 +77,13 @@ class TMainForm : public QWidget, public BookMessageTarget {
   void miExitClick();
   void SWFFlashCall(const std::string& request);
 
-  bool IsBordered() const { return FBordered; }
-  bool BookShown() const { return FBookShown; }
-  bool LoaderFinished() const { return FLoaderFinished; }
+  bool IsBordered() const { return bordered_; }
+  bool BookShown() const { return bookShown_; }
+  bool LoaderFinished() const { return loaderFinished_; }
   // Created on first use, at the latest once the window is shown.
   platform::QtFlashHost& FlashHost();
-  QProgressBar& ProgressBar() { return *FProgressBar; }
-  QMenu& ContextMenu() { return *FPopupMenu; }
+  QProgressBar& ProgressBar() { return *progressBar_; }
+  QMenu& ContextMenu() { return *popupMenu_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -122,33 +122,33 @@ class TMainForm : public QWidget, public BookMessageTarget {
   void ApplyWindowFlags();
   bool ScreenSaverMessageFilter(QEvent* event);
 
-  TMainFormOptions FOptions;
-  QMenu* FPopupMenu = nullptr;           // owned by this widget
-  QWidget* FPanel = nullptr;             // owned by this widget
-  QProgressBar* FProgressBar = nullptr;  // owned by the panel
+  TMainFormOptions options_;
+  QMenu* popupMenu_ = nullptr;           // owned by this widget
+  QWidget* panel_ = nullptr;             // owned by this widget
+  QProgressBar* progressBar_ = nullptr;  // owned by the panel
   std::unique_ptr<platform::QtFlashHost> FSWF;
-  std::unique_ptr<TLoadProjectThread> FLoadThread;
+  std::unique_ptr<TLoadProjectThread> loadThread_;
 
   // The last bordered placement until the window manager has reported the border it placed
   // with (see PlaceClient).
-  ClientPlacement FPendingPlacement;
-  Margins FPlacedMargins;
-  Margins FKnownMargins;  // the border the window manager gave last
-  Point FStartCursor;
-  bool FBordered = true;
-  bool FMaximiseBox = false;  // no maximise box while loading
-  bool FStayOnTop = false;
-  bool FShown = false;
-  std::exception_ptr FShowFailure;  // of the first show, until Start takes it
+  ClientPlacement pendingPlacement_;
+  Margins placedMargins_;
+  Margins knownMargins_;  // the border the window manager gave last
+  Point startCursor_;
+  bool bordered_ = true;
+  bool maximiseBox_ = false;  // no maximise box while loading
+  bool stayOnTop_ = false;
+  bool shown_ = false;
+  std::exception_ptr showFailure_;  // of the first show, until Start takes it
   // The folder's making and its removal, which an exit on another thread may run at any time;
   // recursive, for an error nobody caught while the folder is being made.
-  std::recursive_mutex FRunFolderMutex;
-  bool FOwnsRunFolder = false;     // prepared by this window and not yet removed
-  bool FRunFolderRemoved = false;  // removed, or the process ended before it was made
-  bool FBookShown = false;
-  bool FScreenSaverFilter = false;
-  bool FPointerHidden = false;
-  bool FLoaderFinished = true;
-  bool FCloseAfterLoader = false;
-  std::atomic<bool> FClosing{false};
+  std::recursive_mutex runFolderMutex_;
+  bool ownsRunFolder_ = false;     // prepared by this window and not yet removed
+  bool runFolderRemoved_ = false;  // removed, or the process ended before it was made
+  bool bookShown_ = false;
+  bool screenSaverFilter_ = false;
+  bool pointerHidden_ = false;
+  bool loaderFinished_ = true;
+  bool closeAfterLoader_ = false;
+  std::atomic<bool> closing_{false};
 };

@@ -13,18 +13,18 @@ TFlashParamParser::TFlashParamParser(std::string_view request)
     std::string text(kDeclaration);
     text += request;
     FXML->LoadFromText(text);
-    FInvokeNode = FXML->Child("invoke");
-    if (FInvokeNode) FArgumentsNode = FInvokeNode.Child("arguments");
+    invokeNode_ = FXML->Child("invoke");
+    if (invokeNode_) argumentsNode_ = invokeNode_.Child("arguments");
   } catch (...) {
     // A malformed request only shows as an empty function name.
-    FInvokeNode = {};
-    FArgumentsNode = {};
+    invokeNode_ = {};
+    argumentsNode_ = {};
   }
 }
 
 std::string TFlashParamParser::GetFunctionName() const {
-  if (!FInvokeNode) return {};
-  return FInvokeNode.Attribute("name").value_or(std::string());
+  if (!invokeNode_) return {};
+  return invokeNode_.Attribute("name").value_or(std::string());
 }
 
 FlashCallAction DecideFlashCall(std::string_view request) {

@@ -18,12 +18,12 @@ class TFlashParamParser {
 
   // The invoke element's name attribute; empty when there is none.
   std::string GetFunctionName() const;
-  bool HasArguments() const { return static_cast<bool>(FArgumentsNode); }
+  bool HasArguments() const { return static_cast<bool>(argumentsNode_); }
 
  private:
   std::unique_ptr<platform::XmlDocument> FXML;
-  platform::XmlNode FInvokeNode;
-  platform::XmlNode FArgumentsNode;
+  platform::XmlNode invokeNode_;
+  platform::XmlNode argumentsNode_;
 };
 
 inline constexpr std::string_view kFullscreenCommand = "fullscreen_error";

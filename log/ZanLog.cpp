@@ -16,10 +16,10 @@ std::filesystem::path NumberedLog(const std::filesystem::path& folder, int n) {
 
 }  // namespace
 
-TZanLog::TZanLog(std::filesystem::path fileName) : FFileName(std::move(fileName)) {
+TZanLog::TZanLog(std::filesystem::path fileName) : fileName_(std::move(fileName)) {
   try {
     std::error_code ec;
-    if (!std::filesystem::exists(FFileName, ec)) std::ofstream(FFileName, std::ios::binary);
+    if (!std::filesystem::exists(fileName_, ec)) std::ofstream(fileName_, std::ios::binary);
   } catch (...) {
   }
 }
@@ -36,10 +36,10 @@ std::string FormatLogLine(const std::tm& time, std::string_view text) {
 }
 
 void TZanLog::AddLine(std::string_view text) const {
-  if (!FActive) return;
+  if (!active_) return;
   try {
     std::string line = FormatLogLine(platform::LocalTimeNow(), text) + "\r\n";
-    std::ofstream out(FFileName, std::ios::binary | std::ios::app);
+    std::ofstream out(fileName_, std::ios::binary | std::ios::app);
     if (out) out.write(line.data(), static_cast<std::streamsize>(line.size()));
   } catch (...) {
   }

@@ -16,11 +16,11 @@ class TZanLog {
   // Appends "YYYY-MM-DD HH:NN:SS" + four spaces + text + CR LF; errors lose the line.
   void AddLine(std::string_view text) const;
 
-  const std::filesystem::path& FileName() const { return FFileName; }
+  const std::filesystem::path& FileName() const { return fileName_; }
 
  private:
-  std::filesystem::path FFileName;
-  bool FActive = true;
+  std::filesystem::path fileName_;
+  bool active_ = true;
 };
 
 // The process-wide log; absent until the main window (or the command-line tool) starts it.

@@ -84,64 +84,64 @@ class TClassInfoOf {
   TClassInfoOf(std::string className, const TClassInfoOf* parent, TFactory factory,
                std::vector<TPropInfo> ownProps, std::vector<TDefault> inheritedDefaults,
                bool savesUnderElementName, const TSaveSkipList* saveSkips)
-      : FClassName(std::move(className)),
-        FParent(parent),
-        FFactory(factory),
-        FOwn(std::move(ownProps)),
-        FSavesUnderElementName(savesUnderElementName),
-        FSaveSkips(saveSkips) {
-    if (FParent) FAll = FParent->FAll;
-    for (const TPropInfo& prop : FOwn) FAll.push_back(&prop);
-    for (const TPropInfo* prop : FAll) FByLowerName.try_emplace(AsciiLowerCase(prop->name), prop);
+      : className_(std::move(className)),
+        parent_(parent),
+        factory_(factory),
+        own_(std::move(ownProps)),
+        savesUnderElementName_(savesUnderElementName),
+        saveSkips_(saveSkips) {
+    if (parent_) all_ = parent_->all_;
+    for (const TPropInfo& prop : own_) all_.push_back(&prop);
+    for (const TPropInfo* prop : all_) byLowerName_.try_emplace(AsciiLowerCase(prop->name), prop);
     for (TDefault& def : inheritedDefaults) {
       // Own members are constructed after this level's defaults are applied, so only an
       // inherited property can take a default from the table.
-      const TPropInfo* prop = FParent ? FParent->Find(def.first) : nullptr;
+      const TPropInfo* prop = parent_ ? parent_->Find(def.first) : nullptr;
       if (!prop || !prop->IsScalar()) throw Error("Unknown property " + def.first);
-      FDefaults.emplace_back(prop, std::move(def.second));
+      defaults_.emplace_back(prop, std::move(def.second));
     }
   }
   TClassInfoOf(const TClassInfoOf&) = delete;
   TClassInfoOf& operator=(const TClassInfoOf&) = delete;
 
-  const std::string& ClassName() const { return FClassName; }
-  const TClassInfoOf* Parent() const { return FParent; }
+  const std::string& ClassName() const { return className_; }
+  const TClassInfoOf* Parent() const { return parent_; }
   bool InheritsFrom(const TClassInfoOf& other) const {
-    for (const TClassInfoOf* info = this; info; info = info->FParent)
+    for (const TClassInfoOf* info = this; info; info = info->parent_)
       if (info == &other) return true;
     return false;
   }
 
   // Every property, the ancestors' first, then this class's own in declaration order.
-  const std::vector<const TPropInfo*>& Properties() const { return FAll; }
+  const std::vector<const TPropInfo*>& Properties() const { return all_; }
   // Look-up ignoring ASCII letter case; null when no property has that name.
   const TPropInfo* Find(std::string_view name) const {
-    const auto found = FByLowerName.find(AsciiLowerCase(name));
-    return found == FByLowerName.end() ? nullptr : found->second;
+    const auto found = byLowerName_.find(AsciiLowerCase(name));
+    return found == byLowerName_.end() ? nullptr : found->second;
   }
 
-  std::unique_ptr<Object> NewInstance(typename Model::Owner owner) const { return FFactory(owner); }
+  std::unique_ptr<Object> NewInstance(typename Model::Owner owner) const { return factory_(owner); }
 
   // For a writer: whether a list writes items of this class under their ElementName rather
   // than under the class name, and the attributes it leaves out (null: the document's own list).
-  bool SavesUnderElementName() const { return FSavesUnderElementName; }
-  const TSaveSkipList* SaveSkips() const { return FSaveSkips; }
+  bool SavesUnderElementName() const { return savesUnderElementName_; }
+  const TSaveSkipList* SaveSkips() const { return saveSkips_; }
 
   // Gives the inherited properties this class's defaults for them.
   void ApplyInheritedDefaults(Object& object) const {
-    for (const auto& [prop, value] : FDefaults) prop->set(object, value);
+    for (const auto& [prop, value] : defaults_) prop->set(object, value);
   }
 
  private:
-  std::string FClassName;
-  const TClassInfoOf* FParent;
-  TFactory FFactory;
-  std::vector<TPropInfo> FOwn;
-  std::vector<std::pair<const TPropInfo*, TPropValue>> FDefaults;
-  bool FSavesUnderElementName;
-  const TSaveSkipList* FSaveSkips;
-  std::vector<const TPropInfo*> FAll;
-  std::unordered_map<std::string, const TPropInfo*> FByLowerName;
+  std::string className_;
+  const TClassInfoOf* parent_;
+  TFactory factory_;
+  std::vector<TPropInfo> own_;
+  std::vector<std::pair<const TPropInfo*, TPropValue>> defaults_;
+  bool savesUnderElementName_;
+  const TSaveSkipList* saveSkips_;
+  std::vector<const TPropInfo*> all_;
+  std::unordered_map<std::string, const TPropInfo*> byLowerName_;
 };
 
 namespace model_detail {
@@ -175,9 +175,9 @@ class TPropTableBuilder {
   using TPropInfo = TPropInfoOf<Model>;
 
   TPropTableBuilder(std::string className, const TClassInfo* parent)
-      : FClassName(std::move(className)),
-        FParent(parent),
-        FSaveSkips(parent ? parent->SaveSkips() : nullptr) {}
+      : className_(std::move(className)),
+        parent_(parent),
+        saveSkips_(parent ? parent->SaveSkips() : nullptr) {}
 
   // A scalar data member; its kind follows its type (std::string: String).
   template <class B, class T>
@@ -207,7 +207,7 @@ class TPropTableBuilder {
     info.set = [setter](Object& o, TPropValue v) {
       (static_cast<C&>(o).*setter)(std::get<T>(std::move(v)));
     };
-    FOwn.push_back(std::move(info));
+    own_.push_back(std::move(info));
     return *this;
   }
   // An owned object or list; the member's pointee is the class created for it.
@@ -230,20 +230,20 @@ class TPropTableBuilder {
         return (static_cast<const C&>(o).*member).get();
       };
     }
-    FOwn.push_back(std::move(info));
+    own_.push_back(std::move(info));
     return *this;
   }
   // A default of this class for an inherited property.
   TPropTableBuilder& DefaultOf(std::string name, TPropValue value) {
-    FDefaults.emplace_back(std::move(name), std::move(value));
+    defaults_.emplace_back(std::move(name), std::move(value));
     return *this;
   }
   TPropTableBuilder& SavedUnderElementName() {
-    FSavesUnderElementName = true;
+    savesUnderElementName_ = true;
     return *this;
   }
   TPropTableBuilder& SaveSkips(const TSaveSkipList& skips) {
-    FSaveSkips = &skips;
+    saveSkips_ = &skips;
     return *this;
   }
 
@@ -251,8 +251,8 @@ class TPropTableBuilder {
     auto factory = [](typename Model::Owner owner) -> std::unique_ptr<Object> {
       return std::make_unique<C>(owner);
     };
-    return std::make_unique<TClassInfo>(std::move(FClassName), FParent, factory, std::move(FOwn),
-                                        std::move(FDefaults), FSavesUnderElementName, FSaveSkips);
+    return std::make_unique<TClassInfo>(std::move(className_), parent_, factory, std::move(own_),
+                                        std::move(defaults_), savesUnderElementName_, saveSkips_);
   }
 
  private:
@@ -266,16 +266,16 @@ class TPropTableBuilder {
     info.set = [member](Object& o, TPropValue v) {
       static_cast<C&>(o).*member = std::get<T>(std::move(v));
     };
-    FOwn.push_back(std::move(info));
+    own_.push_back(std::move(info));
     return *this;
   }
 
-  std::string FClassName;
-  const TClassInfo* FParent;
-  const TSaveSkipList* FSaveSkips;
-  bool FSavesUnderElementName = false;
-  std::vector<TPropInfo> FOwn;
-  std::vector<typename TClassInfo::TDefault> FDefaults;
+  std::string className_;
+  const TClassInfo* parent_;
+  const TSaveSkipList* saveSkips_;
+  bool savesUnderElementName_ = false;
+  std::vector<TPropInfo> own_;
+  std::vector<typename TClassInfo::TDefault> defaults_;
 };
 
 // The part every model class shares: construction with an owner, the defaults its table gives

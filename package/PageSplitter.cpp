@@ -163,10 +163,10 @@ std::optional<Size> TPageSplitter::FirstFileSize(const fs::path& file) {
   Size size;
   if (file.empty()) return size;
   if (AsciiLowerCase(file.extension().string()) == ".swf") {
-    if (const auto known = FStageSizes.find(file); known != FStageSizes.end()) return known->second;
+    if (const auto known = stageSizes_.find(file); known != stageSizes_.end()) return known->second;
     SwfStageSize(file, size.width, size.height);
     std::error_code ec;
-    if (fs::is_regular_file(file, ec)) FStageSizes[file] = size;
+    if (fs::is_regular_file(file, ec)) stageSizes_[file] = size;
     return size;
   }
   std::error_code ec;
@@ -179,7 +179,7 @@ std::optional<Size> TPageSplitter::FirstFileSize(const fs::path& file) {
 }
 
 TPageSplitter::TPageSplitter(TPackageReader& stream, TMBook& book, bool downloads, int workers)
-    : FStream(stream), FBook(book), FDownloads(downloads), FWorkers(std::max(1, workers)) {}
+    : stream_(stream), book_(book), downloads_(downloads), workers_(std::max(1, workers)) {}
 
 TPageSplitter::~TPageSplitter() = default;
 
@@ -191,10 +191,10 @@ bool TPageSplitter::SplitAll(const PageDone& pageDone) {
   // However the split ends, no worker runs once it returns.
   struct Settle {
     TPageSplitter& splitter;
-    ~Settle() { splitter.FAhead.clear(); }
+    ~Settle() { splitter.ahead_.clear(); }
   } settle{*this};
   try {
-    TMPages& pages = *FBook.Chapters->Items(0).Pages;
+    TMPages& pages = *book_.Chapters->Items(0).Pages;
     const int count = pages.Count();
     LogMessage("Page Count: " + std::to_string(count));
     for (int i = 0; i < count; ++i) {
@@ -210,17 +210,17 @@ bool TPageSplitter::SplitAll(const PageDone& pageDone) {
 }
 
 void TPageSplitter::DeriveAhead(int index, TMPages& pages) {
-  if (FWorkers == 1) return;
-  const int end = std::min(pages.Count(), index + FWorkers);
-  for (int j = std::max(FAheadFrom, index); j < end; ++j) {
-    FAheadFrom = j + 1;
+  if (workers_ == 1) return;
+  const int end = std::min(pages.Count(), index + workers_);
+  for (int j = std::max(aheadFrom_, index); j < end; ++j) {
+    aheadFrom_ = j + 1;
     const TMPage& page = pages.Items(j);
     if (page.pos_mobilefile2 == 0) continue;
     AheadJob job;
     try {
-      const BlobRange range = FStream.BySize(page.pos_mobilefile2, page.size_mobilefile2);
+      const BlobRange range = stream_.BySize(page.pos_mobilefile2, page.size_mobilefile2);
       if (range.length > kMaxAheadBytes) continue;
-      job.bytes = FStream.ReadBytes(range);
+      job.bytes = stream_.ReadBytes(range);
       const PictureNames names = NamesOf(j, page);
       job.copy = names.copy;
       job.photo = names.photo;
@@ -236,22 +236,22 @@ void TPageSplitter::DeriveAhead(int index, TMPages& pages) {
     }
     // Each worker makes one picture at a time: the image library's own threads would only
     // compete with the other workers. (Set here: a book without pictures never starts it.)
-    if (FAhead.empty()) platform::SetPictureThreads(1);
-    FAhead[j] = std::async(std::launch::async, [job = std::move(job)] { return Derive(job); });
+    if (ahead_.empty()) platform::SetPictureThreads(1);
+    ahead_[j] = std::async(std::launch::async, [job = std::move(job)] { return Derive(job); });
   }
 }
 
 std::optional<TPageSplitter::Pictures> TPageSplitter::TakeDerived(int index) {
-  const auto ahead = FAhead.find(index);
-  if (ahead == FAhead.end()) return std::nullopt;
+  const auto ahead = ahead_.find(index);
+  if (ahead == ahead_.end()) return std::nullopt;
   std::optional<Pictures> pictures = ahead->second.get();
-  FAhead.erase(ahead);
+  ahead_.erase(ahead);
   return pictures;
 }
 
 void TPageSplitter::WriteBySize(std::uint32_t pos, std::uint32_t size, const fs::path& dest) {
-  FStageSizes.erase(dest);
-  FStream.CopyToFile(FStream.BySize(pos, size), dest);
+  stageSizes_.erase(dest);
+  stream_.CopyToFile(stream_.BySize(pos, size), dest);
 }
 
 void TPageSplitter::SplitPage(int index, TMPage& page) {
@@ -269,7 +269,7 @@ void TPageSplitter::SplitPage(int index, TMPage& page) {
 
 // The download copy is optional: its failure is logged and the page goes on.
 void TPageSplitter::SplitPageDownload(int index, TMPage& page) {
-  if (!FDownloads || page.pos_download_ == 0) return;
+  if (!downloads_ || page.pos_download_ == 0) return;
   try {
     const std::string name = "page_" + N4(index) + FileExtension(page.download);
     WriteBySize(page.pos_download_, page.size_download_, GetBookFilePath(kDownloadsFolder + name));
@@ -313,8 +313,8 @@ TPageSplitter::PictureNames TPageSplitter::NamesOf(int index, const TMPage& page
   names.copy = GetBookFilePath(MobileCopyName(index, page.mobilefile1));
   names.photo = GetBookFilePath(PhotoViewThumbName(index, page.photoviewthumb));
   names.thumb = GetBookFilePath(PageThumbnailName(index));
-  names.scale = PageThumbScale(FBook.thumbscale, FBook.pagewidth, FBook.pageheight);
-  names.pageThumb = {names.Scaled(FBook.pagewidth), names.Scaled(FBook.pageheight)};
+  names.scale = PageThumbScale(book_.thumbscale, book_.pagewidth, book_.pageheight);
+  names.pageThumb = {names.Scaled(book_.pagewidth), names.Scaled(book_.pageheight)};
   return names;
 }
 

@@ -66,11 +66,11 @@ class TPageSplitter {
   // The destination is created anew; what was read from the file it replaces is forgotten.
   void WriteBySize(std::uint32_t pos, std::uint32_t size, const std::filesystem::path& dest);
 
-  TPackageReader& FStream;
-  TMBook& FBook;
-  bool FDownloads;
-  int FWorkers;
-  std::map<std::filesystem::path, Size> FStageSizes;           // movies probed by the pages so far
-  std::map<int, std::future<std::optional<Pictures>>> FAhead;  // by page index
-  int FAheadFrom = 0;  // pages below this index have been looked at for deriving ahead
+  TPackageReader& stream_;
+  TMBook& book_;
+  bool downloads_;
+  int workers_;
+  std::map<std::filesystem::path, Size> stageSizes_;           // movies probed by the pages so far
+  std::map<int, std::future<std::optional<Pictures>>> ahead_;  // by page index
+  int aheadFrom_ = 0;  // pages below this index have been looked at for deriving ahead
 };

@@ -32,30 +32,30 @@ bool Present(std::uint32_t pos, std::uint32_t size) {
 
 }  // namespace
 
-TProjectOpener::TProjectOpener(BookMessageTarget* window) : FWindow(window) {}
+TProjectOpener::TProjectOpener(BookMessageTarget* window) : window_(window) {}
 
 TProjectOpener::~TProjectOpener() = default;
 
 void TProjectOpener::Send(unsigned id, std::int32_t wParam, std::int32_t lParam, std::string text) {
-  if (FWindow) FWindow->Send(BookMessage{id, wParam, lParam, std::move(text)});
+  if (window_) window_->Send(BookMessage{id, wParam, lParam, std::move(text)});
 }
 
 void TProjectOpener::WriteBySize(std::uint32_t pos, std::uint32_t size, const fs::path& dest) {
-  FStream->CopyToFile(FStream->BySize(pos, size), dest);
+  stream_->CopyToFile(stream_->BySize(pos, size), dest);
 }
 
 void TProjectOpener::WriteBySuffix(std::uint32_t pos, const fs::path& dest) {
-  FStream->CopyToFile(FStream->BySuffix(pos), dest);
+  stream_->CopyToFile(stream_->BySuffix(pos), dest);
 }
 
 // --- Open -----------------------------------------------------------------------------------
 
 void TProjectOpener::Open(const fs::path& path) {
-  FFileName = path;
-  FStream.reset();
-  FStream = std::make_unique<TPackageReader>(path);
-  FBook = std::make_unique<TMBook>();
-  FProject = std::make_unique<TLMProject>();
+  fileName_ = path;
+  stream_.reset();
+  stream_ = std::make_unique<TPackageReader>(path);
+  book_ = std::make_unique<TMBook>();
+  project_ = std::make_unique<TLMProject>();
   // An empty document is reported and leaves its defaults; the split then decides what follows.
   if (!SplitProj()) LogMessage("Failed to SplitProj");
   if (!SplitMagProj()) LogMessage("Failed to SplitMagProj");
@@ -64,26 +64,26 @@ void TProjectOpener::Open(const fs::path& path) {
 // The project settings document: the last blob of the file. An empty document is reported as
 // a failure (nothing to load); read and parse errors are raised.
 bool TProjectOpener::SplitProj() {
-  const BlobRange project = FStream->LocateProjectDocument();
-  FCursor = project.start;
+  const BlobRange project = stream_->LocateProjectDocument();
+  cursor_ = project.start;
   if (project.length == 0) return false;
-  FProject->LoadFromStream(FStream->ReadBytes(project));
-  Send(WM_BOOK_TITLE, 0, 0, FProject->exetitle);
+  project_->LoadFromStream(stream_->ReadBytes(project));
+  Send(WM_BOOK_TITLE, 0, 0, project_->exetitle);
   return true;
 }
 
 // The book document: the blob that ends 4 bytes before the project settings document.
 bool TProjectOpener::SplitMagProj() {
-  const BlobRange book = FStream->LocateBookDocument(FCursor);
+  const BlobRange book = stream_->LocateBookDocument(cursor_);
   if (book.length == 0) return false;
-  FBook->LoadFromStream(FStream->ReadBytes(book));
+  book_->LoadFromStream(stream_->ReadBytes(book));
   return true;
 }
 
 // --- Split ----------------------------------------------------------------------------------
 
 void TProjectOpener::SplitAll() {
-  FExtras = true;
+  extras_ = true;
   Split();
 }
 
@@ -97,7 +97,7 @@ void TProjectOpener::Split() {
 }
 
 TProjectOpener::TRunState TProjectOpener::RunSteps() {
-  if (!FStream) throw Error("No package is open");
+  if (!stream_) throw Error("No package is open");
   SplitProjBg();
   LogMessage("Finish SplitProjBg");
   SplitProjNavBtn();
@@ -126,12 +126,12 @@ TProjectOpener::TRunState TProjectOpener::RunSteps() {
   LogMessage("Finish SplitFlag");
   if (SplitPages() == TRunState::Stopped) return TRunState::Stopped;
   LogMessage("Finish SplitPages");
-  if (FExtras) SplitExtras();
+  if (extras_) SplitExtras();
   return TRunState::Finished;
 }
 
 void TProjectOpener::SplitProjBg() {
-  auto& background = *FProject->background;
+  auto& background = *project_->background;
   if (IsBlank(background.filename) || background.pos_ <= 0 || background.size_ == 0) return;
   const fs::path dest = GetBookFilePath(kOtherFolder + std::string("background") +
                                         FileExtension(background.filename));
@@ -140,11 +140,11 @@ void TProjectOpener::SplitProjBg() {
 }
 
 void TProjectOpener::SplitProjNavBtn() {
-  const auto& navbtn = *FProject->navbtn;
+  const auto& navbtn = *project_->navbtn;
   if (!Present(navbtn.pos_, navbtn.size_)) return;
-  TGroupWalker group = FStream->WalkGroup(navbtn.pos_, navbtn.size_);
+  TGroupWalker group = stream_->WalkGroup(navbtn.pos_, navbtn.size_);
   const fs::path ini = GetBookFilePath(GetNavBtnIniPath(false).string());
-  FStream->CopyToFile(group.Head(), ini);
+  stream_->CopyToFile(group.Head(), ini);
   // Read once: a group may hold far more members than the file has keys.
   const std::vector<std::string> names = ReadIniTexts(ini, "info", kNavButtonKeys, "");
   WriteGroupMembers(navbtn.pos_, navbtn.size_,
@@ -159,11 +159,11 @@ void TProjectOpener::SplitProjNavBtn() {
 // Only types 0 (top) and 1 (bottom) have a file name; any other type, like an empty name,
 // names the folder itself, and the write fails.
 void TProjectOpener::SplitProjNavBarBg() {
-  const auto& navbar = *FProject->navbar;
+  const auto& navbar = *project_->navbar;
   if (navbar.pos_ == 0 || navbar.size_ == 0) return;
   const auto pos = static_cast<std::uint32_t>(navbar.pos_);
-  TGroupWalker group = FStream->WalkGroup(pos, navbar.size_);
-  FStream->CopyToFile(group.Head(), GetBookFilePath(GetNavBarIniPath(false).string()));
+  TGroupWalker group = stream_->WalkGroup(pos, navbar.size_);
+  stream_->CopyToFile(group.Head(), GetBookFilePath(GetNavBarIniPath(false).string()));
   WriteGroupMembers(pos, navbar.size_, [&](const GroupMember& member) -> std::optional<fs::path> {
     std::string name;
     if (member.type == kNavBarTopType) name = navbar.topfile;
@@ -182,29 +182,29 @@ void TProjectOpener::WriteGroupMembers(std::uint32_t pos, std::uint32_t size,
   std::uint64_t located = 0;
   std::exception_ptr failure;
   try {
-    TGroupWalker group = FStream->WalkGroup(pos, size);
+    TGroupWalker group = stream_->WalkGroup(pos, size);
     for (GroupMember member; group.Next(member); ++located)
       if (const auto file = destination(member)) last[*file] = located;
   } catch (const Error&) {
     failure = std::current_exception();
   }
-  TGroupWalker group = FStream->WalkGroup(pos, size);
+  TGroupWalker group = stream_->WalkGroup(pos, size);
   GroupMember member;
   for (std::uint64_t i = 0; i < located && group.Next(member); ++i) {
     const auto file = destination(member);
-    if (file && last[*file] == i) FStream->CopyToFile(member.data, *file);
+    if (file && last[*file] == i) stream_->CopyToFile(member.data, *file);
   }
   if (failure) std::rethrow_exception(failure);
 }
 
 void TProjectOpener::SplitPreloader() {
-  const auto& preloader = *FProject->preloader;
+  const auto& preloader = *project_->preloader;
   if (IsBlank(preloader.filename) || !Present(preloader.pos_, preloader.size_)) return;
   WriteBySize(preloader.pos_, preloader.size_, GetBookFilePath(GetBookSwfPath(false).string()));
 }
 
 void TProjectOpener::SplitLogo() {
-  const auto& logo = *FProject->logo;
+  const auto& logo = *project_->logo;
   if (IsBlank(logo.filename) || !Present(logo.pos_, logo.size_)) return;
   WriteBySize(logo.pos_, logo.size_,
               GetBookFilePath(kOtherFolder + std::string("logo") +
@@ -212,29 +212,29 @@ void TProjectOpener::SplitLogo() {
 }
 
 void TProjectOpener::SplitSearchFile() {
-  const TMBook& book = *FBook;
+  const TMBook& book = *book_;
   if (IsBlank(book.searchindex) || !Present(book.pos_search_, book.size_search_)) return;
   WriteBySize(book.pos_search_, book.size_search_,
               GetBookFilePath(kOtherFolder + FileNamePart(book.searchindex)));
 }
 
 void TProjectOpener::SplitToc() {
-  const auto& toc = *FProject->toc;
+  const auto& toc = *project_->toc;
   if (IsBlank(toc.filename) || !Present(toc.pos_, toc.size_)) return;
   WriteBySize(toc.pos_, toc.size_, GetBookFilePath(kOtherFolder + FileNamePart(toc.filename)));
 }
 
 // Only the book's first chapter is looked at; a sound name without an address fails the read.
 void TProjectOpener::SplitBgSound() {
-  const TMChapter& chapter = FBook->Chapters->Items(0);
+  const TMChapter& chapter = book_->Chapters->Items(0);
   if (IsBlank(chapter.bgsound)) return;
   WriteBySuffix(chapter.pos_, GetBookFilePath(kSoundsFolder + std::string("bg.mp3")));
 }
 
 void TProjectOpener::SplitDownloadFiles() {
   try {
-    const TMBook& book = *FBook;
-    const bool allowed = !FExtras || FProject->navbtn->download;
+    const TMBook& book = *book_;
+    const bool allowed = !extras_ || project_->navbtn->download;
     if (book.pos_download_ > 0 && allowed)
       WriteBySize(book.pos_download_, book.size_download_,
                   GetBookFilePath(kDownloadsFolder + FileNamePart(book.download)));
@@ -246,13 +246,13 @@ void TProjectOpener::SplitDownloadFiles() {
 }
 
 void TProjectOpener::SplitLanguageXMLs() {
-  const TMBook& book = *FBook;
+  const TMBook& book = *book_;
   if (!Present(book.pos_langs_, book.size_langs_)) return;
   SplitZipArchive(book.pos_langs_, GetBookFilePath(kLanguagesFolder + std::string("langs.zip")));
 }
 
 void TProjectOpener::SplitFlag() {
-  const TMBook& book = *FBook;
+  const TMBook& book = *book_;
   if (!Present(book.pos_flag_, book.size_flag_)) return;
   SplitZipArchive(book.pos_flag_, GetBookFilePath(kFlagsFolder + std::string("flag.zip")));
 }
@@ -276,7 +276,7 @@ void TProjectOpener::SplitZipArchive(std::uint32_t pos, const fs::path& archive)
 }
 
 TProjectOpener::TRunState TProjectOpener::SplitPages() {
-  TPageSplitter pages(*FStream, *FBook, FProject->navbtn->download);
+  TPageSplitter pages(*stream_, *book_, project_->navbtn->download);
   const bool finished = pages.SplitAll([this](int done, int count) {
     SendProgress(10 + (done * 90) / count);
     return !AbortRequested();
@@ -285,7 +285,7 @@ TProjectOpener::TRunState TProjectOpener::SplitPages() {
 }
 
 void TProjectOpener::SplitExtras() {
-  for (const TBookBlob& movie : ListSharedMovies(*FProject))
+  for (const TBookBlob& movie : ListSharedMovies(*project_))
     if (Present(movie.pos, movie.size))
       WriteBySize(movie.pos, movie.size, GetBookFilePath(movie.name));
 }

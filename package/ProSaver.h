@@ -31,10 +31,10 @@ class TProjectOpener {
   // Split with the extras (shared movies, download gate): what the player runs.
   void SplitAll();
   // May be called from another thread; the split stops at its next check.
-  void SetAbort(bool abort) { FAbortRequested = abort; }
+  void SetAbort(bool abort) { abortRequested_ = abort; }
 
-  TLMProject& Project() { return *FProject; }
-  TMBook& Book() { return *FBook; }
+  TLMProject& Project() { return *project_; }
+  TMBook& Book() { return *book_; }
 
  private:
   // Open
@@ -68,14 +68,14 @@ class TProjectOpener {
   void WriteBySuffix(std::uint32_t pos, const std::filesystem::path& dest);
   void Send(unsigned id, std::int32_t wParam, std::int32_t lParam, std::string text = {});
   void SendProgress(std::int32_t position) { Send(WM_BOOK_PROGRESS, position, 100); }
-  bool AbortRequested() const { return FAbortRequested; }
+  bool AbortRequested() const { return abortRequested_; }
 
-  std::unique_ptr<TLMProject> FProject;
-  std::unique_ptr<TMBook> FBook;
-  std::filesystem::path FFileName;
-  std::unique_ptr<TPackageReader> FStream;
-  std::uint64_t FCursor = 0;  // start of the project settings document
-  BookMessageTarget* FWindow = nullptr;
-  std::atomic<bool> FAbortRequested{false};
-  bool FExtras = false;
+  std::unique_ptr<TLMProject> project_;
+  std::unique_ptr<TMBook> book_;
+  std::filesystem::path fileName_;
+  std::unique_ptr<TPackageReader> stream_;
+  std::uint64_t cursor_ = 0;  // start of the project settings document
+  BookMessageTarget* window_ = nullptr;
+  std::atomic<bool> abortRequested_{false};
+  bool extras_ = false;
 };

@@ -3,7 +3,7 @@
 #include "util/Error.h"
 
 std::uint8_t TBitsEngine::ReadByte() {
-  const auto value = FStream.get();
+  const auto value = stream_.get();
   if (value == std::istream::traits_type::eof()) throw Error(kStreamReadError);
   return static_cast<std::uint8_t>(value);
 }
@@ -18,12 +18,12 @@ std::uint32_t TBitsEngine::GetBits(int count) {
   if (count < 0 || count > 32) throw Error("Invalid bit count " + std::to_string(count));
   std::uint32_t result = 0;
   for (int i = 0; i < count; ++i) {
-    if (FBitsLeft == 0) {
-      FCurrentByte = ReadByte();
-      FBitsLeft = 8;
+    if (bitsLeft_ == 0) {
+      currentByte_ = ReadByte();
+      bitsLeft_ = 8;
     }
-    --FBitsLeft;
-    result = (result << 1) | ((FCurrentByte >> FBitsLeft) & 1u);
+    --bitsLeft_;
+    result = (result << 1) | ((currentByte_ >> bitsLeft_) & 1u);
   }
   return result;
 }

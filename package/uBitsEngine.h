@@ -10,7 +10,7 @@
 class TBitsEngine {
  public:
   // Borrows `stream`; reading past its end raises Error(kStreamReadError).
-  explicit TBitsEngine(std::istream& stream) : FStream(stream) {}
+  explicit TBitsEngine(std::istream& stream) : stream_(stream) {}
 
   // `count` (0 .. 32) bits as an unsigned number.
   std::uint32_t GetBits(int count);
@@ -24,10 +24,10 @@ class TBitsEngine {
   std::uint8_t ReadByte();
   std::uint16_t ReadWord();
   // Drops the unread bits of the current byte.
-  void FlushBits() { FBitsLeft = 0; }
+  void FlushBits() { bitsLeft_ = 0; }
 
  private:
-  std::istream& FStream;
-  std::uint8_t FCurrentByte = 0;
-  int FBitsLeft = 0;
+  std::istream& stream_;
+  std::uint8_t currentByte_ = 0;
+  int bitsLeft_ = 0;
 };

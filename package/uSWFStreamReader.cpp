@@ -25,12 +25,12 @@ constexpr std::uint64_t kMaxHeaderFieldsSize = (5 + 4 * 31 + 7) / 8 + 4;
 class InflatingBuffer : public std::streambuf {
  public:
   InflatingBuffer(std::istream& source, std::uint64_t limit)
-      : FSource(source), FRemaining(limit), FInput(kChunkSize), FOutput(kChunkSize) {
-    if (inflateInit(&FZip) != Z_OK) throw Error("Zlib error: cannot start the decompressor");
+      : source_(source), remaining_(limit), input_(kChunkSize), output_(kChunkSize) {
+    if (inflateInit(&zip_) != Z_OK) throw Error("Zlib error: cannot start the decompressor");
   }
-  ~InflatingBuffer() override { inflateEnd(&FZip); }
+  ~InflatingBuffer() override { inflateEnd(&zip_); }
   // Inflated bytes handed out so far.
-  std::uint64_t Produced() const { return FProduced; }
+  std::uint64_t Produced() const { return produced_; }
   InflatingBuffer(const InflatingBuffer&) = delete;
   InflatingBuffer& operator=(const InflatingBuffer&) = delete;
 
@@ -39,45 +39,45 @@ class InflatingBuffer : public std::streambuf {
     if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
     const std::size_t produced = Inflate();
     if (produced == 0) return traits_type::eof();
-    setg(FOutput.data(), FOutput.data(), FOutput.data() + produced);
+    setg(output_.data(), output_.data(), output_.data() + produced);
     return traits_type::to_int_type(*gptr());
   }
 
  private:
   std::size_t Inflate() {
-    if (FEnded || FRemaining == 0) return 0;
-    const auto room = static_cast<uInt>(std::min<std::uint64_t>(FOutput.size(), FRemaining));
-    FZip.next_out = reinterpret_cast<Bytef*>(FOutput.data());
-    FZip.avail_out = room;
-    while (FZip.avail_out == room && !FEnded) {
-      if (FZip.avail_in == 0) Refill();
-      const int status = inflate(&FZip, Z_NO_FLUSH);
+    if (ended_ || remaining_ == 0) return 0;
+    const auto room = static_cast<uInt>(std::min<std::uint64_t>(output_.size(), remaining_));
+    zip_.next_out = reinterpret_cast<Bytef*>(output_.data());
+    zip_.avail_out = room;
+    while (zip_.avail_out == room && !ended_) {
+      if (zip_.avail_in == 0) Refill();
+      const int status = inflate(&zip_, Z_NO_FLUSH);
       if (status == Z_STREAM_END)
-        FEnded = true;
+        ended_ = true;
       else if (status != Z_OK)
-        throw Error(std::string("Zlib error: ") + (FZip.msg ? FZip.msg : zError(status)));
+        throw Error(std::string("Zlib error: ") + (zip_.msg ? zip_.msg : zError(status)));
     }
-    const std::size_t produced = room - FZip.avail_out;
-    FRemaining -= produced;
-    FProduced += produced;
+    const std::size_t produced = room - zip_.avail_out;
+    remaining_ -= produced;
+    produced_ += produced;
     return produced;
   }
 
   void Refill() {
-    FSource.read(FInput.data(), static_cast<std::streamsize>(FInput.size()));
-    const auto got = static_cast<uInt>(FSource.gcount());
+    source_.read(input_.data(), static_cast<std::streamsize>(input_.size()));
+    const auto got = static_cast<uInt>(source_.gcount());
     if (got == 0) throw Error("Zlib error: unexpected end of compressed data");
-    FZip.next_in = reinterpret_cast<Bytef*>(FInput.data());
-    FZip.avail_in = got;
+    zip_.next_in = reinterpret_cast<Bytef*>(input_.data());
+    zip_.avail_in = got;
   }
 
-  std::istream& FSource;
-  std::uint64_t FRemaining;
-  std::uint64_t FProduced = 0;
-  std::vector<char> FInput;
-  std::vector<char> FOutput;
-  z_stream FZip{};
-  bool FEnded = false;
+  std::istream& source_;
+  std::uint64_t remaining_;
+  std::uint64_t produced_ = 0;
+  std::vector<char> input_;
+  std::vector<char> output_;
+  z_stream zip_{};
+  bool ended_ = false;
 };
 
 std::uint64_t StreamSize(std::istream& stream) {
@@ -89,7 +89,7 @@ std::uint64_t StreamSize(std::istream& stream) {
 
 }  // namespace
 
-TSWFStreamReader::TSWFStreamReader(const fs::path& fileName, TSwfBody body) : FBodyMode(body) {
+TSWFStreamReader::TSWFStreamReader(const fs::path& fileName, TSwfBody body) : bodyMode_(body) {
   if (!fileName.empty()) LoadFile(fileName);
 }
 
@@ -100,30 +100,30 @@ void TSWFStreamReader::LoadFile(const fs::path& fileName) {
 }
 
 void TSWFStreamReader::Reset() {
-  FValid = false;
-  FCompressed = false;
-  FBody.reset();
-  FSignature.clear();
-  FHeader = {0, 0, 0, 8, 0, 0, 0, 0};
-  FRect = {};
-  FFrameRate = 0;
-  FFrameCount = 0;
+  valid_ = false;
+  compressed_ = false;
+  body_.reset();
+  signature_.clear();
+  header_ = {0, 0, 0, 8, 0, 0, 0, 0};
+  rect_ = {};
+  frameRate_ = 0;
+  frameCount_ = 0;
 }
 
 void TSWFStreamReader::LoadFromStream(std::istream& stream) {
   Reset();
   if (StreamSize(stream) < 4) return;
-  FSignature.resize(3);
-  stream.read(FSignature.data(), 3);
-  if (FSignature != "FWS" && FSignature != "CWS") return;
-  FValid = true;
-  FCompressed = FSignature == "CWS";
+  signature_.resize(3);
+  stream.read(signature_.data(), 3);
+  if (signature_ != "FWS" && signature_ != "CWS") return;
+  valid_ = true;
+  compressed_ = signature_ == "CWS";
 
   stream.seekg(0, std::ios::beg);
-  if (!stream.read(reinterpret_cast<char*>(FHeader.data()),
-                   static_cast<std::streamsize>(FHeader.size())))
+  if (!stream.read(reinterpret_cast<char*>(header_.data()),
+                   static_cast<std::streamsize>(header_.size())))
     throw Error(kStreamReadError);
-  if (FCompressed) {
+  if (compressed_) {
     LoadCompressed(stream);
   } else {
     ReadHeaderFields(stream);
@@ -132,22 +132,22 @@ void TSWFStreamReader::LoadFromStream(std::istream& stream) {
 }
 
 std::uint32_t TSWFStreamReader::FileLength() const {
-  return FHeader[4] | (FHeader[5] << 8) | (FHeader[6] << 16) |
-         (static_cast<std::uint32_t>(FHeader[7]) << 24);
+  return header_[4] | (header_[5] << 8) | (header_[6] << 16) |
+         (static_cast<std::uint32_t>(header_[7]) << 24);
 }
 
 void TSWFStreamReader::ReadHeaderFields(std::istream& stream) {
   TBitsEngine bits(stream);
-  FRect = bits.ReadRect();
-  FFrameRate = bits.ReadWord();
-  FFrameCount = bits.ReadWord();
+  rect_ = bits.ReadRect();
+  frameRate_ = bits.ReadWord();
+  frameCount_ = bits.ReadWord();
 }
 
 void TSWFStreamReader::LoadCompressed(std::istream& stream) {
   const std::uint64_t length = FileLength() > 8 ? FileLength() - 8 : 0;
   // Keep: enough to notice a body over its bound; Skip: the most that is checked.
-  const std::uint64_t bound = FBodyMode == TSwfBody::Keep   ? kMaxSwfBodySize + kChunkSize
-                              : FBodyMode == TSwfBody::Skip ? kMaxSwfCheckSize
+  const std::uint64_t bound = bodyMode_ == TSwfBody::Keep   ? kMaxSwfBodySize + kChunkSize
+                              : bodyMode_ == TSwfBody::Skip ? kMaxSwfCheckSize
                                                             : kMaxHeaderFieldsSize;
   const std::uint64_t limit = std::min(length, bound);
   InflatingBuffer buffer(stream, limit);
@@ -155,19 +155,19 @@ void TSWFStreamReader::LoadCompressed(std::istream& stream) {
   inflated.exceptions(std::ios::badbit);  // let the decompressor's Error through
   ReadHeaderFields(inflated);
   TakeRest(inflated);
-  if (FBodyMode == TSwfBody::Skip) {
+  if (bodyMode_ == TSwfBody::Skip) {
     std::vector<char> chunk(kChunkSize);
     while (inflated.read(chunk.data(), static_cast<std::streamsize>(chunk.size()))) {
     }
   }
-  if (FBodyMode == TSwfBody::Unread) return;
+  if (bodyMode_ == TSwfBody::Unread) return;
   // The stream must hold the whole file the header announces (as far as it is read).
   if (buffer.Produced() < limit) throw Error(kStreamReadError);
 }
 
 void TSWFStreamReader::TakeRest(std::istream& stream) {
-  if (FBodyMode != TSwfBody::Keep) return;
-  FBody = std::make_unique<std::ostringstream>();
+  if (bodyMode_ != TSwfBody::Keep) return;
+  body_ = std::make_unique<std::ostringstream>();
   std::vector<char> chunk(kChunkSize);
   std::uint64_t total = 0;
   while (stream.read(chunk.data(), static_cast<std::streamsize>(chunk.size())) ||
@@ -176,16 +176,16 @@ void TSWFStreamReader::TakeRest(std::istream& stream) {
     total += got;
     if (total > kMaxSwfBodySize)
       throw Error("SWF body larger than " + std::to_string(kMaxSwfBodySize) + " bytes");
-    FBody->write(chunk.data(), static_cast<std::streamsize>(got));
+    body_->write(chunk.data(), static_cast<std::streamsize>(got));
   }
 }
 
 int TSWFStreamReader::Width() const {
-  return static_cast<int>(FRect.width / kTwipsPerPixel);
+  return static_cast<int>(rect_.width / kTwipsPerPixel);
 }
 
 int TSWFStreamReader::Height() const {
-  return static_cast<int>(FRect.height / kTwipsPerPixel);
+  return static_cast<int>(rect_.height / kTwipsPerPixel);
 }
 
 void SwfStageSize(const fs::path& path, int& width, int& height) {

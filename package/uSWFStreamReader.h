@@ -40,25 +40,25 @@ class TSWFStreamReader {
   void LoadFromStream(std::istream& stream);
 
   // The signature was "FWS" or "CWS".
-  bool Valid() const { return FValid; }
-  bool Compressed() const { return FCompressed; }
-  const std::string& Signature() const { return FSignature; }
-  std::uint8_t Version() const { return FHeader[3]; }
+  bool Valid() const { return valid_; }
+  bool Compressed() const { return compressed_; }
+  const std::string& Signature() const { return signature_; }
+  std::uint8_t Version() const { return header_[3]; }
   // The uncompressed length stated in the header.
   std::uint32_t FileLength() const;
   // Stage rectangle in twips.
-  std::int32_t Xmin() const { return FRect.x; }
-  std::int32_t Ymin() const { return FRect.y; }
-  std::int32_t Xmax() const { return FRect.x + FRect.width; }
-  std::int32_t Ymax() const { return FRect.y + FRect.height; }
+  std::int32_t Xmin() const { return rect_.x; }
+  std::int32_t Ymin() const { return rect_.y; }
+  std::int32_t Xmax() const { return rect_.x + rect_.width; }
+  std::int32_t Ymax() const { return rect_.y + rect_.height; }
   // Stage size in pixels (twips div 20).
   int Width() const;
   int Height() const;
   // 8.8 fixed point, as stored.
-  std::uint16_t FrameRate() const { return FFrameRate; }
-  std::uint16_t FrameCount() const { return FFrameCount; }
+  std::uint16_t FrameRate() const { return frameRate_; }
+  std::uint16_t FrameCount() const { return frameCount_; }
   // The bytes after the frame count (uncompressed); empty unless loaded with TSwfBody::Keep.
-  std::string Body() const { return FBody ? FBody->str() : std::string(); }
+  std::string Body() const { return body_ ? body_->str() : std::string(); }
 
  private:
   void Reset();
@@ -67,15 +67,15 @@ class TSWFStreamReader {
   // Copies the rest of `stream` into the body (Keep only).
   void TakeRest(std::istream& stream);
 
-  bool FValid = false;
-  bool FCompressed = false;
-  std::unique_ptr<std::ostringstream> FBody;
-  std::string FSignature;
-  std::array<std::uint8_t, 8> FHeader{0, 0, 0, 8, 0, 0, 0, 0};
-  Rect FRect;
-  std::uint16_t FFrameRate = 0;
-  std::uint16_t FFrameCount = 0;
-  TSwfBody FBodyMode;
+  bool valid_ = false;
+  bool compressed_ = false;
+  std::unique_ptr<std::ostringstream> body_;
+  std::string signature_;
+  std::array<std::uint8_t, 8> header_{0, 0, 0, 8, 0, 0, 0, 0};
+  Rect rect_;
+  std::uint16_t frameRate_ = 0;
+  std::uint16_t frameCount_ = 0;
+  TSwfBody bodyMode_;
 };
 
 // The stage size in pixels of the SWF movie at `path`. A missing file or a name not ending in

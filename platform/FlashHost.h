@@ -20,16 +20,16 @@ class FlashHost {
   // (<invoke name="..." returntype="xml"><arguments>...</arguments></invoke>). The player
   // returns nothing to the movie.
   void SetFlashCallHandler(std::function<void(const std::string& request)> handler) {
-    FOnFlashCall = std::move(handler);
+    onFlashCall_ = std::move(handler);
   }
 
  protected:
   void RaiseFlashCall(const std::string& request) {
-    if (FOnFlashCall) FOnFlashCall(request);
+    if (onFlashCall_) onFlashCall_(request);
   }
 
  private:
-  std::function<void(const std::string&)> FOnFlashCall;
+  std::function<void(const std::string&)> onFlashCall_;
 };
 
 }  // namespace platform

@@ -30,22 +30,22 @@ std::string OneLine(std::string text) {
 class RecordingTarget : public BookMessageTarget {
  public:
   void Send(const BookMessage& message) override {
-    if (message.id == WM_BOOK_TITLE) FTitle = message.text;
-    if (message.id == WM_BOOK_PROGRESS) FLastProgress = message.wParam;
-    if (message.id == WM_BOOK_LOADED) FLoaded = true;
+    if (message.id == WM_BOOK_TITLE) title_ = message.text;
+    if (message.id == WM_BOOK_PROGRESS) lastProgress_ = message.wParam;
+    if (message.id == WM_BOOK_LOADED) loaded_ = true;
     Show(message);
   }
-  bool Loaded() const { return FLoaded; }
-  const std::string& Title() const { return FTitle; }
-  int LastProgress() const { return FLastProgress; }
+  bool Loaded() const { return loaded_; }
+  const std::string& Title() const { return title_; }
+  int LastProgress() const { return lastProgress_; }
 
  protected:
   virtual void Show(const BookMessage& message) = 0;
 
  private:
-  bool FLoaded = false;
-  std::string FTitle;
-  int FLastProgress = 0;
+  bool loaded_ = false;
+  std::string title_;
+  int lastProgress_ = 0;
 };
 
 // --messages: exactly one stdout line per message, flushed at once so that the order against
@@ -73,17 +73,17 @@ class MessageLines : public RecordingTarget {
 // Default mode: a progress bar on stderr when it is a terminal, nothing otherwise.
 class ProgressBar : public RecordingTarget {
  public:
-  void Finish() { FBar.Finish(); }
+  void Finish() { bar_.Finish(); }
 
  protected:
   void Show(const BookMessage& message) override {
     if (message.id != WM_BOOK_PROGRESS) return;
     if (const std::optional<int> percent = ProgressPercent(message.wParam, message.lParam))
-      FBar.Draw(*percent);
+      bar_.Draw(*percent);
   }
 
  private:
-  TerminalProgressBar FBar;
+  TerminalProgressBar bar_;
 };
 
 // Open and SplitAll; false when an error ended either (its message already on stderr).

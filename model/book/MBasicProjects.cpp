@@ -147,12 +147,12 @@ const TClassInfo& TMBasicObject::StaticClassInfo() {
   return *info;
 }
 
-TMBasicObject::TMBasicObject(TMPersistent* owner) : FOwner(owner) {}
+TMBasicObject::TMBasicObject(TMPersistent* owner) : owner_(owner) {}
 
 TMBasicObject::~TMBasicObject() = default;
 
 std::string TMBasicObject::ElementName() const {
-  return FElementName.empty() ? DefaultElementName(ClassInfo().ClassName()) : FElementName;
+  return elementName_.empty() ? DefaultElementName(ClassInfo().ClassName()) : elementName_;
 }
 
 void TMBasicObject::Assign(const TMBasicObject& source) {
@@ -195,7 +195,7 @@ void TMBasicObject::SaveToXML(platform::XmlNode node) const {
 // TMBasicObjects
 
 TMBasicObjects::TMBasicObjects(TMPersistent* owner, const TClassInfo& itemClass)
-    : FOwner(owner), FItemClass(itemClass) {}
+    : owner_(owner), itemClass_(itemClass) {}
 
 TMBasicObjects::~TMBasicObjects() = default;
 
@@ -206,7 +206,7 @@ void TMBasicObjects::CheckIndex(int index, int limit) const {
 
 TMBasicObject& TMBasicObjects::Items(int index) const {
   CheckIndex(index, Count());
-  return *FItems[static_cast<std::size_t>(index)];
+  return *items_[static_cast<std::size_t>(index)];
 }
 
 int TMBasicObjects::Add(std::unique_ptr<TMBasicObject> item) {
@@ -217,38 +217,38 @@ int TMBasicObjects::Add(std::unique_ptr<TMBasicObject> item) {
 void TMBasicObjects::Insert(int index, std::unique_ptr<TMBasicObject> item) {
   CheckIndex(index, Count() + 1);
   if (!item) throw Error("Cannot add an empty item to a list");
-  if (!item->ClassInfo().InheritsFrom(FItemClass))
+  if (!item->ClassInfo().InheritsFrom(itemClass_))
     throw Error("A " + item->ClassInfo().ClassName() + " cannot be an item of a list of " +
-                FItemClass.ClassName());
-  FItems.insert(FItems.begin() + index, std::move(item));
+                itemClass_.ClassName());
+  items_.insert(items_.begin() + index, std::move(item));
 }
 
 void TMBasicObjects::Delete(int index) {
   CheckIndex(index, Count());
-  FItems.erase(FItems.begin() + index);
+  items_.erase(items_.begin() + index);
 }
 
 void TMBasicObjects::Exchange(int index1, int index2) {
   CheckIndex(index1, Count());
   CheckIndex(index2, Count());
-  std::swap(FItems[static_cast<std::size_t>(index1)], FItems[static_cast<std::size_t>(index2)]);
+  std::swap(items_[static_cast<std::size_t>(index1)], items_[static_cast<std::size_t>(index2)]);
 }
 
 void TMBasicObjects::Move(int curIndex, int newIndex) {
   if (curIndex == newIndex) return;
   CheckIndex(curIndex, Count());
   CheckIndex(newIndex, Count());
-  auto item = std::move(FItems[static_cast<std::size_t>(curIndex)]);
-  FItems.erase(FItems.begin() + curIndex);
-  FItems.insert(FItems.begin() + newIndex, std::move(item));
+  auto item = std::move(items_[static_cast<std::size_t>(curIndex)]);
+  items_.erase(items_.begin() + curIndex);
+  items_.insert(items_.begin() + newIndex, std::move(item));
 }
 
 void TMBasicObjects::Clear() {
-  FItems.clear();
+  items_.clear();
 }
 
 std::unique_ptr<TMBasicObject> TMBasicObjects::CreateItemFor(const platform::XmlNode&) {
-  return FItemClass.NewInstance(this);
+  return itemClass_.NewInstance(this);
 }
 
 void TMBasicObjects::LoadFromXML(const platform::XmlNode& node) {
@@ -257,12 +257,12 @@ void TMBasicObjects::LoadFromXML(const platform::XmlNode& node) {
     if (!child.IsElement()) continue;
     std::unique_ptr<TMBasicObject> item = CreateItemFor(child);
     item->LoadFromXML(child);
-    FItems.push_back(std::move(item));
+    items_.push_back(std::move(item));
   }
 }
 
 void TMBasicObjects::SaveToXML(platform::XmlNode node) const {
-  for (const auto& item : FItems) {
+  for (const auto& item : items_) {
     const TClassInfo& info = item->ClassInfo();
     const std::string name =
         info.SavesUnderElementName() ? item->ElementName() : DefaultElementName(info.ClassName());
@@ -273,7 +273,7 @@ void TMBasicObjects::SaveToXML(platform::XmlNode node) const {
 void TMBasicObjects::Assign(const TMBasicObjects& source) {
   if (&source == this) return;
   Clear();
-  for (const auto& sourceItem : source.FItems) {
+  for (const auto& sourceItem : source.items_) {
     std::unique_ptr<TMBasicObject> copy = sourceItem->ClassInfo().NewInstance(this);
     copy->Assign(*sourceItem);
     Add(std::move(copy));

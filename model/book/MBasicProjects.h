@@ -55,10 +55,10 @@ class TMBasicObject : public TMPersistent {
   static const TClassInfo& StaticClassInfo();
   virtual const TClassInfo& ClassInfo() const { return StaticClassInfo(); }
 
-  TMPersistent* Owner() const { return FOwner; }
+  TMPersistent* Owner() const { return owner_; }
   // The name set by the last accessor that sets one, else the class's default element name.
   std::string ElementName() const;
-  void SetElementName(std::string name) { FElementName = std::move(name); }
+  void SetElementName(std::string name) { elementName_ = std::move(name); }
 
   // Copies every property from an object of the same class (deep copy of objects and lists).
   virtual void Assign(const TMBasicObject& source);
@@ -68,8 +68,8 @@ class TMBasicObject : public TMPersistent {
   virtual void SaveToXML(platform::XmlNode node) const;
 
  private:
-  TMPersistent* FOwner;
-  std::string FElementName;
+  TMPersistent* owner_;
+  std::string elementName_;
 };
 
 class TMBasicObjects : public TMPersistent {
@@ -79,10 +79,10 @@ class TMBasicObjects : public TMPersistent {
   TMBasicObjects& operator=(const TMBasicObjects&) = delete;
   ~TMBasicObjects() override;
 
-  TMPersistent* Owner() const { return FOwner; }
-  const TClassInfo& ItemClass() const { return FItemClass; }
+  TMPersistent* Owner() const { return owner_; }
+  const TClassInfo& ItemClass() const { return itemClass_; }
 
-  int Count() const { return static_cast<int>(FItems.size()); }
+  int Count() const { return static_cast<int>(items_.size()); }
   TMBasicObject& Items(int index) const;
   // Appends an item of the item class (or a descendant) and returns its index.
   int Add(std::unique_ptr<TMBasicObject> item);
@@ -116,9 +116,9 @@ class TMBasicObjects : public TMPersistent {
   void CheckIndex(int index, int limit) const;
 
  private:
-  TMPersistent* FOwner;
-  const TClassInfo& FItemClass;
-  std::vector<std::unique_ptr<TMBasicObject>> FItems;
+  TMPersistent* owner_;
+  const TClassInfo& itemClass_;
+  std::vector<std::unique_ptr<TMBasicObject>> items_;
 };
 
 // A list whose items are TItem or its descendants.

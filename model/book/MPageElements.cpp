@@ -109,8 +109,8 @@ const TClassInfo& TBasicVisualPageFileElement::StaticClassInfo() {
 }
 
 void TBasicVisualPageFileElement::SetSrc(std::string value) {
-  FSrc = std::move(value);
-  SetElementName(LowerExtension(FSrc) == ".gif" ? "gif" : "img");
+  src_ = std::move(value);
+  SetElementName(LowerExtension(src_) == ".gif" ? "gif" : "img");
 }
 
 const TClassInfo& TMImg::StaticClassInfo() {

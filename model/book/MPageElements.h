@@ -88,7 +88,7 @@ class TBasicVisualPageFileElement
 
   // The file name, relative to the working folder. Setting it also sets the element name:
   // "gif" for a ".gif" file (any case, either slash), "img" otherwise.
-  const std::string& src() const { return FSrc; }
+  const std::string& src() const { return src_; }
   void SetSrc(std::string value);
 
   std::uint32_t pos_ = 0;
@@ -98,7 +98,7 @@ class TBasicVisualPageFileElement
   std::uint32_t size_thumb_ = 0;
 
  private:
-  std::string FSrc;
+  std::string src_;
 };
 
 // A picture or the page file itself.

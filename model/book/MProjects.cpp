@@ -80,7 +80,7 @@ const TClassInfo& TMPage::StaticClassInfo() {
 }
 
 void TMPage::SetIsSimplePage(bool value) {
-  FIsSimplePage = value;
+  isSimplePage_ = value;
   SetElementName(value ? "spreadpage" : "page");
 }
 

@@ -54,7 +54,7 @@ class TMPage : public TModelClass<TMPage, TMBasicObject> {
   static const TClassInfo& StaticClassInfo();
 
   // Setting it also sets the element name: "spreadpage" when true, "page" when false.
-  bool isSimplePage() const { return FIsSimplePage; }
+  bool isSimplePage() const { return isSimplePage_; }
   void SetIsSimplePage(bool value);
 
   std::int64_t bgcolor = 4291611852;
@@ -81,7 +81,7 @@ class TMPage : public TModelClass<TMPage, TMBasicObject> {
   std::unique_ptr<TMLinks> links = std::make_unique<TMLinks>(this);
 
  private:
-  bool FIsSimplePage = false;
+  bool isSimplePage_ = false;
 };
 
 class TMPages : public TMTypedObjects<TMPage> {

@@ -15,14 +15,14 @@ bool ExternalLinkGate::IsExternalScheme(std::string_view scheme) {
 }
 
 void ExternalLinkGate::OnUserGesture(Clock::time_point now) {
-  FGestureAt = now;
+  gestureAt_ = now;
 }
 
 bool ExternalLinkGate::TakeLink(std::string_view scheme, Clock::time_point now) {
-  if (!IsExternalScheme(scheme) || !FGestureAt) return false;
-  const auto age = now - *FGestureAt;
+  if (!IsExternalScheme(scheme) || !gestureAt_) return false;
+  const auto age = now - *gestureAt_;
   if (age < Clock::duration::zero() || age > kGestureLifetime) return false;
-  FGestureAt.reset();
+  gestureAt_.reset();
   return true;
 }
 

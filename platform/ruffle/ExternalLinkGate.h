@@ -30,7 +30,7 @@ class ExternalLinkGate {
   bool TakeLink(std::string_view scheme, Clock::time_point now);
 
  private:
-  std::optional<Clock::time_point> FGestureAt;
+  std::optional<Clock::time_point> gestureAt_;
 };
 
 }  // namespace platform

@@ -18,9 +18,9 @@ void FlashHostRequestGuard::interceptRequest(QWebEngineUrlRequestInfo& info) {
   info.block(true);
 
   const QString kind = url.scheme().isEmpty() ? QStringLiteral("(no scheme)") : url.scheme();
-  const std::lock_guard lock(FMutex);
-  if (FReportedKinds.contains(kind)) return;
-  FReportedKinds.insert(kind);
+  const std::lock_guard lock(mutex_);
+  if (reportedKinds_.contains(kind)) return;
+  reportedKinds_.insert(kind);
   // The address may carry what a movie tried to send out: the kind alone is reported.
   qWarning("Flash host: blocked a %s request from the page (further ones are blocked silently)",
            qPrintable(kind + QLatin1Char(':')));

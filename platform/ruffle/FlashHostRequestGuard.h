@@ -26,8 +26,8 @@ class FlashHostRequestGuard : public QWebEngineUrlRequestInterceptor {
 
  private:
   // The kinds (schemes) already reported; the engine may call from more than one thread.
-  std::mutex FMutex;
-  QSet<QString> FReportedKinds;
+  std::mutex mutex_;
+  QSet<QString> reportedKinds_;
 };
 
 }  // namespace platform

@@ -96,7 +96,7 @@ void FlashHostSchemeHandler::ServeHostAsset(QWebEngineUrlRequestJob* job,
 void FlashHostSchemeHandler::ServeBookFile(QWebEngineUrlRequestJob* job,
                                            const QString& relativePath) const {
   const auto file =
-      FBookRoot.empty() ? std::nullopt : ResolveBookFile(FBookRoot, relativePath.toStdString());
+      bookRoot_.empty() ? std::nullopt : ResolveBookFile(bookRoot_, relativePath.toStdString());
   if (!file) {
     job->fail(QWebEngineUrlRequestJob::UrlNotFound);
     return;

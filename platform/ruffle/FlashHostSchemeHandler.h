@@ -21,7 +21,7 @@ class FlashHostSchemeHandler : public QWebEngineUrlSchemeHandler {
   using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
 
   // The folder served under /book/; an empty path serves no book files.
-  void SetBookRoot(std::filesystem::path root) { FBookRoot = std::move(root); }
+  void SetBookRoot(std::filesystem::path root) { bookRoot_ = std::move(root); }
 
   // The book file `movieName` (a name inside the book root).
   static QUrl MovieUrl(const std::filesystem::path& movieName);
@@ -38,7 +38,7 @@ class FlashHostSchemeHandler : public QWebEngineUrlSchemeHandler {
   void ServeHostAsset(QWebEngineUrlRequestJob* job, const QString& name) const;
   void ServeBookFile(QWebEngineUrlRequestJob* job, const QString& relativePath) const;
 
-  std::filesystem::path FBookRoot;
+  std::filesystem::path bookRoot_;
 };
 
 }  // namespace platform

@@ -44,15 +44,15 @@ bool IsPlayableMovie(const fs::path& movie) {
 // right after the user clicked or pressed a key in the view, one per click or key press.
 class ExternalLinks {
  public:
-  void OnUserGesture() { FGate.OnUserGesture(ExternalLinkGate::Clock::now()); }
+  void OnUserGesture() { gate_.OnUserGesture(ExternalLinkGate::Clock::now()); }
 
   void Offer(const QUrl& url) {
-    if (FGate.TakeLink(url.scheme().toStdString(), ExternalLinkGate::Clock::now())) {
+    if (gate_.TakeLink(url.scheme().toStdString(), ExternalLinkGate::Clock::now())) {
       QDesktopServices::openUrl(url);
       return;
     }
-    if (FDropReported) return;
-    FDropReported = true;
+    if (dropReported_) return;
+    dropReported_ = true;
     qWarning(
         "Flash host: dropped a %s link from the movie: only a web or mail address opens, "
         "once per click or key press (further ones are dropped silently)",
@@ -60,21 +60,21 @@ class ExternalLinks {
   }
 
  private:
-  ExternalLinkGate FGate;
-  bool FDropReported = false;
+  ExternalLinkGate gate_;
+  bool dropReported_ = false;
 };
 
 // Tells the links about each click and key press (not repeats) of the user in `view`.
 class UserGestureWatcher : public QObject {
  public:
-  UserGestureWatcher(QWidget* view, ExternalLinks* links) : FView(view), FLinks(links) {
+  UserGestureWatcher(QWidget* view, ExternalLinks* links) : view_(view), links_(links) {
     QApplication::instance()->installEventFilter(this);
   }
   ~UserGestureWatcher() override { QApplication::instance()->removeEventFilter(this); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (IsGesture(*event) && IsInView(watched)) FLinks->OnUserGesture();
+    if (IsGesture(*event) && IsInView(watched)) links_->OnUserGesture();
     return false;
   }
 
@@ -86,11 +86,11 @@ class UserGestureWatcher : public QObject {
 
   bool IsInView(QObject* watched) const {
     auto* widget = qobject_cast<QWidget*>(watched);
-    return widget != nullptr && FView && (widget == FView || FView->isAncestorOf(widget));
+    return widget != nullptr && view_ && (widget == view_ || view_->isAncestorOf(widget));
   }
 
-  QPointer<QWidget> FView;
-  ExternalLinks* FLinks;
+  QPointer<QWidget> view_;
+  ExternalLinks* links_;
 };
 
 // The web page of the host: answers the page's external-call prompts, shows the host page and
@@ -99,10 +99,10 @@ class FlashHostPage : public QWebEnginePage {
  public:
   FlashHostPage(QWebEngineProfile* profile, ExternalLinks* links,
                 std::function<void(const std::string&)> onFlashCall)
-      : QWebEnginePage(profile), FLinks(links), FOnFlashCall(std::move(onFlashCall)) {
+      : QWebEnginePage(profile), links_(links), onFlashCall_(std::move(onFlashCall)) {
     // A pop-up the page asks for (a link with a target) never opens inside the player.
     connect(this, &QWebEnginePage::newWindowRequested, this,
-            [this](QWebEngineNewWindowRequest& request) { FLinks->Offer(request.requestedUrl()); });
+            [this](QWebEngineNewWindowRequest& request) { links_->Offer(request.requestedUrl()); });
   }
 
  protected:
@@ -111,7 +111,7 @@ class FlashHostPage : public QWebEnginePage {
     if (origin.scheme() != FlashHostSchemeHandler::kScheme || message != kFlashCallPrompt) {
       return false;
     }
-    FOnFlashCall(defaultValue.toStdString());
+    onFlashCall_(defaultValue.toStdString());
     result->clear();
     return true;
   }
@@ -129,75 +129,75 @@ class FlashHostPage : public QWebEnginePage {
   bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
     if (FlashHostSchemeHandler::IsHostPageUrl(url) || url == QUrl(QStringLiteral("about:blank")))
       return true;
-    if (isMainFrame) FLinks->Offer(url);
+    if (isMainFrame) links_->Offer(url);
     return false;
   }
 
  private:
-  ExternalLinks* FLinks;
-  std::function<void(const std::string&)> FOnFlashCall;
+  ExternalLinks* links_;
+  std::function<void(const std::string&)> onFlashCall_;
 };
 
 class RuffleFlashHost : public QtFlashHost {
  public:
   RuffleFlashHost(QWidget* parent, QMenu* contextMenu)
-      : FSchemeHandler(std::make_unique<FlashHostSchemeHandler>()),
-        FRequestGuard(std::make_unique<FlashHostRequestGuard>()),
-        FProfile(std::make_unique<QWebEngineProfile>()),  // no storage name: nothing on disk
-        FLinks(std::make_unique<ExternalLinks>()),
-        FPage(std::make_unique<FlashHostPage>(
-            FProfile.get(), FLinks.get(),
+      : schemeHandler_(std::make_unique<FlashHostSchemeHandler>()),
+        requestGuard_(std::make_unique<FlashHostRequestGuard>()),
+        profile_(std::make_unique<QWebEngineProfile>()),  // no storage name: nothing on disk
+        links_(std::make_unique<ExternalLinks>()),
+        page_(std::make_unique<FlashHostPage>(
+            profile_.get(), links_.get(),
             [this](const std::string& request) { DeliverFlashCall(request); })),
-        FView(new QWebEngineView(parent)),  // Qt ownership: a child of the window
-        FGestures(std::make_unique<UserGestureWatcher>(FView, FLinks.get())) {
-    FProfile->installUrlSchemeHandler(FlashHostSchemeHandler::kScheme, FSchemeHandler.get());
-    FProfile->setUrlRequestInterceptor(FRequestGuard.get());
-    ConfigureSettings(FPage->settings());
-    FView->setPage(FPage.get());
-    FView->setObjectName(QStringLiteral("SWF"));
-    if (parent) FView->setGeometry(parent->rect());
+        view_(new QWebEngineView(parent)),  // Qt ownership: a child of the window
+        gestures_(std::make_unique<UserGestureWatcher>(view_, links_.get())) {
+    profile_->installUrlSchemeHandler(FlashHostSchemeHandler::kScheme, schemeHandler_.get());
+    profile_->setUrlRequestInterceptor(requestGuard_.get());
+    ConfigureSettings(page_->settings());
+    view_->setPage(page_.get());
+    view_->setObjectName(QStringLiteral("SWF"));
+    if (parent) view_->setGeometry(parent->rect());
     ConnectContextMenu(contextMenu);
-    QObject::connect(FPage.get(), &QWebEnginePage::loadFinished, FView, [view = FView](bool) {
+    QObject::connect(page_.get(), &QWebEnginePage::loadFinished, view_, [view = view_](bool) {
       if (view) view->setFocus(Qt::OtherFocusReason);
     });
     StandBy();
   }
 
   ~RuffleFlashHost() override {
-    FGestures.reset();
+    gestures_.reset();
     // The view may already be gone with its parent window; the page must go before its profile.
-    delete FView.data();
-    FPage.reset();
-    FProfile.reset();
+    delete view_.data();
+    page_.reset();
+    profile_.reset();
   }
 
-  QWidget* Widget() override { return FView; }
+  QWidget* Widget() override { return view_; }
 
   void SetMovie(const fs::path& movie) override {
     if (!IsPlayableMovie(movie)) {
-      FSchemeHandler->SetBookRoot({});
-      FPage->setUrl(QUrl(QStringLiteral("about:blank")));
+      schemeHandler_->SetBookRoot({});
+      page_->setUrl(QUrl(QStringLiteral("about:blank")));
       return;
     }
-    FSchemeHandler->SetBookRoot(movie.parent_path());
-    if (FStandingBy) {
-      FStandingBy = false;
-      FPage->runJavaScript(QStringLiteral("bookstubPlayMovie(%1)")
+    schemeHandler_->SetBookRoot(movie.parent_path());
+    if (standingBy_) {
+      standingBy_ = false;
+      page_->runJavaScript(QStringLiteral("bookstubPlayMovie(%1)")
                                .arg(JsonString(FlashHostSchemeHandler::MovieUrl(movie.filename())
                                                    .toString(QUrl::FullyEncoded))));
-      FView->setFocus(Qt::OtherFocusReason);
+      view_->setFocus(Qt::OtherFocusReason);
       return;
     }
-    FPage->setUrl(FlashHostSchemeHandler::PageUrl(movie.filename()));
+    page_->setUrl(FlashHostSchemeHandler::PageUrl(movie.filename()));
   }
 
  private:
   // The host page without a movie starts the emulator at once, so its WebAssembly is compiled
   // while the book is still being split; once the page is up, a movie is handed to it.
   void StandBy() {
-    FPage->setUrl(FlashHostSchemeHandler::EmptyPageUrl());
-    QObject::connect(FPage.get(), &QWebEnginePage::loadFinished, FView, [this](bool ok) {
-      FStandingBy = ok && FPage->url() == FlashHostSchemeHandler::EmptyPageUrl();
+    page_->setUrl(FlashHostSchemeHandler::EmptyPageUrl());
+    QObject::connect(page_.get(), &QWebEnginePage::loadFinished, view_, [this](bool ok) {
+      standingBy_ = ok && page_->url() == FlashHostSchemeHandler::EmptyPageUrl();
     });
   }
 
@@ -221,10 +221,10 @@ class RuffleFlashHost : public QtFlashHost {
 
   // The window's menu replaces the browser's at the pointer.
   void ConnectContextMenu(QMenu* contextMenu) {
-    FView->setContextMenuPolicy(Qt::CustomContextMenu);
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
     QPointer<QMenu> menu(contextMenu);
-    QObject::connect(FView, &QWidget::customContextMenuRequested, FView,
-                     [view = FView, menu](const QPoint& position) {
+    QObject::connect(view_, &QWidget::customContextMenuRequested, view_,
+                     [view = view_, menu](const QPoint& position) {
                        if (menu && view) menu->popup(view->mapToGlobal(position));
                      });
   }
@@ -239,14 +239,14 @@ class RuffleFlashHost : public QtFlashHost {
     }
   }
 
-  std::unique_ptr<FlashHostSchemeHandler> FSchemeHandler;
-  std::unique_ptr<FlashHostRequestGuard> FRequestGuard;
-  std::unique_ptr<QWebEngineProfile> FProfile;
-  std::unique_ptr<ExternalLinks> FLinks;
-  std::unique_ptr<FlashHostPage> FPage;
-  QPointer<QWebEngineView> FView;
-  std::unique_ptr<UserGestureWatcher> FGestures;
-  bool FStandingBy = false;  // the empty host page is up and waits for a movie
+  std::unique_ptr<FlashHostSchemeHandler> schemeHandler_;
+  std::unique_ptr<FlashHostRequestGuard> requestGuard_;
+  std::unique_ptr<QWebEngineProfile> profile_;
+  std::unique_ptr<ExternalLinks> links_;
+  std::unique_ptr<FlashHostPage> page_;
+  QPointer<QWebEngineView> view_;
+  std::unique_ptr<UserGestureWatcher> gestures_;
+  bool standingBy_ = false;  // the empty host page is up and waits for a movie
 };
 
 }  // namespace

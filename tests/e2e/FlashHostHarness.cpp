@@ -152,56 +152,56 @@ constexpr int kPageScriptProbes = 7;
 
 class Harness {
  public:
-  Harness() : FHost(platform::CreateRuffleFlashHost(&FWindow, &FMenu)) {
-    FMenu.addAction(QStringLiteral("Fullscreen"));
-    FMenu.addAction(QStringLiteral("Exit"));
-    FWindow.resize(e2e::kTestStageWidth, e2e::kTestStageHeight);
-    FHost->Widget()->setGeometry(FWindow.rect());
-    FWindow.show();
-    FHost->SetFlashCallHandler([this](const std::string& request) { OnCall(request); });
+  Harness() : host_(platform::CreateRuffleFlashHost(&window_, &menu_)) {
+    menu_.addAction(QStringLiteral("Fullscreen"));
+    menu_.addAction(QStringLiteral("Exit"));
+    window_.resize(e2e::kTestStageWidth, e2e::kTestStageHeight);
+    host_->Widget()->setGeometry(window_.rect());
+    window_.show();
+    host_->SetFlashCallHandler([this](const std::string& request) { OnCall(request); });
   }
 
   int Play(const fs::path& movie) {
-    FHost->SetMovie(movie);
+    host_->SetMovie(movie);
     return QApplication::exec();
   }
 
   int Check(const fs::path& folder) {
-    FHost->SetMovie(WriteTestBook(folder));
-    FOnCallsDone = [this] { PollCentre(IsRed, "the page picture"); };
+    host_->SetMovie(WriteTestBook(folder));
+    onCallsDone_ = [this] { PollCentre(IsRed, "the page picture"); };
     QTimer::singleShot(kTimeoutMs, [this] { Fail("no answer in time"); });
     QApplication::exec();
-    return FFailed ? 1 : CheckRequests();
+    return failed_ ? 1 : CheckRequests();
   }
 
   int CheckContained(const fs::path& folder) {
-    if (!FListener.listen(QHostAddress::LocalHost)) Fail("no loopback listener");
-    QObject::connect(&FListener, &QTcpServer::newConnection, [this] {
-      while (QTcpSocket* socket = FListener.nextPendingConnection()) {
-        ++FListenerConnections;
+    if (!listener_.listen(QHostAddress::LocalHost)) Fail("no loopback listener");
+    QObject::connect(&listener_, &QTcpServer::newConnection, [this] {
+      while (QTcpSocket* socket = listener_.nextPendingConnection()) {
+        ++listenerConnections_;
         socket->close();
       }
     });
-    FBrowserLog = folder / "browser.log";
-    FTargets = WriteOutsideFiles(folder / "outside");
-    FTargets.listenerUrl = "http://127.0.0.1:" + std::to_string(FListener.serverPort()) + "/";
-    WriteFile(folder / "book" / "book.swf", e2e::ContainmentTestMovie(FTargets));
-    WriteFile(folder / "book" / "probe.html", ProbePage(FTargets));
-    FHost->SetFlashCallHandler([this](const std::string& request) { OnContainedCall(request); });
-    FHost->SetMovie(folder / "book" / "book.swf");
+    browserLog_ = folder / "browser.log";
+    targets_ = WriteOutsideFiles(folder / "outside");
+    targets_.listenerUrl = "http://127.0.0.1:" + std::to_string(listener_.serverPort()) + "/";
+    WriteFile(folder / "book" / "book.swf", e2e::ContainmentTestMovie(targets_));
+    WriteFile(folder / "book" / "probe.html", ProbePage(targets_));
+    host_->SetFlashCallHandler([this](const std::string& request) { OnContainedCall(request); });
+    host_->SetMovie(folder / "book" / "book.swf");
     QTimer::singleShot(kTimeoutMs * 2, [this] { Fail("the movie did not get through in time"); });
     QApplication::exec();
-    return FFailed ? 1 : 0;
+    return failed_ ? 1 : 0;
   }
 
   int CheckEmpty(const fs::path& folder) {
     WriteFile(folder / "damaged.swf", "not a movie");
-    FHost->SetMovie(folder / "missing.swf");
-    FHost->SetMovie(folder / "damaged.swf");
+    host_->SetMovie(folder / "missing.swf");
+    host_->SetMovie(folder / "damaged.swf");
     QTimer::singleShot(3000, [this] { PollCentre(IsWhite, "an empty view"); });
     QApplication::exec();
-    if (!FRequests.empty()) Fail("an empty view made external calls");
-    return FFailed ? 1 : 0;
+    if (!requests_.empty()) Fail("an empty view made external calls");
+    return failed_ ? 1 : 0;
   }
 
  private:
@@ -225,45 +225,45 @@ class Harness {
     std::cout << "FlashCall: " << request << std::endl;
     if (request.find("\"probed\"") != std::string::npos) {
       if (request != e2e::ExpectedProbedRequest()) return Fail("the movie read something");
-      FProbed = true;
+      probed_ = true;
       return;
     }
     if (request.find("\"tick\"") == std::string::npos) return Fail("unexpected call " + request);
-    if (!FProbed) return Fail("a tick before the report");
-    OnTick(++FTicks);
+    if (!probed_) return Fail("a tick before the report");
+    OnTick(++ticks_);
   }
 
   void OnTick(int tick) {
     constexpr int kSettleTicks = 10;
     if (tick == kSettleTicks) {
-      if (!BrowserCalls(FBrowserLog).empty()) return Fail("a link opened without a click");
+      if (!BrowserCalls(browserLog_).empty()) return Fail("a link opened without a click");
       ProbeFromPageScript();
       ClickInView();
-      FClickTick = tick;
+      clickTick_ = tick;
       return;
     }
     if (tick < kSettleTicks) return;
-    const auto calls = BrowserCalls(FBrowserLog);
+    const auto calls = BrowserCalls(browserLog_);
     if (calls.empty()) {
-      if (tick - FClickTick > 100) Fail("the click did not let a link through");
+      if (tick - clickTick_ > 100) Fail("the click did not let a link through");
       return;
     }
-    if (FFirstLinkTick == 0) FFirstLinkTick = tick;
+    if (firstLinkTick_ == 0) firstLinkTick_ = tick;
     PollPageScriptProbe();
-    if (tick - FFirstLinkTick < kSettleTicks || FPageScriptResults.size() < kPageScriptProbes)
+    if (tick - firstLinkTick_ < kSettleTicks || pageScriptResults_.size() < kPageScriptProbes)
       return;
     FinishContained(calls);
   }
 
   void FinishContained(const std::vector<std::string>& calls) {
-    if (calls != std::vector<std::string>{FTargets.listenerUrl + "link"}) {
+    if (calls != std::vector<std::string>{targets_.listenerUrl + "link"}) {
       return Fail("expected one browser call for the link after the click, got " +
                   std::to_string(calls.size()) + ": " + calls.front());
     }
-    for (const auto& [route, result] : FPageScriptResults) {
+    for (const auto& [route, result] : pageScriptResults_) {
       if (result != "blocked") return Fail("a page script's " + route + ": " + result);
     }
-    if (FListenerConnections != 0) return Fail("the listener was reached");
+    if (listenerConnections_ != 0) return Fail("the listener was reached");
     if (Page()->title() == QStringLiteral("script ran")) return Fail("a script link ran");
     // The probe and listing pages' requests reached the guard, were blocked and reported once
     // for each kind.
@@ -277,7 +277,7 @@ class Harness {
   }
 
   QWebEnginePage* Page() const {
-    auto* view = qobject_cast<QWebEngineView*>(FHost->Widget());
+    auto* view = qobject_cast<QWebEngineView*>(host_->Widget());
     return view != nullptr ? view->page() : nullptr;
   }
 
@@ -285,27 +285,27 @@ class Harness {
   void ProbeFromPageScript() {
     QWebEnginePage* page = Page();
     if (page == nullptr) return Fail("no web page");
-    FProbePage = std::make_unique<QWebEnginePage>(page->profile());
-    FProbePage->load(QUrl(QStringLiteral("bookstub://player/book/probe.html")));
-    FListingPage = std::make_unique<QWebEnginePage>(page->profile());
-    FListingPage->load(QUrl(QString::fromStdString(FTargets.folderUrl)));
+    probePage_ = std::make_unique<QWebEnginePage>(page->profile());
+    probePage_->load(QUrl(QStringLiteral("bookstub://player/book/probe.html")));
+    listingPage_ = std::make_unique<QWebEnginePage>(page->profile());
+    listingPage_->load(QUrl(QString::fromStdString(targets_.folderUrl)));
   }
 
   void PollPageScriptProbe() {
-    if (!FProbePage) return;
-    FProbePage->runJavaScript(
+    if (!probePage_) return;
+    probePage_->runJavaScript(
         QStringLiteral("JSON.stringify(typeof probe === 'object' ? probe : {})"),
         [this](const QVariant& value) {
           const QJsonObject results = QJsonDocument::fromJson(value.toString().toUtf8()).object();
-          FPageScriptResults.clear();
+          pageScriptResults_.clear();
           for (auto it = results.begin(); it != results.end(); ++it)
-            FPageScriptResults[it.key().toStdString()] = it.value().toString().toStdString();
+            pageScriptResults_[it.key().toStdString()] = it.value().toString().toStdString();
         });
   }
 
   // A real click from the display server, as a user's would arrive.
   void ClickInView() {
-    const QPoint centre = FWindow.mapToGlobal(FWindow.rect().center());
+    const QPoint centre = window_.mapToGlobal(window_.rect().center());
     const int status = QProcess::execute(
         QStringLiteral("xdotool"),
         {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(centre.x()),
@@ -315,21 +315,21 @@ class Harness {
 
   void OnCall(const std::string& request) {
     std::cout << "FlashCall: " << request << std::endl;
-    FRequests.push_back(request);
-    if (FRequests.size() == 2 && FOnCallsDone) FOnCallsDone();
+    requests_.push_back(request);
+    if (requests_.size() == 2 && onCallsDone_) onCallsDone_();
   }
 
   // Waits until the window's centre shows what `expected` accepts; the emulator draws a frame
   // or two after the calls that announce it.
   void PollCentre(bool (*expected)(QRgb), const char* what) {
-    const QRgb pixel = ScreenPixel(FWindow, FWindow.rect().center());
+    const QRgb pixel = ScreenPixel(window_, window_.rect().center());
     if (expected(pixel)) {
       std::cout << "Centre shows " << what << std::endl;
       QApplication::exit(0);
       return;
     }
-    ++FPolls;
-    if (FPolls > 100) {
+    ++polls_;
+    if (polls_ > 100) {
       Fail(std::string("centre pixel is ") + QColor(pixel).name().toStdString() + ", not " + what);
       return;
     }
@@ -339,35 +339,35 @@ class Harness {
   int CheckRequests() {
     const std::vector<std::string> expected{e2e::ExpectedPageLoadedRequest(),
                                             e2e::ExpectedFullscreenRequest()};
-    if (FRequests == expected) return 0;
+    if (requests_ == expected) return 0;
     std::cerr << "Expected requests:\n" << expected[0] << "\n" << expected[1] << std::endl;
     return 1;
   }
 
   void Fail(const std::string& why) {
     std::cerr << "FAILED: " << why << std::endl;
-    FFailed = true;
+    failed_ = true;
     QApplication::exit(1);
   }
 
-  QWidget FWindow;
-  QMenu FMenu;
-  std::unique_ptr<platform::QtFlashHost> FHost;
-  std::vector<std::string> FRequests;
-  std::function<void()> FOnCallsDone;
-  QTcpServer FListener;
-  int FListenerConnections = 0;
-  fs::path FBrowserLog;
-  e2e::ContainmentTargets FTargets;
-  bool FProbed = false;
-  int FTicks = 0;
-  int FClickTick = 0;
-  int FFirstLinkTick = 0;
-  std::map<std::string, std::string> FPageScriptResults;
-  std::unique_ptr<QWebEnginePage> FProbePage;
-  std::unique_ptr<QWebEnginePage> FListingPage;
-  int FPolls = 0;
-  bool FFailed = false;
+  QWidget window_;
+  QMenu menu_;
+  std::unique_ptr<platform::QtFlashHost> host_;
+  std::vector<std::string> requests_;
+  std::function<void()> onCallsDone_;
+  QTcpServer listener_;
+  int listenerConnections_ = 0;
+  fs::path browserLog_;
+  e2e::ContainmentTargets targets_;
+  bool probed_ = false;
+  int ticks_ = 0;
+  int clickTick_ = 0;
+  int firstLinkTick_ = 0;
+  std::map<std::string, std::string> pageScriptResults_;
+  std::unique_ptr<QWebEnginePage> probePage_;
+  std::unique_ptr<QWebEnginePage> listingPage_;
+  int polls_ = 0;
+  bool failed_ = false;
 };
 
 }  // namespace
