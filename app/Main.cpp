@@ -170,7 +170,8 @@ void TMainForm::Start() {
 }
 
 // The browser engine takes a good part of a second to start: the loading window is on screen
-// first, and the engine starts while the book is being split.
+// first, and the engine starts when the book is shown. Not while the book is split: an engine
+// that starts while the display goes away crashes in the toolkit, before any clean-up can run.
 platform::QtFlashHost& TMainForm::FlashHost() {
   if (FSWF) return *FSWF;
   FSWF = options_.createFlashHost ? options_.createFlashHost(this, popupMenu_)
@@ -211,7 +212,6 @@ void TMainForm::FormShow() {
   }
   StartLog();
   StartLoading();
-  QTimer::singleShot(0, this, [this] { FlashHost(); });
 }
 
 void TMainForm::StartLog() {
@@ -268,7 +268,9 @@ void TMainForm::StopLoaderAndRemoveRunFolder() {
     closing_ = true;
     loadThread_->RequestAbort();
     if (QThread::currentThread() == thread()) {
-      WaitForLoaderWhileHandlingItsMessages();
+      // A closing window is waited for by nothing: the loader stops at its next check. Nothing
+      // posted to the window runs meanwhile, which may be the process's exit with its display gone.
+      loadThread_->wait();
       loadThread_.reset();
     } else {
       // Off the window's thread the process is ending from another thread: the loader, which no
@@ -290,12 +292,6 @@ void TMainForm::StopLoaderAndRemoveRunFolder() {
   if (ownsRunFolder_) RemoveRunFolder();
   ownsRunFolder_ = false;
   runFolderRemoved_ = true;
-}
-
-void TMainForm::WaitForLoaderWhileHandlingItsMessages() {
-  constexpr int kPollMilliseconds = 20;
-  while (!loadThread_->wait(QDeadlineTimer(kPollMilliseconds)))
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 void TMainForm::Send(const BookMessage& message) {

@@ -103,7 +103,6 @@ class TMainForm : public QWidget, public BookMessageTarget {
   void StartLog();
   void StartLoading();
   void OnLoaderFinished();
-  void WaitForLoaderWhileHandlingItsMessages();
 
   void HandleBookMessage(const BookMessage& message);
   void OnBookLoaded();
