@@ -173,14 +173,14 @@ void TMainForm::Start() {
 // first, and the engine starts when the book is shown. Not while the book is split: an engine
 // that starts while the display goes away crashes in the toolkit, before any clean-up can run.
 platform::QtFlashHost& TMainForm::FlashHost() {
-  if (FSWF) return *FSWF;
-  FSWF = options_.createFlashHost ? options_.createFlashHost(this, popupMenu_)
-                                  : platform::CreateEmptyFlashHost(this, popupMenu_);
-  FSWF->SetFlashCallHandler([this](const std::string& request) { SWFFlashCall(request); });
-  FSWF->Widget()->setGeometry(rect());
-  if (isVisible()) FSWF->Widget()->show();
+  if (flashHost_) return *flashHost_;
+  flashHost_ = options_.createFlashHost ? options_.createFlashHost(this, popupMenu_)
+                                        : platform::CreateEmptyFlashHost(this, popupMenu_);
+  flashHost_->SetFlashCallHandler([this](const std::string& request) { SWFFlashCall(request); });
+  flashHost_->Widget()->setGeometry(rect());
+  if (isVisible()) flashHost_->Widget()->show();
   if (panel_->isVisible()) panel_->raise();
-  return *FSWF;
+  return *flashHost_;
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -460,7 +460,7 @@ void TMainForm::ApplyWindowFlags() {
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  if (FSWF) FSWF->Widget()->setGeometry(rect());
+  if (flashHost_) flashHost_->Widget()->setGeometry(rect());
   panel_->setGeometry(rect());
 }
 

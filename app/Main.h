@@ -125,7 +125,7 @@ class TMainForm : public QWidget, public BookMessageTarget {
   QMenu* popupMenu_ = nullptr;           // owned by this widget
   QWidget* panel_ = nullptr;             // owned by this widget
   QProgressBar* progressBar_ = nullptr;  // owned by the panel
-  std::unique_ptr<platform::QtFlashHost> FSWF;
+  std::unique_ptr<platform::QtFlashHost> flashHost_;
   std::unique_ptr<TLoadProjectThread> loadThread_;
 
   // The last bordered placement until the window manager has reported the border it placed
