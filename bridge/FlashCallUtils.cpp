@@ -8,12 +8,12 @@ constexpr std::string_view kScriptMarker = "function(";
 }  // namespace
 
 TFlashParamParser::TFlashParamParser(std::string_view request)
-    : FXML(std::make_unique<platform::XmlDocument>()) {
+    : xml_(std::make_unique<platform::XmlDocument>()) {
   try {
     std::string text(kDeclaration);
     text += request;
-    FXML->LoadFromText(text);
-    invokeNode_ = FXML->Child("invoke");
+    xml_->LoadFromText(text);
+    invokeNode_ = xml_->Child("invoke");
     if (invokeNode_) argumentsNode_ = invokeNode_.Child("arguments");
   } catch (...) {
     // A malformed request only shows as an empty function name.

@@ -21,7 +21,7 @@ class TFlashParamParser {
   bool HasArguments() const { return static_cast<bool>(argumentsNode_); }
 
  private:
-  std::unique_ptr<platform::XmlDocument> FXML;
+  std::unique_ptr<platform::XmlDocument> xml_;
   platform::XmlNode invokeNode_;
   platform::XmlNode argumentsNode_;
 };
