@@ -6,6 +6,7 @@
 #include <future>
 #include <iterator>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -84,15 +85,17 @@ std::string EncodeStretched(const platform::Picture& picture, Size size, const f
   return canvas->Encode(dest.extension().string());
 }
 
-// Whether the page thumbnail will likely be placed: the first element names a movie or a
-// picture, which usually has a size. Only a guess, to make one thumbnail ahead: the page's first
-// file is measured when its turn comes, and a wrong guess is drawn then.
-bool LooksPlaced(const TMPage& page) {
-  if (page.elem->Count() == 0) return false;
-  const auto* file = dynamic_cast<const TBasicVisualPageFileElement*>(&page.elem->Items(0));
-  if (!file || IsBlank(file->src())) return false;
-  const std::string name = file->src();
-  return AsciiLowerCase(fs::path(name).extension().string()) == ".swf" || HasPictureExtension(name);
+// The most bytes of a page's first file read ahead to measure it: a movie's header, a picture's.
+constexpr std::uint64_t kMaxMeasuredBytes = 64u << 10;
+
+// The stage size of a movie, or the stored size of a picture, held in memory.
+Size FirstFileSizeOf(const std::string& name, const std::string& bytes) {
+  if (AsciiLowerCase(fs::path(name).extension().string()) != ".swf")
+    return platform::ReadImageSizeFromBytes(bytes);
+  std::istringstream stream(bytes);
+  TSWFStreamReader reader({}, TSwfBody::Unread);
+  reader.LoadFromStream(stream);
+  return {reader.Width(), reader.Height()};
 }
 
 bool WriteWhole(const fs::path& file, const std::string& bytes) {
@@ -209,6 +212,28 @@ bool TPageSplitter::SplitAll(const PageDone& pageDone) {
   }
 }
 
+// Whether the page thumbnail will likely be placed: the first element's file has a size. Measured
+// from the package where the file is in it; otherwise a movie or a picture is taken to have one.
+// Only a guess, to make one thumbnail ahead: the page's first file is measured when its turn
+// comes, and a wrong guess is drawn then.
+bool TPageSplitter::FirstFileLooksPlaced(const TMPage& page) {
+  if (page.elem->Count() == 0) return false;
+  const auto* file = dynamic_cast<const TBasicVisualPageFileElement*>(&page.elem->Items(0));
+  if (!file || IsBlank(file->src())) return false;
+  const std::string name = file->src();
+  const bool measurable =
+      AsciiLowerCase(fs::path(name).extension().string()) == ".swf" || HasPictureExtension(name);
+  if (!measurable || file->pos_ == 0) return measurable;
+  try {
+    BlobRange head = stream_.BySize(file->pos_, file->size_);
+    head.length = std::min(head.length, kMaxMeasuredBytes);
+    const Size size = FirstFileSizeOf(name, stream_.ReadBytes(head));
+    return size.width >= 1 && size.height >= 1;
+  } catch (const std::exception&) {
+    return true;
+  }
+}
+
 void TPageSplitter::DeriveAhead(int index, TMPages& pages) {
   if (workers_ == 1) return;
   const int end = std::min(pages.Count(), index + workers_);
@@ -226,7 +251,7 @@ void TPageSplitter::DeriveAhead(int index, TMPages& pages) {
       job.photo = names.photo;
       job.thumb = names.thumb;
       job.pageThumb = names.pageThumb;
-      if (LooksPlaced(page)) {
+      if (FirstFileLooksPlaced(page)) {
         const auto& element = page.elem->Items(0);
         job.placed = Rect{names.Scaled(element.left), names.Scaled(element.top),
                           names.Scaled(element.width), names.Scaled(element.height)};

@@ -56,6 +56,7 @@ class TPageSplitter {
   PictureNames NamesOf(int index, const TMPage& page) const;
   // Starts deriving the pictures of the pages from `index` on that are not yet being derived.
   void DeriveAhead(int index, TMPages& pages);
+  bool FirstFileLooksPlaced(const TMPage& page);
   // The pictures derived for page `index`; none when they could not be made ahead.
   std::optional<Pictures> TakeDerived(int index);
   bool WriteDerived(const Pictures& pictures, const PictureNames& names, TMPage& page);

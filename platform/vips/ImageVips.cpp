@@ -93,6 +93,10 @@ Format DetectFormat(const std::string& start) {
   return Format::Unknown;
 }
 
+VImage Srgb(const VImage& image) {
+  return image.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
 vips::VOption* Sequential() {
   return VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL);
 }
@@ -170,18 +174,23 @@ VImage FromRgba(const bmp::RgbaPixels& pixels) {
   VImage borrowed =
       VImage::new_from_memory(const_cast<std::uint8_t*>(pixels.rgba.data()), pixels.rgba.size(),
                               pixels.width, pixels.height, 4, VIPS_FORMAT_UCHAR);
-  return borrowed.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
-      .copy_memory();
+  return Srgb(borrowed).copy_memory();
 }
 
-// 8-bit sRGB with an alpha band, whatever the file held (grey, palette, 16-bit, CMYK, ...).
-VImage ToRgba(VImage image) {
+// 8-bit sRGB, whatever the file held (grey, palette, 16-bit, CMYK, ...): RGBA where the file has
+// transparency, RGB where it has none.
+VImage ToSrgb(VImage image) {
   if (image.interpretation() != VIPS_INTERPRETATION_sRGB || image.format() != VIPS_FORMAT_UCHAR)
     image = image.colourspace(VIPS_INTERPRETATION_sRGB);
   if (image.format() != VIPS_FORMAT_UCHAR) image = image.cast(VIPS_FORMAT_UCHAR);
-  if (image.bands() == 3) image = image.bandjoin_const({255});
   if (image.bands() > 4) image = image.extract_band(0, VImage::option()->set("n", 4));
   return image;
+}
+
+// An opaque picture is kept, resampled and drawn without its alpha band: it skips the
+// premultiplied floating-point arithmetic transparency needs, and the result is the same.
+bool IsOpaque(const VImage& pixels) {
+  return pixels.bands() == 3;
 }
 
 // The largest JPEG shrink (1, 2, 4 or 8) that keeps the decoded pixels at least as large as
@@ -205,7 +214,7 @@ class VipsPicture final : public Picture {
   const VImage& Pixels() const { return pixels_; }
 
  private:
-  VImage pixels_;  // straight RGBA, possibly smaller than the stored size
+  VImage pixels_;  // straight RGBA, or RGB when opaque; possibly smaller than the stored size
   int width_;
   int height_;
 };
@@ -224,16 +233,14 @@ int ShrinkFactorFor(int width, int height, int maxDrawWidth, int maxDrawHeight) 
   return std::max(1, std::min(width / maxDrawWidth, height / maxDrawHeight));
 }
 
-// The decoded pixels shrunk by a whole factor, on premultiplied pixels like any resampling here.
-// The pipeline stays lazy: with sequential access the decoder is read a few rows at a time.
+// The decoded pixels shrunk by a whole factor, on premultiplied pixels like any resampling of a
+// transparent picture here. The pipeline stays lazy: with sequential access the decoder is read a
+// few rows at a time.
 VImage ShrinkForDraw(VImage rgba, int maxDrawWidth, int maxDrawHeight) {
   const int factor = ShrinkFactorFor(rgba.width(), rgba.height(), maxDrawWidth, maxDrawHeight);
   if (factor == 1) return rgba;
-  return rgba.premultiply()
-      .shrink(factor, factor)
-      .unpremultiply()
-      .cast(VIPS_FORMAT_UCHAR)
-      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+  if (IsOpaque(rgba)) return rgba.shrink(factor, factor).cast(VIPS_FORMAT_UCHAR);
+  return Srgb(rgba.premultiply().shrink(factor, factor).unpremultiply().cast(VIPS_FORMAT_UCHAR));
 }
 
 std::unique_ptr<Picture> LoadBmp(const Source& source, int maxDrawWidth, int maxDrawHeight) {
@@ -246,7 +253,7 @@ std::unique_ptr<Picture> LoadBmp(const Source& source, int maxDrawWidth, int max
   }
   const VImage header = source.Open(Format::Bmp, 1);
   CheckPixelBudget(source.Name(), header.width(), header.height());
-  const VImage image = ShrinkForDraw(ToRgba(header), maxDrawWidth, maxDrawHeight).copy_memory();
+  const VImage image = ShrinkForDraw(ToSrgb(header), maxDrawWidth, maxDrawHeight).copy_memory();
   return std::make_unique<VipsPicture>(image, header.width(), header.height());
 }
 
@@ -263,7 +270,7 @@ std::unique_ptr<Picture> Load(const Source& source, int maxDrawWidth, int maxDra
                                               : 1;
     const VImage decoded = shrink == 1 ? header : source.Open(format, shrink);
     return std::make_unique<VipsPicture>(
-        ShrinkForDraw(ToRgba(decoded), maxDrawWidth, maxDrawHeight).copy_memory(), header.width(),
+        ShrinkForDraw(ToSrgb(decoded), maxDrawWidth, maxDrawHeight).copy_memory(), header.width(),
         header.height());
   } catch (const VError& e) {
     throw Error("Cannot load image " + source.Name().string() + ": " + Taken(e));
@@ -285,15 +292,17 @@ Size ReadSize(const Source& source) {
   }
 }
 
-// The picture resized to exactly width x height, straight RGBA. Resampling is done on
-// premultiplied pixels so transparent areas do not bleed their colour into the edges.
+// The picture resized to exactly width x height, straight RGBA (RGB when opaque). A transparent
+// picture is resampled on premultiplied pixels so transparent areas do not bleed their colour into
+// the edges.
 VImage StretchTo(const VImage& pixels, int width, int height) {
   const double xScale = static_cast<double>(width) / pixels.width();
   const double yScale = static_cast<double>(height) / pixels.height();
-  VImage resized = pixels.premultiply()
-                       .resize(xScale, VImage::option()->set("vscale", yScale))
-                       .unpremultiply()
-                       .cast(VIPS_FORMAT_UCHAR);
+  VImage resized = IsOpaque(pixels) ? pixels.resize(xScale, VImage::option()->set("vscale", yScale))
+                                    : pixels.premultiply()
+                                          .resize(xScale, VImage::option()->set("vscale", yScale))
+                                          .unpremultiply()
+                                          .cast(VIPS_FORMAT_UCHAR);
   // Rounding inside the resampler may miss the exact size by a pixel either way.
   if (resized.width() != width || resized.height() != height)
     resized = resized
@@ -306,10 +315,9 @@ VImage StretchTo(const VImage& pixels, int width, int height) {
 class VipsCanvas final : public Canvas {
  public:
   VipsCanvas(int width, int height)
-      : image_(VImage::black(width, height, VImage::option()->set("bands", 4))
-                   .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))) {}
-  // A canvas holding `rgba` (straight RGBA, 8 bits).
-  explicit VipsCanvas(VImage rgba) : image_(std::move(rgba)) {}
+      : image_(Srgb(VImage::black(width, height, VImage::option()->set("bands", 4)))) {}
+  // A canvas holding `rgba` (straight RGBA, 8 bits), every pixel of which is opaque.
+  explicit VipsCanvas(VImage rgba) : image_(std::move(rgba)), blank_(false), opaque_(true) {}
 
   int Width() const override { return image_.width(); }
   int Height() const override { return image_.height(); }
@@ -331,12 +339,23 @@ class VipsCanvas final : public Canvas {
       const VImage visible =
           stretched.crop(static_cast<int>(left - x), static_cast<int>(top - y),
                          static_cast<int>(right - left), static_cast<int>(bottom - top));
-      image_ = image_
-                   .composite2(visible, VIPS_BLEND_MODE_OVER,
-                               VImage::option()
-                                   ->set("x", static_cast<int>(left))
-                                   ->set("y", static_cast<int>(top)))
-                   .cast(VIPS_FORMAT_UCHAR);
+      if (blank_ && IsOpaque(visible)) {
+        // Over nothing, an opaque picture is itself: placed on a transparent canvas, no blending.
+        image_ = Srgb(visible.bandjoin_const({255}).embed(
+            static_cast<int>(left), static_cast<int>(top), Width(), Height(),
+            VImage::option()->set("extend", VIPS_EXTEND_BLACK)));
+        opaque_ = left == 0 && top == 0 && right == Width() && bottom == Height();
+      } else {
+        const VImage over = IsOpaque(visible) ? visible.bandjoin_const({255}) : visible;
+        image_ = image_
+                     .composite2(over, VIPS_BLEND_MODE_OVER,
+                                 VImage::option()
+                                     ->set("x", static_cast<int>(left))
+                                     ->set("y", static_cast<int>(top)))
+                     .cast(VIPS_FORMAT_UCHAR);
+        opaque_ = false;
+      }
+      blank_ = false;
     } catch (const VError& e) {
       throw Error(std::string("Cannot draw picture: ") + Taken(e));
     }
@@ -390,7 +409,9 @@ class VipsCanvas final : public Canvas {
   }
 
  private:
+  // The pixels on black, without their alpha band.
   VImage Opaque() const {
+    if (opaque_) return image_.extract_band(0, VImage::option()->set("n", 3));
     return image_.flatten(VImage::option()->set("background", std::vector<double>{0, 0, 0}))
         .cast(VIPS_FORMAT_UCHAR);
   }
@@ -414,7 +435,9 @@ class VipsCanvas final : public Canvas {
     if (!out) throw Error("Cannot write image file " + file.string());
   }
 
-  VImage image_;  // straight RGBA, 8 bits
+  VImage image_;         // straight RGBA, 8 bits
+  bool blank_ = true;    // nothing drawn yet: every pixel transparent
+  bool opaque_ = false;  // every pixel known to be opaque
 };
 
 // The picture fitted into the box by libvips' thumbnailer: shrunk while decoded where the
@@ -441,11 +464,11 @@ VImage FittedBmp(const fs::path& file, int maxWidth, int maxHeight) {
 
 // Straight RGBA with every pixel opaque: transparent parts laid on white paper.
 VImage OnWhite(const VImage& picture) {
-  const VImage rgba = ToRgba(picture);
-  return rgba.flatten(VImage::option()->set("background", std::vector<double>{255, 255, 255}))
-      .cast(VIPS_FORMAT_UCHAR)
-      .bandjoin_const({255})
-      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+  const VImage srgb = ToSrgb(picture);
+  if (IsOpaque(srgb)) return Srgb(srgb.bandjoin_const({255}));
+  return Srgb(srgb.flatten(VImage::option()->set("background", std::vector<double>{255, 255, 255}))
+                  .cast(VIPS_FORMAT_UCHAR)
+                  .bandjoin_const({255}));
 }
 
 }  // namespace

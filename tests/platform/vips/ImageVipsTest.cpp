@@ -37,6 +37,10 @@ std::string ReadStart(const fs::path& file, size_t count) {
   return bytes;
 }
 
+VImage Srgb(const VImage& image) {
+  return image.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
 // A picture whose left half is red and right half blue.
 VImage RedBlue(int width, int height) {
   const VImage left = VImage::black(width / 2, height).new_from_image({255, 0, 0});
@@ -479,6 +483,26 @@ TEST_F(ImageTest, StretchingIgnoresTheProportions) {
   ExpectNear(At(out, 1, 50), kRed, 2, "left");
   ExpectNear(At(out, 8, 50), kBlue, 2, "right");
   ExpectNear(At(out, 8, 99), kBlue, 2, "bottom");
+}
+
+// The first opaque drawing on a blank canvas is placed without blending; whatever comes later
+// still blends over it, and a format without transparency keeps its colours.
+TEST_F(ImageTest, LaterDrawingsBlendOverAnOpaqueFirstOne) {
+  RedBlue(40, 30).pngsave(File("opaque.png").c_str());
+  Srgb(VImage::black(10, 10).new_from_image({0, 255, 0, 128})).pngsave(File("half.png").c_str());
+  auto canvas = platform::CreateCanvas(40, 30);
+  canvas->DrawStretched(*platform::LoadPicture(File("opaque.png")), 0, 0, 40, 30);
+  canvas->SaveToFile(File("before.jpg"));
+  canvas->DrawStretched(*platform::LoadPicture(File("half.png")), 0, 0, 10, 30);
+  canvas->SaveToFile(File("after.png"));
+
+  const VImage before = VImage::jpegload(File("before.jpg").c_str());
+  ExpectNear(At(before, 5, 15), kRed, 12, "opaque copy, left");
+  ExpectNear(At(before, 35, 15), kBlue, 12, "opaque copy, right");
+  const VImage after = VImage::pngload(File("after.png").c_str());
+  ExpectNear(At(after, 5, 15), {127, 128, 0, 255}, 2, "half green over red");
+  ExpectNear(At(after, 15, 15), kRed, 0, "red left alone");
+  ExpectNear(At(after, 35, 15), kBlue, 0, "blue left alone");
 }
 
 struct ClipCase {
