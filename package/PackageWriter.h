@@ -34,6 +34,7 @@ class TPackageWriter {
 
   // A plain blob: the bytes, then their length.
   BlobAddress AddBlob(std::string_view bytes);
+  // A file of 1 MiB or more starts on a 4 KiB boundary of the package file, after zeros.
   BlobAddress AddFileBlob(const std::filesystem::path& file);
   // A plain blob whose bytes `produce` writes to the stream.
   BlobAddress AddProducedBlob(const std::function<void(std::ostream&)>& produce);

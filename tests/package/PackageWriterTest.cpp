@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "package/PackageWriter.h"
 #include "tests/support/PackageBuilder.h"
@@ -22,6 +25,32 @@ TEST(PackageWriterTest, GroupMembersCarryTypeAndLengthAndTheHeadSpansTheGroup) {
   EXPECT_EQ(group, (BlobAddress{4 + 2 + 8 + 3 + 4, 2 + 8 + 3 + 4}));
   EXPECT_EQ(out.str(), "STUBAB" + EncodeUInt32(7) + EncodeUInt32(2) + "INI" + EncodeUInt32(3) +
                            "<b/>" + EncodeUInt32(4) + "<p/>" + EncodeUInt32(4));
+}
+
+// Large file blobs start on a page boundary; small ones follow the previous blob directly. Either
+// way the address finds the file's bytes.
+TEST(PackageWriterTest, LargeFileBlobsStartOnAPageBoundary) {
+  const std::filesystem::path folder = testing::TempDir() + "/aligned-blobs";
+  std::filesystem::create_directories(folder);
+  const std::string small(100, 's'), large((1 << 20) + 3, 'L');
+  std::ofstream(folder / "small.bin", std::ios::binary) << small;
+  std::ofstream(folder / "large.bin", std::ios::binary) << large;
+
+  std::ostringstream out;
+  out << "STUBS";
+  TPackageWriter writer(out, 5);
+  const BlobAddress first = writer.AddFileBlob(folder / "small.bin");
+  const BlobAddress second = writer.AddFileBlob(folder / "large.bin");
+  const BlobAddress third = writer.AddFileBlob(folder / "small.bin");
+  const std::string package = out.str();
+  std::filesystem::remove_all(folder);
+
+  EXPECT_EQ(first.pos - first.size, 5u);
+  EXPECT_EQ((second.pos - second.size) % 4096, 0u);
+  EXPECT_EQ(third.pos - third.size, second.pos);
+  for (const auto& [address, bytes] : {std::pair{first, small}, {second, large}, {third, small}})
+    EXPECT_EQ(package.substr(address.pos - address.size, address.size - 4), bytes);
+  EXPECT_EQ(package.find_first_not_of('\0', first.pos), second.pos - second.size);
 }
 
 struct LimitCase {
