@@ -5,9 +5,14 @@
 //   frame       the pixel at the probe point has the probe colour (the movie drew its first frame)
 //   tree_kib    the resident memory of the program's whole process tree, summed, RSS_AFTER
 //               seconds after the frame (or after the mapping when there is no probe)
+//   tree_pss_kib the same tree's proportional set size: shared pages (the browser engine's
+//               library is mapped by each of its processes) counted once over their sharers
 // then ends the program (SIGTERM, SIGKILL after 10 s). A figure that never came is left out.
+// With --table, one line per process of the tree goes to stderr with the totals: pid, RSS, PSS
+// (KiB) and its kind (the browser engine's --type and utility sub-type).
 //
-//   bench_player_watch [--probe X,Y,RRGGBB] [--fullscreen] [--rss-after S] [--timeout S] -- CMD...
+//   bench_player_watch [--probe X,Y,RRGGBB] [--fullscreen] [--rss-after S] [--table]
+//                      [--timeout S] -- CMD...
 //
 // Events come from the root window's substructure (no window manager: top-levels are its
 // children); the probe pixel is read from the root window every 5 ms.
@@ -40,6 +45,7 @@ struct Options {
   unsigned long probeColour = 0;
   bool fullscreen = false;
   double rssAfter = 0;
+  bool table = false;
   double timeout = 60;
   std::vector<char*> command;
 };
@@ -61,6 +67,8 @@ Options ParseOptions(int argc, char** argv) {
     } else if (arg == "--rss-after") {
       options.rssAfter = std::atof(value);
       ++i;
+    } else if (arg == "--table") {
+      options.table = true;
     } else if (arg == "--timeout") {
       options.timeout = std::atof(value);
       ++i;
@@ -71,7 +79,7 @@ Options ParseOptions(int argc, char** argv) {
   if (i >= argc || std::string(argv[i]) != "--" || i + 1 >= argc) {
     std::fprintf(stderr,
                  "usage: bench_player_watch [--probe X,Y,RRGGBB] [--fullscreen] [--rss-after S] "
-                 "[--timeout S] -- COMMAND...\n");
+                 "[--table] [--timeout S] -- COMMAND...\n");
     std::exit(2);
   }
   for (++i; i < argc; ++i) options.command.push_back(argv[i]);
@@ -95,33 +103,75 @@ unsigned long RootPixel(Display* display, Window root, int x, int y) {
   return pixel;
 }
 
-// Resident KiB of `pid` and every process below it.
-long TreeResidentKiB(pid_t pid) {
+// The processes of `pid`'s tree, `pid` first.
+std::vector<pid_t> ProcessTree(pid_t pid) {
   std::map<pid_t, std::vector<pid_t>> children;
-  std::map<pid_t, long> resident;
   for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
     const std::string name = entry.path().filename().string();
     if (name.find_first_not_of("0123456789") != std::string::npos) continue;
     std::ifstream status(entry.path() / "status");
-    pid_t parent = 0;
-    long rss = 0;
     for (std::string line; std::getline(status, line);) {
-      if (line.rfind("PPid:", 0) == 0) parent = std::atoi(line.c_str() + 5);
-      if (line.rfind("VmRSS:", 0) == 0) rss = std::atol(line.c_str() + 6);
+      if (line.rfind("PPid:", 0) == 0) {
+        children[std::atoi(line.c_str() + 5)].push_back(std::atoi(name.c_str()));
+        break;
+      }
     }
-    const pid_t self = std::atoi(name.c_str());
-    children[parent].push_back(self);
-    resident[self] = rss;
   }
-  long sum = 0;
+  std::vector<pid_t> tree;
   std::vector<pid_t> pending{pid};
   while (!pending.empty()) {
     const pid_t next = pending.back();
     pending.pop_back();
-    sum += resident[next];
+    tree.push_back(next);
     for (pid_t child : children[next]) pending.push_back(child);
   }
-  return sum;
+  return tree;
+}
+
+struct Memory {
+  long rss = 0, pss = 0;  // KiB
+};
+
+Memory ProcessMemory(pid_t pid) {
+  Memory memory;
+  std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
+  for (std::string line; std::getline(rollup, line);) {
+    if (line.rfind("Rss:", 0) == 0) memory.rss = std::atol(line.c_str() + 4);
+    if (line.rfind("Pss:", 0) == 0) memory.pss = std::atol(line.c_str() + 4);
+  }
+  return memory;
+}
+
+// The browser engine names a process's role in its arguments; others go by their program name.
+std::string ProcessKind(pid_t pid) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/cmdline", std::ios::binary);
+  std::vector<std::string> args;
+  for (std::string arg; std::getline(file, arg, '\0');) args.push_back(arg);
+  if (args.empty()) return "?";
+  std::string kind = std::filesystem::path(args.front()).filename().string();
+  for (const std::string& arg : args) {
+    if (arg.rfind("--type=", 0) == 0) kind = arg.substr(7);
+  }
+  for (const std::string& arg : args) {
+    if (arg.rfind("--utility-sub-type=", 0) == 0) kind += " " + arg.substr(19);
+    if (arg == "--zygote") kind += " (zygote)";
+  }
+  return kind;
+}
+
+void ReportTree(pid_t pid, bool table) {
+  Memory sum;
+  for (pid_t process : ProcessTree(pid)) {
+    const Memory memory = ProcessMemory(process);
+    sum.rss += memory.rss;
+    sum.pss += memory.pss;
+    if (table) {
+      std::fprintf(stderr, "%8d %9ld %9ld  %s\n", process, memory.rss, memory.pss,
+                   ProcessKind(process).c_str());
+    }
+  }
+  if (table) std::fprintf(stderr, "%8s %9ld %9ld  (KiB)\n", "total", sum.rss, sum.pss);
+  std::printf("tree_kib %ld\ntree_pss_kib %ld\n", sum.rss, sum.pss);
 }
 
 // A window may be gone by the time its event is looked at: not an error here.
@@ -159,7 +209,7 @@ class Watch {
     const bool done = WaitForFigures(pid);
     if (done && options_.rssAfter > 0) {
       std::this_thread::sleep_for(std::chrono::duration<double>(options_.rssAfter));
-      std::printf("tree_kib %ld\n", TreeResidentKiB(pid));
+      ReportTree(pid, options_.table);
     }
     EndProgram(pid);
     return done ? 0 : 1;

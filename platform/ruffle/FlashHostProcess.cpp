@@ -1,16 +1,24 @@
-// Process-wide set-up of the browser engine that the Ruffle host needs before the application
-// object exists. POSIX: the root check uses the effective user id.
+// Process-wide set-up of the browser engine that the Ruffle host needs: before the application
+// object exists (the URL scheme, the sandbox, the engine's switches) and before the engine
+// starts (how it draws). POSIX: the root check uses the effective user id.
 #include <unistd.h>
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QQuickWindow>
 #include <QWebEngineUrlScheme>
 
+#include "platform/ruffle/EngineSwitches.h"
 #include "platform/ruffle/FlashHostSchemeHandler.h"
 #include "platform/ruffle/RuffleFlashHost.h"
 
 namespace platform {
 namespace {
+
+constexpr char kEngineSwitchesVariable[] = "QTWEBENGINE_CHROMIUM_FLAGS";
 
 void RegisterFlashHostScheme() {
   QWebEngineUrlScheme scheme(FlashHostSchemeHandler::kScheme);
@@ -28,15 +36,50 @@ void DisableSandboxWhenRoot() {
   }
 }
 
+// The engine reads its switches from the environment only: the player hands it no arguments.
+void SetEngineSwitches() {
+  const std::string user = qgetenv(kEngineSwitchesVariable).toStdString();
+  qputenv(kEngineSwitchesVariable, QByteArray::fromStdString(EngineSwitches(user)));
+}
+
+// OpenGL's renderer string, empty when no context can be made.
+std::string OpenGlRenderer() {
+  QOpenGLContext context;
+  QOffscreenSurface surface;
+  surface.setFormat(context.format());
+  surface.create();
+  if (!context.create() || !context.makeCurrent(&surface)) return {};
+  const auto* renderer =
+      reinterpret_cast<const char*>(context.functions()->glGetString(GL_RENDERER));
+  std::string name = renderer != nullptr ? renderer : "";
+  context.doneCurrent();
+  return name;
+}
+
 }  // namespace
 
 void PrepareFlashHostProcess() {
   DisableSandboxWhenRoot();
+  SetEngineSwitches();
   // The browser engine shares OpenGL contexts with the widgets; it must be said up front.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   RegisterFlashHostScheme();
   // The engine's start-up report on every launch is noise in the player's output.
   QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+}
+
+void PrepareFlashHostDrawing() {
+  // Where OpenGL itself draws on the CPU, the view's scene and the engine's compositor would
+  // each rasterise through it for nothing: the scene draws on the CPU directly, and the engine,
+  // seeing that, turns its GPU off. A real GPU keeps both on it. Decided once, before the
+  // engine and the first scene exist.
+  static const bool decided = [] {
+    if (IsSoftwareRenderer(OpenGlRenderer())) {
+      QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    }
+    return true;
+  }();
+  static_cast<void>(decided);
 }
 
 }  // namespace platform

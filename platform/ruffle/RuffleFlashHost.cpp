@@ -252,6 +252,7 @@ class RuffleFlashHost : public QtFlashHost {
 }  // namespace
 
 std::unique_ptr<QtFlashHost> CreateRuffleFlashHost(QWidget* parent, QMenu* contextMenu) {
+  PrepareFlashHostDrawing();
   return std::make_unique<RuffleFlashHost>(parent, contextMenu);
 }
 

@@ -17,7 +17,11 @@ std::unique_ptr<QtFlashHost> CreateRuffleFlashHost(QWidget* parent, QMenu* conte
 
 // Call first in main(), before the QApplication exists: registers the host's URL scheme (the
 // browser engine accepts schemes only before it starts) and, when the process runs as root,
-// turns off the browser sandbox, which refuses to start as root.
+// turns off the browser sandbox, which refuses to start as root; sets the engine's switches.
 void PrepareFlashHostProcess();
+
+// Call once the QApplication exists and before the first host: draws on the CPU where OpenGL
+// does too. CreateRuffleFlashHost calls it.
+void PrepareFlashHostDrawing();
 
 }  // namespace platform
