@@ -81,7 +81,7 @@ void WriteFile(const fs::path& file, std::string_view bytes) {
 // decoded at half size or less. Without a zoom copy the page picture comes from the picture.
 TMadePage MakePage(int index, const fs::path& picture, const fs::path& source) {
   try {
-    TMadePage page = PlanPage(index, platform::ReadImageSize(picture));
+    TMadePage page = PlanPage(index, platform::ReadUprightImageSize(picture));
     fs::path from = picture;
     if (page.zoom != page.src) {
       from = JoinBookPath(source, page.zoom);

@@ -56,11 +56,16 @@ std::unique_ptr<Picture> LoadPictureFromBytesForBox(std::string_view bytes, int 
 Size ReadImageSize(const std::filesystem::path& file);
 Size ReadImageSizeFromBytes(std::string_view bytes);
 
-// Saves a copy of the picture in `file` fitted into maxWidth x maxHeight (proportions kept,
-// never enlarged) to `dest`, in the format of its extension as Canvas::SaveToFile chooses it,
-// with transparent parts on white. The pixels stream from decoder to encoder a few rows at a
-// time, shrunk while decoded where the format allows it, so memory stays small whatever the
-// picture's size. Refused as LoadPicture. Returns the copy's size.
+// The size a picture is shown at: the stored size, width and height swapped where the file's
+// orientation tag (a camera's) asks for a quarter turn.
+Size ReadUprightImageSize(const std::filesystem::path& file);
+
+// Saves a copy of the picture in `file`, turned upright by its orientation tag, fitted into
+// maxWidth x maxHeight (proportions kept, never enlarged) to `dest` without that tag, in the
+// format of its extension as Canvas::SaveToFile chooses it, with transparent parts on white. The
+// pixels stream from decoder to encoder a few rows at a time, shrunk while decoded where the format
+// allows it, so memory stays small whatever the picture's size. Refused as LoadPicture. Returns the
+// copy's size.
 Size SaveFittedCopy(const std::filesystem::path& file, const std::filesystem::path& dest,
                     int maxWidth, int maxHeight);
 

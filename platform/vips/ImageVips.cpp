@@ -6,8 +6,8 @@
 //   Every loader's header is read first and a picture over the pixel budget is refused; a
 //   picture for a known draw size is shrunk by a whole factor while it is decoded.
 //   Saving: PNG, JPEG, GIF, TIFF through libvips, BMP through BmpCodec.
-// Does not: apply EXIF orientation or embedded colour profiles beyond libvips' conversion to
-//   sRGB, read other formats, or keep animation.
+// Does not: apply EXIF orientation (except for fitted copies) or embedded colour profiles beyond
+//   libvips' conversion to sRGB, read other formats, or keep animation.
 //
 // A Picture holds its decoded pixels in memory (straight RGBA, 8 bits), so drawing it several
 // times decodes the file once. A Canvas is a lazy libvips pipeline: pixels are computed only
@@ -277,7 +277,9 @@ std::unique_ptr<Picture> Load(const Source& source, int maxDrawWidth, int maxDra
   }
 }
 
-Size ReadSize(const Source& source) {
+// `upright`: the size shown once a camera's orientation tag is applied (width and height swap
+// for a quarter turn).
+Size ReadSize(const Source& source, bool upright = false) {
   InitVips();
   const Format format = source.DetectedFormat();
   if (format == Format::Unknown) Unsupported(source.Name());
@@ -286,6 +288,8 @@ Size ReadSize(const Source& source) {
       if (const auto size = bmp::ReadSize(source.Start(64))) return {size->width, size->height};
     }
     const VImage header = source.Open(format, 1);
+    if (upright && vips_image_get_orientation_swap(header.get_image()))
+      return {header.height(), header.width()};
     return {header.width(), header.height()};
   } catch (const VError& e) {
     throw Error("Cannot read image " + source.Name().string() + ": " + Taken(e));
@@ -441,15 +445,17 @@ class VipsCanvas final : public Canvas {
 };
 
 // The picture fitted into the box by libvips' thumbnailer: shrunk while decoded where the
-// format allows, then resampled, streaming. The stored orientation is kept, as everywhere here.
+// format allows, turned upright by its orientation tag, then resampled, streaming.
 VImage Thumbnail(const fs::path& file, Format format, int maxWidth, int maxHeight) {
   const VImage header = Source(file).Open(format, 1);
   CheckPixelBudget(file, header.width(), header.height());
-  return VImage::thumbnail(file.c_str(), maxWidth,
-                           VImage::option()
-                               ->set("height", maxHeight)
-                               ->set("size", VIPS_SIZE_DOWN)
-                               ->set("no_rotate", true));
+  VImage fitted =
+      VImage::thumbnail(file.c_str(), maxWidth,
+                        VImage::option()->set("height", maxHeight)->set("size", VIPS_SIZE_DOWN));
+  // Turned upright: a copy keeping the tag would be turned once more by whatever honours it.
+  fitted = fitted.copy();
+  fitted.remove(VIPS_META_ORIENTATION);
+  return fitted;
 }
 
 // BMP goes through our codec, decoded whole (shrunk by a whole factor), then resampled.
@@ -489,6 +495,10 @@ std::unique_ptr<Picture> LoadPictureFromBytesForBox(std::string_view bytes, int 
 
 Size ReadImageSize(const fs::path& file) {
   return ReadSize(Source(file));
+}
+
+Size ReadUprightImageSize(const fs::path& file) {
+  return ReadSize(Source(file), true);
 }
 
 Size ReadImageSizeFromBytes(std::string_view bytes) {

@@ -351,6 +351,24 @@ TEST_F(ImageTest, FittedCopyLaysTransparencyOnWhite) {
   }
 }
 
+// A camera stores a portrait photo lying on its side with a tag saying how to turn it: the fitted
+// copy is turned upright and loses the tag, so nothing turns it twice; the split's pictures keep
+// the stored orientation.
+TEST_F(ImageTest, FittedCopyOfATaggedPhotoIsUprightAndUntagged) {
+  VImage lying = RedBlue(40, 20).copy();
+  lying.set(VIPS_META_ORIENTATION, 6);  // shown turned a quarter clockwise: red on top
+  lying.jpegsave(File("photo.jpg").c_str(), VImage::option()->set("Q", 95));
+
+  EXPECT_EQ(platform::ReadUprightImageSize(File("photo.jpg")), (Size{20, 40}));
+  EXPECT_EQ(platform::ReadImageSize(File("photo.jpg")), (Size{40, 20}));
+  EXPECT_EQ(platform::SaveFittedCopy(File("photo.jpg"), File("copy.jpg"), 100, 100),
+            (Size{20, 40}));
+  const VImage copy = VImage::jpegload(File("copy.jpg").c_str());
+  EXPECT_EQ(vips_image_get_orientation(copy.get_image()), 1);
+  ExpectNear(At(copy, 10, 5), kRed, 16, "top");
+  ExpectNear(At(copy, 10, 35), kBlue, 16, "bottom");
+}
+
 TEST_F(ImageTest, ShrinkOnLoadKeepsTheStoredSizeAndTheColours) {
   const fs::path file = File("large.jpg");
   RedBlue(1600, 1200).jpegsave(file.c_str());
