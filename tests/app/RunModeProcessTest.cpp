@@ -4,11 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -23,9 +18,8 @@
 #include <vector>
 
 #include "tests/support/BookFixture.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/ZipWriter.h"
-
-extern char** environ;
 
 namespace fs = std::filesystem;
 
@@ -36,76 +30,20 @@ std::string ReadFile(const fs::path& file) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-constexpr auto kGiveUp = std::chrono::seconds(60);  // a hang becomes a failure
-
-class PlayerProcess {
+class PlayerProcess : public testsupport::ChildProcess {
  public:
   // Standard output and error go to `output` when it is given.
   PlayerProcess(const fs::path& executable, const std::vector<std::string>& arguments,
-                const std::vector<std::string>& environment, const fs::path& output = {}) {
-    std::vector<std::string> argvText{executable.string()};
-    argvText.insert(argvText.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv = Pointers(argvText);
-    std::vector<std::string> envText = environment;
-    std::vector<char*> envp = Pointers(envText);
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    if (!output.empty()) {
-      ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(),
-                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      ::posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    }
-    if (::posix_spawn(&pid_, executable.c_str(), &actions, nullptr, argv.data(), envp.data()) != 0)
-      pid_ = -1;
-    ::posix_spawn_file_actions_destroy(&actions);
-  }
-  ~PlayerProcess() {
-    if (pid_ > 0 && !exitStatus_) {
-      ::kill(pid_, SIGKILL);
-      int status = 0;
-      ::waitpid(pid_, &status, 0);
-    }
-  }
-  PlayerProcess(const PlayerProcess&) = delete;
-  PlayerProcess& operator=(const PlayerProcess&) = delete;
-
-  bool Started() const { return pid_ > 0; }
-  bool Running() { return !Poll(); }
-  // Ended in any way (an exit code or a signal) before the time limit.
-  bool Ended() {
-    WaitForExit();
-    return exitStatus_.has_value();
-  }
-  void Terminate() { ::kill(pid_, SIGTERM); }
-
-  // The exit code, or none when the process did not end normally in time.
-  std::optional<int> WaitForExit() {
-    const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
-    while (!Poll()) {
-      if (std::chrono::steady_clock::now() > giveUp) return std::nullopt;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (!WIFEXITED(*exitStatus_)) return std::nullopt;
-    return WEXITSTATUS(*exitStatus_);
-  }
+                std::vector<std::string> environment, const fs::path& output = {})
+      : ChildProcess(WithProgram(executable, arguments), std::move(environment), output) {}
 
  private:
-  static std::vector<char*> Pointers(std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (std::string& text : texts) pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-    return pointers;
+  static std::vector<std::string> WithProgram(const fs::path& executable,
+                                              const std::vector<std::string>& arguments) {
+    std::vector<std::string> all{executable.string()};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    return all;
   }
-
-  bool Poll() {
-    if (exitStatus_) return true;
-    int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) == pid_) exitStatus_ = status;
-    return exitStatus_.has_value();
-  }
-
-  pid_t pid_ = -1;
-  std::optional<int> exitStatus_;
 };
 
 // A book of every kind of file the split writes: copied blobs, pictures it draws, and an
@@ -163,14 +101,11 @@ class RunModeProcessTest : public testing::Test {
   // The environment of the test with the temporary folder and the lock folder moved into
   // this test's own folder, offscreen, and without the Flash emulator.
   std::vector<std::string> Environment() const {
-    std::vector<std::string> environment;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-      const std::string text = *entry;
-      const std::string name = text.substr(0, text.find('='));
-      if (name != "TMPDIR" && name != "XDG_RUNTIME_DIR" && name != "QT_QPA_PLATFORM" &&
-          name != "BOOKSTUB_FLASH_HOST")
-        environment.push_back(text);
-    }
+    std::vector<std::string> environment =
+        testsupport::ChildProcess::CurrentEnvironment([](std::string_view name) {
+          return name == "TMPDIR" || name == "XDG_RUNTIME_DIR" || name == "QT_QPA_PLATFORM" ||
+                 name == "BOOKSTUB_FLASH_HOST";
+        });
     environment.push_back("TMPDIR=" + Tmp().string());
     environment.push_back("XDG_RUNTIME_DIR=" + Tmp().string());
     environment.push_back("QT_QPA_PLATFORM=offscreen");
@@ -199,7 +134,7 @@ class RunModeProcessTest : public testing::Test {
   }
 
   bool WaitForWorkingFolders(std::size_t count, PlayerProcess& process) {
-    const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
+    const auto giveUp = std::chrono::steady_clock::now() + testsupport::ChildProcess::kGiveUp;
     while (WorkingFolders().size() < count) {
       if (!process.Running() || std::chrono::steady_clock::now() > giveUp) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -213,7 +148,7 @@ class RunModeProcessTest : public testing::Test {
   bool WaitForSplit(PlayerProcess& process) {
     if (!WaitForWorkingFolders(1, process)) return false;
     const fs::path log = WorkingFolders().front() / "files" / "Log" / "log1.txt";
-    const auto giveUp = std::chrono::steady_clock::now() + kGiveUp;
+    const auto giveUp = std::chrono::steady_clock::now() + testsupport::ChildProcess::kGiveUp;
     while (ReadFile(log).find("Finish SplitPages") == std::string::npos) {
       if (!process.Running() || std::chrono::steady_clock::now() > giveUp) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -2,10 +2,6 @@
 // folder from the same package: the tool reads numbers in the user's format as the player does.
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <clocale>
@@ -20,6 +16,7 @@
 
 #include "platform/Os.h"
 #include "tests/support/BookFixture.h"
+#include "tests/support/ChildProcess.h"
 #include "util/ZanUtils.h"
 
 extern char** environ;
@@ -56,60 +53,16 @@ std::map<std::string, std::string> Written(const fs::path& files) {
 
 // The test's environment with the locale variables replaced by LC_ALL=`kLocale`.
 std::vector<std::string> LocaleEnvironment(const std::vector<std::string>& extra) {
-  std::vector<std::string> environment;
-  for (char** entry = environ; *entry != nullptr; ++entry) {
-    const std::string text = *entry;
-    const std::string name = text.substr(0, text.find('='));
-    if (name != "LANG" && name != "LANGUAGE" && !name.starts_with("LC_"))
-      environment.push_back(text);
-  }
+  std::vector<std::string> environment =
+      testsupport::ChildProcess::CurrentEnvironment([](std::string_view name) {
+        return name == "LANG" || name == "LANGUAGE" || name.starts_with("LC_");
+      });
   environment.push_back(std::string("LC_ALL=") + kLocale);
   environment.insert(environment.end(), extra.begin(), extra.end());
   return environment;
 }
 
-class Process {
- public:
-  Process(const std::vector<std::string>& arguments, std::vector<std::string> environment) {
-    std::vector<std::string> argumentTexts = arguments;
-    std::vector<char*> argv = Pointers(argumentTexts);
-    std::vector<char*> envp = Pointers(environment);
-    if (::posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
-  }
-  ~Process() {
-    if (pid_ > 0 && !ended_) {
-      ::kill(pid_, SIGKILL);
-      Wait();
-    }
-  }
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-
-  bool Running() {
-    int status = 0;
-    if (pid_ <= 0 || ended_) return false;
-    ended_ = ::waitpid(pid_, &status, WNOHANG) == pid_;
-    if (ended_) status_ = status;
-    return !ended_;
-  }
-  void Terminate() const { ::kill(pid_, SIGTERM); }
-  int Wait() {
-    if (!ended_ && pid_ > 0) ::waitpid(pid_, &status_, 0);
-    ended_ = true;
-    return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
-  }
-
- private:
-  static std::vector<char*> Pointers(std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (std::string& text : texts) pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-    return pointers;
-  }
-  pid_t pid_ = -1;
-  bool ended_ = false;
-  int status_ = 0;
-};
+using Process = testsupport::ChildProcess;
 
 class BookstubLocaleTest : public testing::Test {
  protected:
@@ -157,7 +110,7 @@ class BookstubLocaleTest : public testing::Test {
     }
     auto written = Written(files);
     process.Terminate();
-    EXPECT_EQ(process.Wait(), 0);
+    EXPECT_EQ(process.WaitForExit(), 0);
     return written;
   }
 
@@ -165,7 +118,7 @@ class BookstubLocaleTest : public testing::Test {
     const fs::path root = dir_ / "run";
     Process process({BOOKSTUB_TOOL_PATH, "split", package.string(), root.string()},
                     LocaleEnvironment({}));
-    EXPECT_EQ(process.Wait(), 0);
+    EXPECT_EQ(process.WaitForExit(), 0);
     return Written(root / "files");
   }
 
