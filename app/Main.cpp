@@ -208,6 +208,7 @@ void TMainForm::FormShow() {
     const std::lock_guard lock(runFolderMutex_);
     if (runFolderRemoved_) return;  // the process is ending
     PrepareRunFolder();
+    ArmCrashRemoval(GetRootPath(true));
     ownsRunFolder_ = true;
   }
   StartLog();
@@ -289,7 +290,10 @@ void TMainForm::StopLoaderAndRemoveRunFolder() {
     for (int attempt = 0; attempt < kRemovalAttempts && !DeleteFolderTree(root); ++attempt)
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  if (ownsRunFolder_) RemoveRunFolder();
+  if (ownsRunFolder_) {
+    RemoveRunFolder();
+    DisarmCrashRemoval();
+  }
   ownsRunFolder_ = false;
   runFolderRemoved_ = true;
 }

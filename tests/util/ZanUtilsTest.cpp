@@ -1,3 +1,4 @@
+#include "platform/FatalSignal.h"
 #include "platform/Os.h"
 #include "util/ZanUtils.h"
 
@@ -12,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -38,7 +40,31 @@ void WriteFile(const fs::path& file, const std::string& bytes) {
   std::ofstream(file, std::ios::binary) << bytes;
 }
 
-TEST(DeleteFolderTreeTest, DeletesNestedTreeWithReadOnlyFile) {
+// The tree removals: the usual one, and the one a crash runs inside its signal handler, with the
+// same guarantees.
+struct Removal {
+  const char* name;
+  bool (*remove)(const fs::path& folder);
+};
+
+const Removal kRemovals[] = {
+    {"DeleteFolderTree", [](const fs::path& folder) { return DeleteFolderTree(folder); }},
+    {"SignalSafe",
+     [](const fs::path& folder) {
+       return platform::PrepareSignalSafeFolderRemoval(folder)->Remove();
+     }},
+};
+
+std::string RemovalName(const ::testing::TestParamInfo<Removal>& info) {
+  return info.param.name;
+}
+
+class FolderRemovalTest : public ::testing::TestWithParam<Removal> {
+ protected:
+  static bool Remove(const fs::path& folder) { return GetParam().remove(folder); }
+};
+
+TEST_P(FolderRemovalTest, DeletesNestedTreeWithReadOnlyFile) {
   ScratchFolder scratch;
   const fs::path tree = scratch.path() / "run";
   WriteFile(tree / "files" / "res" / "pages" / "page.swf", "swf");
@@ -46,20 +72,20 @@ TEST(DeleteFolderTreeTest, DeletesNestedTreeWithReadOnlyFile) {
   const fs::path locked = tree / "files" / "Log" / "log1.txt";
   WriteFile(locked, "line");
   fs::permissions(locked, fs::perms::all, fs::perm_options::remove);
-  EXPECT_TRUE(DeleteFolderTree(tree));
+  EXPECT_TRUE(Remove(tree));
   EXPECT_FALSE(fs::exists(tree));
 }
 
-TEST(DeleteFolderTreeTest, ReadOnlySubfolderIsDeletedToo) {
+TEST_P(FolderRemovalTest, ReadOnlySubfolderIsDeletedToo) {
   ScratchFolder scratch;
   const fs::path tree = scratch.path() / "run";
   WriteFile(tree / "sealed" / "a.txt", "a");
   fs::permissions(tree / "sealed", fs::perms::owner_read | fs::perms::owner_exec);
-  EXPECT_TRUE(DeleteFolderTree(tree));
+  EXPECT_TRUE(Remove(tree));
   EXPECT_FALSE(fs::exists(tree));
 }
 
-TEST(DeleteFolderTreeTest, SymbolicLinksAreRemovedNotFollowed) {
+TEST_P(FolderRemovalTest, SymbolicLinksAreRemovedNotFollowed) {
   ScratchFolder scratch;
   const fs::path outside = scratch.path() / "outside";
   WriteFile(outside / "keep.txt", "precious");
@@ -68,7 +94,7 @@ TEST(DeleteFolderTreeTest, SymbolicLinksAreRemovedNotFollowed) {
   fs::create_directories(tree / "files");
   fs::create_directory_symlink(outside, tree / "files" / "linkdir");
   fs::create_symlink(outside / "keep.txt", tree / "linkfile");
-  EXPECT_TRUE(DeleteFolderTree(tree));
+  EXPECT_TRUE(Remove(tree));
   EXPECT_FALSE(fs::exists(fs::symlink_status(tree)));
   ASSERT_TRUE(fs::exists(outside / "keep.txt"));
   // The target's permissions were not touched through the link either.
@@ -76,7 +102,7 @@ TEST(DeleteFolderTreeTest, SymbolicLinksAreRemovedNotFollowed) {
 }
 
 // "link/" names the folder the link points to; the link alone goes, however it is written.
-class LinkGivenAsTheFolder : public ::testing::TestWithParam<const char*> {};
+class LinkGivenAsTheFolder : public ::testing::TestWithParam<std::tuple<Removal, const char*>> {};
 
 TEST_P(LinkGivenAsTheFolder, IsRemovedAsALink) {
   ScratchFolder scratch;
@@ -84,12 +110,25 @@ TEST_P(LinkGivenAsTheFolder, IsRemovedAsALink) {
   WriteFile(outside / "keep.txt", "x");
   const fs::path link = scratch.path() / "link";
   fs::create_directory_symlink(outside, link);
-  EXPECT_TRUE(DeleteFolderTree(link.string() + GetParam()));
+  EXPECT_TRUE(std::get<0>(GetParam()).remove(link.string() + std::get<1>(GetParam())));
   EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
   EXPECT_TRUE(fs::exists(outside / "keep.txt"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Spellings, LinkGivenAsTheFolder, ::testing::Values("", "/", "//"));
+INSTANTIATE_TEST_SUITE_P(Spellings, LinkGivenAsTheFolder,
+                         ::testing::Combine(::testing::ValuesIn(kRemovals),
+                                            ::testing::Values("", "/", "//")));
+
+// More entries than one read of a folder's listing takes.
+TEST_P(FolderRemovalTest, FolderOfManyEntriesIsDeleted) {
+  ScratchFolder scratch;
+  const fs::path tree = scratch.path() / "run";
+  fs::create_directories(tree / "pages");
+  for (int i = 0; i < 1000; ++i)
+    std::ofstream(tree / "pages" / ("entry-with-a-longish-name-" + std::to_string(i))) << "x";
+  EXPECT_TRUE(Remove(tree));
+  EXPECT_FALSE(fs::exists(tree));
+}
 
 // Made level by level relative to the folder above, as no path can name the deepest levels.
 void MakeDeepTree(const fs::path& top, int levels, const std::string& name) {
@@ -109,11 +148,11 @@ void MakeDeepTree(const fs::path& top, int levels, const std::string& name) {
   ::close(fd);
 }
 
-TEST(DeleteFolderTreeTest, TreeDeeperThanThePathLimitIsDeleted) {
+TEST_P(FolderRemovalTest, TreeDeeperThanThePathLimitIsDeleted) {
   ScratchFolder scratch;
   const fs::path tree = scratch.path() / "run";
   MakeDeepTree(tree, 40, std::string(200, 'd'));  // 8,040 characters below `tree`
-  EXPECT_TRUE(DeleteFolderTree(tree));
+  EXPECT_TRUE(Remove(tree));
   EXPECT_FALSE(fs::exists(fs::symlink_status(tree)));
 }
 
@@ -140,7 +179,7 @@ int RunAsOrdinaryUser(const std::function<int()>& body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(DeleteFolderTreeTest, FoldersClosedToTheirOwnerAreOpenedUpAndDeleted) {
+TEST_P(FolderRemovalTest, FoldersClosedToTheirOwnerAreOpenedUpAndDeleted) {
   ScratchFolder scratch;
   fs::permissions(scratch.path(), fs::perms::all);  // reachable by the ordinary user
   const fs::path tree = scratch.path() / "run";
@@ -153,7 +192,7 @@ TEST(DeleteFolderTreeTest, FoldersClosedToTheirOwnerAreOpenedUpAndDeleted) {
     fs::permissions(tree / "shut" / "inner", fs::perms::none);
     fs::permissions(tree / "shut", fs::perms::none);
     fs::permissions(tree / "readonly", fs::perms::owner_read | fs::perms::owner_exec);
-    return DeleteFolderTree(tree) ? 0 : 1;
+    return Remove(tree) ? 0 : 1;
   });
   EXPECT_EQ(code, 0);
   EXPECT_FALSE(fs::exists(tree));
@@ -161,7 +200,7 @@ TEST(DeleteFolderTreeTest, FoldersClosedToTheirOwnerAreOpenedUpAndDeleted) {
 
 // An entry that cannot be removed stays, and so do the folders above it, but nothing else:
 // the walk neither stops in the folder that holds it nor in any folder above.
-TEST(DeleteFolderTreeTest, AnEntryThatCannotBeDeletedIsPassedOver) {
+TEST_P(FolderRemovalTest, AnEntryThatCannotBeDeletedIsPassedOver) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root to make an entry of another user";
   ScratchFolder scratch;
   fs::permissions(scratch.path(), fs::perms::all);
@@ -171,7 +210,7 @@ TEST(DeleteFolderTreeTest, AnEntryThatCannotBeDeletedIsPassedOver) {
     WriteFile(tree / file, "x");
   HandToOrdinaryUser(tree);
   WriteFile(tree / "m" / "sub" / "stuck" / "held.txt", "x");  // root's own
-  const int code = RunAsOrdinaryUser([&] { return DeleteFolderTree(tree) ? 0 : 1; });
+  const int code = RunAsOrdinaryUser([&] { return Remove(tree) ? 0 : 1; });
   EXPECT_EQ(code, 1) << "a tree that stays in part is not reported as deleted";
   // Handed back to root: the folder of another user, and its file, stay.
   std::vector<std::string> left;
@@ -181,10 +220,12 @@ TEST(DeleteFolderTreeTest, AnEntryThatCannotBeDeletedIsPassedOver) {
   EXPECT_EQ(left, (std::vector<std::string>{"m", "m/sub", "m/sub/stuck", "m/sub/stuck/held.txt"}));
 }
 
-TEST(DeleteFolderTreeTest, MissingFolderIsSuccess) {
+TEST_P(FolderRemovalTest, MissingFolderIsSuccess) {
   ScratchFolder scratch;
-  EXPECT_TRUE(DeleteFolderTree(scratch.path() / "absent"));
+  EXPECT_TRUE(Remove(scratch.path() / "absent"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Removals, FolderRemovalTest, ::testing::ValuesIn(kRemovals), RemovalName);
 
 TEST(SwapRedBlueTest, SwapsLowAndThirdByteAndClearsHighest) {
   EXPECT_EQ(SwapRedBlue(3355443u), 3355443u);
