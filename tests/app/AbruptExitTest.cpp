@@ -52,6 +52,10 @@ const Crash kCrashes[] = {
     {"Abort", SIGABRT, [] { std::abort(); }},
 };
 
+void PrintTo(const Crash& crash, std::ostream* out) {
+  *out << crash.name;
+}
+
 void WriteFile(const fs::path& file, const std::string& bytes) {
   fs::create_directories(file.parent_path());
   std::ofstream(file, std::ios::binary) << bytes;

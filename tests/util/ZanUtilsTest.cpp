@@ -55,6 +55,10 @@ const Removal kRemovals[] = {
      }},
 };
 
+void PrintTo(const Removal& removal, std::ostream* out) {
+  *out << removal.name;
+}
+
 std::string RemovalName(const ::testing::TestParamInfo<Removal>& info) {
   return info.param.name;
 }
