@@ -1,6 +1,8 @@
 // Process-wide set-up of the browser engine that the Ruffle host needs: before the application
-// object exists (the URL scheme, the sandbox, the engine's switches) and before the engine
-// starts (how it draws). POSIX: the root check uses the effective user id.
+// object exists (the URL scheme, the sandbox, the engine's switches, its allocator) and before
+// the engine starts (how it draws). POSIX: the root check uses the effective user id; glibc: the
+// allocator's tuning.
+#include <malloc.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -19,6 +21,9 @@ namespace platform {
 namespace {
 
 constexpr char kEngineSwitchesVariable[] = "QTWEBENGINE_CHROMIUM_FLAGS";
+
+// glibc serves a request of this size or more with a mapping of its own, unmapped when freed.
+constexpr int kOwnMappingBytes = 1 << 20;
 
 void RegisterFlashHostScheme() {
   QWebEngineUrlScheme scheme(FlashHostSchemeHandler::kScheme);
@@ -42,6 +47,18 @@ void SetEngineSwitches() {
   qputenv(kEngineSwitchesVariable, QByteArray::fromStdString(EngineSwitches(user)));
 }
 
+// glibc raises its own-mapping threshold to the size of every such block freed, up to 32 MiB.
+// Once the engine's buffers of several MiB have come and gone (the emulator's WebAssembly as it
+// arrives and is compiled, whole frames), the next ones are cut from the per-thread heaps, which
+// keep their pages: 40 MiB more in the player and in the renderer each, 5 s after the first
+// frame. A fixed threshold turns that rise off. The engine's processes read it from the
+// environment when they start; a threshold the user set is theirs.
+void KeepLargeBlocksInOwnMappings() {
+  if (!qEnvironmentVariableIsEmpty("MALLOC_MMAP_THRESHOLD_")) return;
+  mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes);
+  qputenv("MALLOC_MMAP_THRESHOLD_", QByteArray::number(kOwnMappingBytes));
+}
+
 // OpenGL's renderer string, empty when no context can be made.
 std::string OpenGlRenderer() {
   QOpenGLContext context;
@@ -61,6 +78,7 @@ std::string OpenGlRenderer() {
 void PrepareFlashHostProcess() {
   DisableSandboxWhenRoot();
   SetEngineSwitches();
+  KeepLargeBlocksInOwnMappings();
   // The browser engine shares OpenGL contexts with the widgets; it must be said up front.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   RegisterFlashHostScheme();
