@@ -15,6 +15,7 @@
 
 #include "platform/ruffle/EngineSwitches.h"
 #include "platform/ruffle/FlashHostSchemeHandler.h"
+#include "platform/ruffle/FlashHostShareContext.h"
 #include "platform/ruffle/RuffleFlashHost.h"
 
 namespace platform {
@@ -80,7 +81,7 @@ void PrepareFlashHostProcess() {
   SetEngineSwitches();
   KeepLargeBlocksInOwnMappings();
   // The browser engine shares OpenGL contexts with the widgets; it must be said up front.
-  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  ReserveFlashHostShareContext();
   RegisterFlashHostScheme();
   // The engine's start-up report on every launch is noise in the player's output.
   QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));

@@ -22,6 +22,7 @@
 #include "platform/ruffle/ExternalLinkGate.h"
 #include "platform/ruffle/FlashHostRequestGuard.h"
 #include "platform/ruffle/FlashHostSchemeHandler.h"
+#include "platform/ruffle/FlashHostShareContext.h"
 
 namespace platform {
 namespace {
@@ -253,6 +254,7 @@ class RuffleFlashHost : public QtFlashHost {
 
 std::unique_ptr<QtFlashHost> CreateRuffleFlashHost(QWidget* parent, QMenu* contextMenu) {
   PrepareFlashHostDrawing();
+  CreateFlashHostShareContext();
   return std::make_unique<RuffleFlashHost>(parent, contextMenu);
 }
 

@@ -16,8 +16,10 @@ namespace platform {
 std::unique_ptr<QtFlashHost> CreateRuffleFlashHost(QWidget* parent, QMenu* contextMenu);
 
 // Call first in main(), before the QApplication exists: registers the host's URL scheme (the
-// browser engine accepts schemes only before it starts) and, when the process runs as root,
-// turns off the browser sandbox, which refuses to start as root; sets the engine's switches.
+// browser engine accepts schemes only before it starts), holds the place of the OpenGL context
+// the engine shares (made with the first host, not while the QApplication is built), sets the
+// engine's switches and, when the process runs as root, turns off the browser sandbox, which
+// refuses to start as root.
 void PrepareFlashHostProcess();
 
 // Call once the QApplication exists and before the first host: draws on the CPU where OpenGL
