@@ -16,6 +16,11 @@ constexpr std::string_view kDisableFeatures = "--disable-features=";
 // keep their zygote and their sandbox.
 constexpr std::string_view kDisabledFeature = "AudioServiceOutOfProcess";
 constexpr std::string_view kSwitch = "--no-unsandboxed-zygote";
+// The emulator's WebAssembly is compiled function by function as the movie first calls each,
+// not all of it (14 MB) before the emulator can start: it starts sooner, and the code of
+// functions no movie calls takes no memory.
+constexpr std::string_view kJsFlags = "--js-flags=";
+constexpr std::string_view kOurJsFlags = "--wasm-lazy-compilation";
 
 std::vector<std::string> Words(std::string_view text) {
   std::istringstream in{std::string(text)};
@@ -48,6 +53,13 @@ std::string EngineSwitches(std::string_view userSwitches) {
   }
   if (std::find(switches.begin(), switches.end(), kSwitch) == switches.end()) {
     switches.emplace_back(kSwitch);
+  }
+  // The engine's flags for its script engine are one switch whose value would need a space to
+  // hold two flags, and the engine splits its switches at spaces: flags the user gave replace
+  // ours.
+  if (std::none_of(switches.begin(), switches.end(),
+                   [](const std::string& word) { return word.starts_with(kJsFlags); })) {
+    switches.push_back(std::string(kJsFlags) + std::string(kOurJsFlags));
   }
   std::string joined;
   for (const std::string& word : switches) joined += (joined.empty() ? "" : " ") + word;

@@ -3,8 +3,8 @@
 // the CPU.
 // Implements: the switches that keep the engine's process tree small without touching its
 // sandbox (the audio service inside the browser process, no zygote kept for unsandboxed helper
-// processes), merged into switches the user gave the engine; which OpenGL renderers draw on the
-// CPU.
+// processes) and that let the emulator start sooner (its WebAssembly compiled as it is first
+// called), merged into switches the user gave the engine; which OpenGL renderers draw on the CPU.
 // Does not: read or write the environment, or ask OpenGL (FlashHostProcess.cpp does both).
 
 #include <string>
@@ -13,7 +13,8 @@
 namespace platform {
 
 // The engine's switches: `userSwitches` (the engine's own environment variable, as the user set
-// it) with ours added. A feature list the user gave is extended, not replaced.
+// it) with ours added. A feature list the user gave is extended, not replaced; script-engine
+// flags the user gave replace ours.
 std::string EngineSwitches(std::string_view userSwitches);
 
 // True when `glRenderer` (OpenGL's renderer string) names a rasteriser that runs on the CPU, or

@@ -10,7 +10,8 @@ using platform::EngineSwitches;
 using platform::IsSoftwareRenderer;
 
 // Our switches join the user's: theirs stay, a feature list of theirs is extended (the engine
-// would take only the last of two), and nothing is repeated.
+// would take only the last of two), script-engine flags of theirs replace ours (two flags would
+// need a space, at which the engine splits), and nothing is repeated.
 struct SwitchesCase {
   const char* name;
   const char* user;
@@ -27,22 +28,29 @@ INSTANTIATE_TEST_SUITE_P(
     Switches, EngineSwitchesTest,
     testing::Values(
         SwitchesCase{"None", "",
-                     "--disable-features=AudioServiceOutOfProcess --no-unsandboxed-zygote"},
+                     "--disable-features=AudioServiceOutOfProcess --no-unsandboxed-zygote "
+                     "--js-flags=--wasm-lazy-compilation"},
         SwitchesCase{"OnlySpaces", "  \t ",
-                     "--disable-features=AudioServiceOutOfProcess --no-unsandboxed-zygote"},
+                     "--disable-features=AudioServiceOutOfProcess --no-unsandboxed-zygote "
+                     "--js-flags=--wasm-lazy-compilation"},
         SwitchesCase{"OtherSwitchesKept", "--enable-logging  --v=1",
                      "--enable-logging --v=1 --disable-features=AudioServiceOutOfProcess "
-                     "--no-unsandboxed-zygote"},
+                     "--no-unsandboxed-zygote --js-flags=--wasm-lazy-compilation"},
         SwitchesCase{"FeatureListExtended", "--disable-features=WebUSB --enable-features=X",
                      "--disable-features=WebUSB,AudioServiceOutOfProcess --enable-features=X "
-                     "--no-unsandboxed-zygote"},
+                     "--no-unsandboxed-zygote --js-flags=--wasm-lazy-compilation"},
         SwitchesCase{"LastOfTwoListsExtended", "--disable-features=A --disable-features=B",
                      "--disable-features=A --disable-features=B,AudioServiceOutOfProcess "
-                     "--no-unsandboxed-zygote"},
+                     "--no-unsandboxed-zygote --js-flags=--wasm-lazy-compilation"},
         SwitchesCase{"EmptyFeatureList", "--disable-features=",
-                     "--disable-features=AudioServiceOutOfProcess --no-unsandboxed-zygote"},
+                     "--disable-features=AudioServiceOutOfProcess --no-unsandboxed-zygote "
+                     "--js-flags=--wasm-lazy-compilation"},
         SwitchesCase{"ZygoteSwitchNotRepeated", "--no-unsandboxed-zygote",
-                     "--no-unsandboxed-zygote --disable-features=AudioServiceOutOfProcess"}),
+                     "--no-unsandboxed-zygote --disable-features=AudioServiceOutOfProcess "
+                     "--js-flags=--wasm-lazy-compilation"},
+        SwitchesCase{"UsersScriptFlagsReplaceOurs", "--js-flags=--max-lazy",
+                     "--js-flags=--max-lazy --disable-features=AudioServiceOutOfProcess "
+                     "--no-unsandboxed-zygote"}),
     [](const testing::TestParamInfo<SwitchesCase>& info) { return info.param.name; });
 
 // Renderer strings as OpenGL reports them.
