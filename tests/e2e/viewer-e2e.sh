@@ -182,7 +182,17 @@ echo "full screen again"
 # Windowed once more, then made taller than wide: one page fills the width.
 click_button "$full_screen_button"
 wait_for "$tries" is_windowed || fail "no window again: $(outer)"
-xdotool windowmove "$window" 0 0 windowsize "$window" 560 900
+# Right after leaving full screen the player may still place its window: a size asked for before
+# that is undone, so it is asked for again until it holds.
+is_tall() {
+  local x y w h
+  read -r x y w h < <(geometry) && ((w == 560 && h == 900))
+}
+for ((attempt = 0; attempt < 3; attempt++)); do
+  xdotool windowmove "$window" 0 0 windowsize "$window" 560 900
+  wait_for 25 is_tall && break
+done
+is_tall || fail "the window did not become 560 x 900: $(geometry)"
 wait_for "$tries" shows "left right" || fail "a tall window does not show one page across: $(halves)"
 echo "tall window: one page"
 import -window root "$work/tall.png"
