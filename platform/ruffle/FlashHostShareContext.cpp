@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QOpenGLContext>
+#include <QQuickWindow>
 
 #include <memory>
 
@@ -35,8 +36,8 @@ void ReserveFlashHostShareContext() {
 }
 
 void CreateFlashHostShareContext() {
-  // Made whatever draws the scene: without it the engine finds no graphics back-end to start,
-  // even when its scene draws on the CPU.
+  // A scene drawn on the CPU shares nothing with the engine, which then draws on the CPU too.
+  if (QQuickWindow::graphicsApi() != QSGRendererInterface::OpenGL) return;
   QOpenGLContext* context = qt_gl_global_share_context();
   if (context == nullptr || context->isValid()) return;
   // Made before any screen existed.

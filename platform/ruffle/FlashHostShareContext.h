@@ -12,10 +12,9 @@ namespace platform {
 void ReserveFlashHostShareContext();
 
 // On the window's thread, before the engine's first object and once the scene's way of drawing
-// is decided (PrepareFlashHostDrawing): makes the reserved context, which the engine needs even
-// when its scene draws on the CPU. Does nothing when no context was reserved or it is made
-// already; when no OpenGL context can be made, the engine draws in software, as it would had Qt
-// failed to make it.
+// is decided (PrepareFlashHostDrawing): makes the reserved context when the scene draws with
+// OpenGL. Does nothing when no context was reserved or it is made already; when no OpenGL
+// context can be made, the engine draws in software, as it would had Qt failed to make it.
 void CreateFlashHostShareContext();
 
 }  // namespace platform
