@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "package/Authoring.h"
+#include "authoring/Authoring.h"
 #include "tools/Commands.h"
 
 namespace fs = std::filesystem;

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "package/BookMaker.h"
+#include "authoring/BookMaker.h"
 #include "platform/Os.h"
 #include "tools/Commands.h"
 #include "tools/ProgressBar.h"

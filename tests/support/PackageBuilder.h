@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "package/PackageWriter.h"
+#include "authoring/PackageWriter.h"
 
 struct TypedBlob {
   std::uint32_t type = 0;

@@ -1,15 +1,15 @@
-#include "package/BookMaker.h"
+#include "authoring/BookMaker.h"
 
 #include <algorithm>
 #include <fstream>
 #include <memory>
 #include <system_error>
 
+#include "authoring/Authoring.h"
+#include "authoring/TableOfContents.h"
 #include "model/book/MPageElements.h"
 #include "model/book/MProjects.h"
-#include "package/Authoring.h"
 #include "package/SplitNames.h"
-#include "package/TableOfContents.h"
 #include "package/uPathGetter.h"
 #include "platform/Image.h"
 #include "platform/Os.h"

@@ -1,4 +1,4 @@
-#include "package/PackageWriter.h"
+#include "authoring/PackageWriter.h"
 
 #include <algorithm>
 #include <fstream>

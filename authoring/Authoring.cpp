@@ -1,18 +1,18 @@
-#include "package/Authoring.h"
+#include "authoring/Authoring.h"
 
 #include <fstream>
 #include <map>
 #include <memory>
 #include <system_error>
 
+#include "authoring/AddressedDocuments.h"
+#include "authoring/PackageWriter.h"
+#include "authoring/TableOfContents.h"
 #include "model/book/MProjects.h"
 #include "model/settings/LMProjects.h"
-#include "package/AddressedDocuments.h"
 #include "package/BookBlobs.h"
 #include "package/PackageReader.h"
-#include "package/PackageWriter.h"
 #include "package/SplitNames.h"
-#include "package/TableOfContents.h"
 #include "package/uPathGetter.h"
 #include "platform/Os.h"
 #include "platform/Zip.h"

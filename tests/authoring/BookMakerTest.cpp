@@ -2,14 +2,14 @@
 // written for them, and a made book split as the player splits it; a picture that cannot be read
 // leaves nothing behind.
 
-#include "package/BookMaker.h"
+#include "authoring/BookMaker.h"
 
 #include <gtest/gtest.h>
 
+#include "authoring/AddressedDocuments.h"
 #include "model/book/MPageElements.h"
 #include "model/book/MProjects.h"
 #include "model/settings/LMProjects.h"
-#include "package/AddressedDocuments.h"
 #include "platform/Image.h"
 #include "platform/Xml.h"
 #include "tests/package/SplitHarness.h"

@@ -1,4 +1,4 @@
-#include "package/AddressedDocuments.h"
+#include "authoring/AddressedDocuments.h"
 
 #include <cstdio>
 #include <map>

@@ -1,4 +1,4 @@
-#include "package/AddressText.h"
+#include "authoring/AddressText.h"
 
 #include <algorithm>
 #include <array>

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "package/AddressText.h"
+#include "authoring/AddressText.h"
+#include "authoring/PackageWriter.h"
 #include "package/BookBlobs.h"
-#include "package/PackageWriter.h"
 
 class TLMProject;
 class TMBook;

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "package/PackageWriter.h"
+#include "authoring/PackageWriter.h"
 #include "tests/support/PackageBuilder.h"
 #include "util/Error.h"
 

@@ -1,7 +1,7 @@
 // The table of contents the viewer movie reads: it names exactly the files the split writes, and
 // carries the links and bookmarks of the book document through XML escaping intact.
 
-#include "package/TableOfContents.h"
+#include "authoring/TableOfContents.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "package/TableOfContents.h"
+#include "authoring/TableOfContents.h"
 
 #include <algorithm>
 #include <string>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "package/AddressedDocuments.h"
+#include "authoring/AddressedDocuments.h"
 #include "util/Error.h"
 
 namespace {
