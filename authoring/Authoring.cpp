@@ -170,7 +170,8 @@ class TPacker {
     at = JoinBookPath(source_, name);
     std::error_code ec;
     if (fs::exists(fs::symlink_status(at, ec))) return writer_.AddFileBlob(RequireFile(at));
-    return writer_.AddBlob(WriteTableOfContents(documents_.Book()));
+    return writer_.AddBlob(
+        WriteTableOfContents(documents_.Book(), TocExtrasOf(documents_.Project())));
   }
 
   BlobAddress PackFixedFile(const fs::path& file) {

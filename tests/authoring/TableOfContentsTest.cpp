@@ -178,4 +178,60 @@ TEST(TableOfContentsTest, BookWithoutChaptersHasNoPagesButKeepsItsBookmarks) {
   EXPECT_EQ(ChildrenNamed(toc.DocumentElement(), "bookmark").size(), 1u);
 }
 
+// What the viewer needs beyond pictures: the files the split writes for search and downloads
+// (downloads only where the settings offer the button), the reading direction, and every kind of
+// link, to the web, to a mail address or to a page.
+TEST(TableOfContentsTest, CarriesSearchDownloadsDirectionAndPageLinks) {
+  const std::string bookXml =
+      "<book ltr=\"false\" searchindex=\"search\\index.xml\" download=\"doc\\all.pdf\">"
+      "<bookmarks><bookmark title=\"a\" page=\"1\"/><bookmark title=\"b\" page=\"2\"/>"
+      "</bookmarks><Chapters><chapter><Pages>"
+      "<page searchtxt=\"res\\text\\p1.xml\" download=\"x\\p1.PDF\"><elem>"
+      "<area left=\"1\" top=\"2\" width=\"3\" height=\"4\" linktype=\"Page\" page=\"5\"/>"
+      "<area left=\"1\" top=\"2\" width=\"3\" height=\"4\" linktype=\"page\" page=\"0\"/>"
+      "<txt left=\"5\" top=\"6\" width=\"7\" height=\"8\" linktype=\"email\" "
+      "email=\"a@example.org\"/>"
+      "<txt left=\"5\" top=\"6\" width=\"7\" height=\"8\" linktype=\"url\" "
+      "url=\"https://example.org/\"/>"
+      "</elem><links><link x=\"9\" y=\"9\" width=\"9\" height=\"9\" page=\"3\"/>"
+      "<link x=\"9\" y=\"9\" width=\"9\" height=\"9\" page=\"x\"><urls><url src=\"\"/>"
+      "<url src=\"https://example.org/l\"/></urls></link></links></page>"
+      "<page/></Pages></chapter></Chapters></book>";
+  TMBook book;
+  book.LoadFromStream(bookXml);
+  TTocExtras extras;
+  extras.downloads = true;
+  extras.search = false;
+  extras.pageLabels = {"iv"};
+  extras.bookmarkLevels = {1, 2};
+  platform::XmlDocument toc;
+  toc.LoadFromText(WriteTableOfContents(book, extras));
+  const platform::XmlNode root = toc.DocumentElement();
+  EXPECT_EQ(Attr(root, "ltr"), "false");
+  EXPECT_EQ(Attr(root, "searchindex"), "res/other/index.xml");
+  EXPECT_EQ(Attr(root, "search"), "false");
+  EXPECT_EQ(Attr(root, "download"), "res/downloads/all.pdf");
+  const auto pages = ChildrenNamed(root, "page");
+  ASSERT_EQ(pages.size(), 2u);
+  EXPECT_EQ(Attr(pages[0], "searchtxt"), "res/text/p1.xml");
+  EXPECT_EQ(Attr(pages[0], "download"), "res/downloads/page_0000.PDF");
+  EXPECT_EQ(Attr(pages[0], "label"), "iv");
+  EXPECT_EQ(Attr(pages[1], "label"), "<none>");
+  std::vector<std::string> targets;
+  for (const platform::XmlNode& area : ChildrenNamed(pages[0], "area"))
+    targets.push_back(Attr(area, "page") + " " + Attr(area, "url"));
+  EXPECT_EQ(targets, (std::vector<std::string>{"5 <none>", "<none> mailto:a@example.org",
+                                               "<none> https://example.org/", "3 <none>",
+                                               "<none> https://example.org/l"}));
+  const auto bookmarks = ChildrenNamed(root, "bookmark");
+  EXPECT_EQ(Attr(bookmarks[0], "level"), "<none>");
+  EXPECT_EQ(Attr(bookmarks[1], "level"), "2");
+
+  platform::XmlDocument plain;
+  plain.LoadFromText(WriteTableOfContents(book));
+  EXPECT_EQ(Attr(plain.DocumentElement(), "download"), "<none>");
+  EXPECT_EQ(Attr(plain.DocumentElement(), "search"), "<none>");
+  EXPECT_EQ(Attr(ChildrenNamed(plain.DocumentElement(), "page")[0], "download"), "<none>");
+}
+
 }  // namespace
