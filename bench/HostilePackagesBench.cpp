@@ -1,7 +1,7 @@
 // Splits every hostile package of tests/support/HostileBooks with the command-line tool, one
 // child process each, and prints what each split cost: wall time, processor time, peak resident
 // memory (sampled every 5 ms), bytes written (as the kernel counted them), and what was left in
-// the working folder.
+// the working folder: files, folders and the disk space they take.
 //
 //   bench_hostile_packages build/default/tools/bookstub [NAME ...]
 //
@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -102,17 +103,25 @@ Cost RunSplit(const fs::path& bookstub, const fs::path& package, const fs::path&
   return cost;
 }
 
-// Files and bytes left below `root`.
-std::pair<long long, long long> TreeSize(const fs::path& root) {
-  long long files = 0, bytes = 0;
+struct Left {
+  long long files = 0;
+  long long folders = 0;
+  long long diskBytes = 0;  // allocated blocks of the files and folders, as du counts them
+};
+
+// What the split left below `root`.
+Left TreeSize(const fs::path& root) {
+  Left left;
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
        it.increment(ec)) {
-    if (!it->is_regular_file(ec)) continue;
-    ++files;
-    bytes += static_cast<long long>(it->file_size(ec));
+    struct stat info {};
+    if (lstat(it->path().c_str(), &info) != 0) continue;
+    left.diskBytes += static_cast<long long>(info.st_blocks) * 512;
+    if (S_ISDIR(info.st_mode)) ++left.folders;
+    if (S_ISREG(info.st_mode)) ++left.files;
   }
-  return {files, bytes};
+  return left;
 }
 
 }  // namespace
@@ -129,18 +138,19 @@ int main(int argc, char** argv) {
       fs::temp_directory_path() / ("bookstub-hostile-" + std::to_string(getpid()));
   fs::create_directories(scratch);
 
-  std::printf("%-28s %9s %8s %8s %9s %11s %9s %9s %5s\n", "package", "size KiB", "seconds", "cpu s",
-              "peak MiB", "written MiB", "files", "left MiB", "exit");
+  std::printf("%-28s %9s %8s %8s %9s %11s %9s %9s %9s %5s\n", "package", "size KiB", "seconds",
+              "cpu s", "peak MiB", "written MiB", "files", "folders", "disk MiB", "exit");
   for (const std::string& name : names) {
     const fs::path package = scratch / (name + ".exe");
     const fs::path root = scratch / name;
     const auto built = testsupport::BuildBook(testsupport::BuildHostileBook(name).book);
     built.WriteTo(package);
     const Cost cost = RunSplit(bookstub, package, root);
-    const auto [files, bytes] = TreeSize(root);
-    std::printf("%-28s %9.0f %8.2f %8.2f %9.1f %11.1f %9lld %9.1f %5d\n", name.c_str(),
+    const Left left = TreeSize(root);
+    std::printf("%-28s %9.0f %8.2f %8.2f %9.1f %11.1f %9lld %9lld %9.1f %5d\n", name.c_str(),
                 built.bytes.size() / 1024.0, cost.seconds, cost.cpuSeconds, cost.peakKiB / 1024.0,
-                cost.bytesWritten / 1048576.0, files, bytes / 1048576.0, cost.exitCode);
+                cost.bytesWritten / 1048576.0, left.files, left.folders, left.diskBytes / 1048576.0,
+                cost.exitCode);
     std::fflush(stdout);
     std::error_code ec;
     fs::remove_all(root, ec);

@@ -19,6 +19,9 @@ struct UnzipLimits {
   std::uint64_t maxEntries = 65'536;
   std::size_t maxNameBytes = 1'024;
   std::size_t maxDepth = 32;  // path segments of an entry name
+  // Distinct folders the entry names make (each leading part of a name, and a folder entry's
+  // whole name), however few entries make them.
+  std::size_t maxFolders = 4'096;
 };
 
 struct UnzipReport {
@@ -34,9 +37,10 @@ struct UnzipReport {
 // Unpacks every entry of the PKWARE zip `archive` (stored or deflated entries) into `folder`,
 // creating `folder` and the entries' relative folders as needed and overwriting existing files.
 // Unsafe entries are skipped and listed in the report; nothing is ever written outside `folder`.
-// The entry names and the sizes they announce are checked against `limits` before anything is
-// written; the bytes actually unpacked are counted as they are written, since an archive may
-// announce less than it holds.
+// The entry names, the folders they make and the sizes they announce are checked against `limits`
+// before anything is written; the bytes actually unpacked are counted as they are written, since
+// an archive may announce less than it holds. What the unpacking keeps in memory is bounded by
+// the limits too.
 // Raises Error naming the archive when it cannot be opened or read; entries written before a
 // damaged one stay on disk.
 UnzipReport UnzipAll(const std::filesystem::path& archive, const std::filesystem::path& folder,

@@ -9,9 +9,10 @@
 //   the unpacking).
 //
 // Limits: the entry names and announced sizes are read once before anything is written, so an
-// archive with too many entries or an announced bomb costs one pass over its headers; the bytes
-// really unpacked are counted again while they are written, and an archive caught past a limit
-// then has everything it wrote removed.
+// archive with too many entries or folders or an announced bomb costs one pass over its headers
+// (and memory for at most maxFolders folder names); the bytes really unpacked are counted again
+// while they are written, and an archive caught past a limit then has everything it wrote
+// removed.
 //
 // Safety: every entry name is checked here before libarchive sees it (absolute names, drive
 // letters, ".." segments, links and special files are skipped, as is any entry whose path
@@ -29,6 +30,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/Zip.h"
@@ -136,14 +138,14 @@ class Budget {
   }
 
   // Counts one more entry; false when it goes past a limit.
-  bool Enter(const std::string& name) {
+  bool Enter(const std::string& name, bool isFolder) {
     if (++entries_ > limits_.maxEntries)
       return Exceed("more than " + std::to_string(limits_.maxEntries) + " entries");
     if (name.size() > limits_.maxNameBytes)
       return Exceed("an entry name longer than " + std::to_string(limits_.maxNameBytes) + " bytes");
     if (Depth(name) > limits_.maxDepth)
       return Exceed("an entry name deeper than " + std::to_string(limits_.maxDepth) + " levels");
-    return true;
+    return CountFolders(name, isFolder);
   }
 
   // Counts bytes about to be written (or announced); false when they go past the limit.
@@ -169,6 +171,24 @@ class Budget {
     return depth;
   }
 
+  // Adds the folders `name` makes, deepest first, stopping at the first one already counted:
+  // its parents were counted with it. So an entry in a known folder costs one look-up. An
+  // unsafe name makes none: it is skipped.
+  bool CountFolders(const std::string& name, bool isFolder) {
+    const auto segments = SafeSegments(name);
+    if (!segments) return true;
+    std::string normal;
+    for (const std::string& segment : *segments) normal += (normal.empty() ? "" : "/") + segment;
+    size_t end = isFolder ? normal.size() : normal.rfind('/');
+    while (end != std::string::npos && end > 0) {
+      if (!folders_.insert(normal.substr(0, end)).second) break;
+      if (folders_.size() > limits_.maxFolders)
+        return Exceed("more than " + std::to_string(limits_.maxFolders) + " folders");
+      end = normal.rfind('/', end - 1);
+    }
+    return true;
+  }
+
   bool Exceed(std::string what) {
     exceeded_ = std::move(what);
     return false;
@@ -179,9 +199,11 @@ class Budget {
   std::uint64_t maxBytes_ = 0;
   std::uint64_t entries_ = 0;
   std::uint64_t bytes_ = 0;
+  std::unordered_set<std::string> folders_;
 };
 
-// What one unpacking created, so that it can be taken back.
+// What one unpacking created, so that it can be taken back: at most a path per entry and per
+// folder the budget lets through.
 class WrittenPaths {
  public:
   void Add(const Target& target, const std::vector<std::string>& segments, bool isFolder) {
@@ -306,7 +328,7 @@ std::optional<std::string> CheckAnnounced(const fs::path& zip, const UnzipLimits
        status == ARCHIVE_OK || status == ARCHIVE_WARN;
        status = archive_read_next_header(reader.get(), &entry)) {
     const la_int64_t announced = archive_entry_size_is_set(entry) ? archive_entry_size(entry) : 0;
-    if (!budget.Enter(EntryName(entry)) ||
+    if (!budget.Enter(EntryName(entry), archive_entry_filetype(entry) == AE_IFDIR) ||
         !budget.Add(static_cast<std::uint64_t>(std::max<la_int64_t>(announced, 0))))
       return budget.Exceeded();
   }
@@ -343,12 +365,12 @@ UnzipReport UnzipAll(const fs::path& zip, const fs::path& folder, const UnzipLim
     if (status == ARCHIVE_EOF) break;
     if (status < ARCHIVE_WARN) Fail(zip, ArchiveMessage(reader.get()));
     const std::string name = EntryName(entry);
-    const bool within = budget.Enter(name);
+    const bool isFolder = archive_entry_filetype(entry) == AE_IFDIR;
+    const bool within = budget.Enter(name, isFolder);
     const auto segments = SafeSegments(name);
     const auto target = within && segments && IsPlainFileOrFolder(entry)
                             ? TargetPath(root, *segments)
                             : std::nullopt;
-    const bool isFolder = archive_entry_filetype(entry) == AE_IFDIR;
     if (target) written.Add(*target, *segments, isFolder);
     const Outcome outcome =
         target ? ExtractEntryOrRemove(zip, reader.get(), writer, entry, target->path, budget)

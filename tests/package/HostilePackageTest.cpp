@@ -60,6 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
         HostileCase{"ZipBomb2GiB", "", "Archive langs.zip left out: more than 33554432 unpacked"},
         HostileCase{"ZipBomb2GiBAnnouncing1KiB", "", ""},
         HostileCase{"ZipWith100000Files", "", "Archive flag.zip left out: more than 65536 entries"},
+        HostileCase{"ZipMaking600000Folders", "",
+                    "Archive langs.zip left out: more than 4096 folders"},
         HostileCase{"ButtonGroup4MB", "", ""}, HostileCase{"MovieNamedBy30Pages", "", ""}),
     [](const auto& info) { return info.param.name; });
 

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <cstdio>
 #include <stdexcept>
 
 #include "tests/support/SwfWriter.h"
@@ -139,6 +140,23 @@ BookSpec ZipWithManyFiles() {
   return book;
 }
 
+// 20,000 empty files, each at the end of a chain of 30 folders of its own: "e00000/a/.../a/f",
+// 31 parts. Every entry is within the entry, name and depth limits, and the whole is 4 MiB; it
+// would make 600,000 folders.
+BookSpec ZipFolderBomb() {
+  std::string chain;
+  for (int i = 0; i < 29; ++i) chain += "/a";
+  ZipWriter zip;
+  char first[8];
+  for (int i = 0; i < 20'000; ++i) {
+    std::snprintf(first, sizeof first, "e%05d", i);
+    zip.AddFile(first + chain + "/f", "", ZipWriter::Method::Stored);
+  }
+  BookSpec book;
+  book.langs = FileSpec{"langs.zip", zip.Bytes()};
+  return book;
+}
+
 // A 2 MiB info.ini naming every button at its end, and 150,000 small members.
 BookSpec ButtonGroupWithManyMembers() {
   std::string ini = "[info]\r\n";
@@ -213,8 +231,13 @@ std::string CompressedMovieWithZeros(int width, int height, std::uint64_t bodyZe
 }
 
 std::vector<std::string> HostileBookNames() {
-  return {"PicturesClaiming60000x60000", "Picture20000x20000", "ZipBomb2GiB",
-          "ZipBomb2GiBAnnouncing1KiB",   "ZipWith100000Files", "ButtonGroup4MB",
+  return {"PicturesClaiming60000x60000",
+          "Picture20000x20000",
+          "ZipBomb2GiB",
+          "ZipBomb2GiBAnnouncing1KiB",
+          "ZipWith100000Files",
+          "ZipMaking600000Folders",
+          "ButtonGroup4MB",
           "MovieNamedBy30Pages"};
 }
 
@@ -224,6 +247,7 @@ HostileBook BuildHostileBook(const std::string& name) {
   if (name == "ZipBomb2GiB") return {name, ZipBomb(true)};
   if (name == "ZipBomb2GiBAnnouncing1KiB") return {name, ZipBomb(false)};
   if (name == "ZipWith100000Files") return {name, ZipWithManyFiles()};
+  if (name == "ZipMaking600000Folders") return {name, ZipFolderBomb()};
   if (name == "ButtonGroup4MB") return {name, ButtonGroupWithManyMembers()};
   if (name == "MovieNamedBy30Pages") return {name, MovieNamedByManyPages()};
   throw std::invalid_argument("no hostile book named " + name);

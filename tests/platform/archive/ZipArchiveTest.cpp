@@ -277,6 +277,9 @@ INSTANTIATE_TEST_SUITE_P(
                   [](auto& l) { l.maxNameBytes = 10; }},
         LimitCase{"NameTooDeep", [] { return Lead().AddFile("a/b\\c/d.txt", "d"); },
                   [](auto& l) { l.maxDepth = 3; }},
+        // Three folders: new, x and x/y.
+        LimitCase{"TooManyFolders", [] { return Lead().AddFile("x\\y/z.txt", "z"); },
+                  [](auto& l) { l.maxFolders = 2; }},
         LimitCase{"AnnouncedBytesOverTheCap", [] { return Lead().AddFile("z.bin", kZeros); },
                   [](auto& l) { l.maxBytes = 100'000; }},
         LimitCase{"AnnouncedBytesOverTheRatio", [] { return Lead().AddFile("z.bin", kZeros); },
@@ -306,6 +309,26 @@ TEST_F(UnzipTest, AnArchiveJustWithinItsLimitsIsUnpacked) {
   EXPECT_FALSE(report.overLimit) << *report.overLimit;
   EXPECT_EQ(report.filesWritten, 2);
   EXPECT_EQ(ReadAll(target() / "a" / "b.c"), "123");
+}
+
+// A folder is counted once, however many entries name it and however they spell it.
+TEST_F(UnzipTest, FoldersAreCountedOnceEach) {
+  ZipWriter archive;
+  archive.AddFolder("a/").AddFolder("a\\d\\").AddFile("a/b.c", "b");
+  for (int i = 0; i < 20; ++i) archive.AddFile("a\\d/" + std::to_string(i), "d");
+  archive.AddFile("./a//d/./e", "e").Save(zip());
+  platform::UnzipLimits limits;
+
+  limits.maxFolders = 2;
+  const auto report = platform::UnzipAll(zip(), target(), limits);
+  EXPECT_FALSE(report.overLimit) << *report.overLimit;
+  EXPECT_EQ(report.filesWritten, 22);
+  EXPECT_EQ(ReadAll(target() / "a" / "d" / "e"), "e");
+
+  limits.maxFolders = 1;
+  fs::remove_all(target());
+  EXPECT_EQ(platform::UnzipAll(zip(), target(), limits).overLimit, "more than 1 folders");
+  EXPECT_FALSE(fs::exists(target() / "a"));
 }
 
 }  // namespace
