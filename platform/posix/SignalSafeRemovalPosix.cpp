@@ -11,7 +11,8 @@
 // (what lies deeper stays).
 // A walk that comes back up to a folder reads it again from its start: the entries it removed
 // are gone, and those it passed over (they failed) come first in the same order, so it skips
-// as many as it passed over there.
+// as many as it passed over there. A folder it emptied but could not remove (a mount point,
+// say) counts as passed over when it is met again, instead of being walked again and again.
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -117,6 +118,7 @@ class PosixSignalSafeFolderRemoval final : public SignalSafeFolderRemoval {
   struct Level {
     Identity identity;
     std::size_t passedOver = 0;  // entries that stayed, met first when the folder is read
+    Identity emptied;            // the subfolder last emptied, removed when it is met again
   };
 
   // What reading a folder came to: a subfolder to go down into, or the end of the folder.
@@ -139,6 +141,7 @@ class PosixSignalSafeFolderRemoval final : public SignalSafeFolderRemoval {
   bool Empty(int fd) {
     std::size_t depth = 0;
     levels_[0].passedOver = 0;
+    levels_[0].emptied = {};
     bool complete = true;
     for (;;) {
       const Reading reading = Read(fd, depth);
@@ -146,6 +149,7 @@ class PosixSignalSafeFolderRemoval final : public SignalSafeFolderRemoval {
         ::close(fd);
         fd = reading.subfolder;
         levels_[++depth].passedOver = 0;
+        levels_[depth].emptied = {};
         continue;
       }
       const bool stays = levels_[depth].passedOver > 0 || !reading.complete;
@@ -160,7 +164,10 @@ class PosixSignalSafeFolderRemoval final : public SignalSafeFolderRemoval {
         if (fd >= 0) ::close(fd);
         return false;
       }
-      if (stays) ++levels_[depth].passedOver;
+      if (stays)
+        ++levels_[depth].passedOver;
+      else
+        levels_[depth].emptied = levels_[depth + 1].identity;
     }
     ::close(fd);
     return complete;
@@ -212,6 +219,10 @@ class PosixSignalSafeFolderRemoval final : public SignalSafeFolderRemoval {
     if (errno == ENOTDIR) return ::unlinkat(fd, name, 0) == 0 ? kRemoved : kStayed;
     if (depth + 1 >= kDepth) return kStayed;
     const int subfolder = OpenSubfolder(fd, name, levels_[depth + 1].identity);
+    if (subfolder >= 0 && levels_[depth + 1].identity == levels_[depth].emptied) {
+      ::close(subfolder);  // emptied already, and still it could not be removed
+      return kStayed;
+    }
     return subfolder >= 0 ? subfolder : kStayed;
   }
 
