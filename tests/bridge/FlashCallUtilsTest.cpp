@@ -95,6 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
             "ScriptInArguments",
             Invoke("fullscreen_error", "<arguments><string>function(){}</string></arguments>"),
             FlashCallAction::Ignore},
+        DecisionCase{"WordThatStartsLikeTheScriptMarker",
+                     Invoke("fullscreen_error",
+                            "<arguments><string>functional function</string></arguments>"),
+                     FlashCallAction::ToggleFullscreen},
         DecisionCase{
             "ScriptMarkerIsCaseSensitive",
             Invoke("fullscreen_error", "<arguments><string>Function(</string></arguments>"),

@@ -62,6 +62,13 @@ const std::string kStub =
 const std::string kProject = "<?xml version=\"1.0\"?><project exetitle=\"Probe\"/>";
 const std::string kBook = "<book/>";
 
+// ASCII `text` as UTF-16 with its byte-order mark.
+std::string Utf16(const std::string& text, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char c : text) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  return out;
+}
+
 std::string BuiltPackage() {
   PackageBuilder builder(kStub);
   builder.AddBlob("page bytes");
@@ -76,6 +83,10 @@ INSTANTIATE_TEST_SUITE_P(
                   TKind::Carries},
         ProbeCase{"MarkAndWhiteSpaceBeforeMarkup",
                   kStub + Trailer(kBook, "\xEF\xBB\xBF\r\n  " + kProject), TKind::Carries},
+        ProbeCase{"BigEndianUtf16WithItsMark", kStub + Trailer(kBook, Utf16(kProject, true)),
+                  TKind::Carries},
+        ProbeCase{"LittleEndianUtf16WithItsMark", kStub + Trailer(kBook, Utf16(kProject, false)),
+                  TKind::Carries},
         ProbeCase{"EmptyBookDocument", kStub + Trailer("", kProject), TKind::Carries},
         // A linked executable ends in section headers whose last bytes are zero.
         ProbeCase{"BarePlayer", kStub + std::string(64, '\0'), TKind::None},

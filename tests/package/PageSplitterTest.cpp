@@ -1,6 +1,7 @@
 // Page splitting: names, progress, and the three images derived from a page's mobile image.
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "model/book/MProjects.h"
 #include "package/PackageReader.h"
@@ -359,6 +360,33 @@ TEST_F(SplitAheadTest, ManyPagesShowTheSameAsOnePageAfterTheOther) {
 
 TEST_F(SplitAheadTest, ADamagedMobileImageEndsTheSplitAsOnePageAfterTheOther) {
   ExpectSameAsOnePageAfterTheOther(ManyPageBook(true));
+}
+
+// A PNG of width x height padded past the largest mobile image read ahead (32 MiB) by a private
+// chunk that decoders skip.
+std::string PngPaddedTo33MiB(int width, int height) {
+  const auto bigEndian = [](std::uint32_t value) {
+    std::string bytes;
+    for (int shift = 24; shift >= 0; shift -= 8) bytes += static_cast<char>(value >> shift);
+    return bytes;
+  };
+  const std::string body = "prVt" + std::string(33u << 20, 'P');  // type and data
+  const std::string chunk =
+      bigEndian(static_cast<std::uint32_t>(body.size() - 4)) + body +
+      bigEndian(static_cast<std::uint32_t>(
+          crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
+  const std::string png = testsupport::PictureBytes(width, height, ".png");
+  constexpr std::size_t kHeaderEnd = 8 + 25;  // the signature and the IHDR chunk
+  return png.substr(0, kHeaderEnd) + chunk + png.substr(kHeaderEnd);
+}
+
+// A page whose mobile image is too large to be read ahead makes its pictures itself, from the
+// written file, while the pages after it are derived ahead: each page gets its own.
+TEST_F(SplitAheadTest, AMobileImageTooLargeToReadAheadAmongPagesDerivedAhead) {
+  BookSpec bookSpec = ManyPageBook(false);
+  bookSpec.pages.resize(4);
+  bookSpec.pages[2].mobile = FileSpec{"large.png", PngPaddedTo33MiB(90, 70)};
+  ExpectSameAsOnePageAfterTheOther(bookSpec);
 }
 
 // The pages after the stop are neither written nor reported, whatever was derived ahead.

@@ -41,7 +41,10 @@ INSTANTIATE_TEST_SUITE_P(
                       OrderCase{"same_letters_upper_case_first", "Page1.png", "page1.png"},
                       OrderCase{"second_number_decides", "scan1-2.tif", "scan1-10.tif"},
                       OrderCase{"prefix_first", "page", "page1"},
-                      OrderCase{"digits_before_letters", "1cover.png", "cover.png"}),
+                      OrderCase{"digits_before_letters", "1cover.png", "cover.png"},
+                      // UTF-8 bytes of letters beyond ASCII compare above every ASCII letter.
+                      OrderCase{"letters_beyond_ascii_after_z", "z.png", "\xC3\xA9t\xC3\xA9.png"},
+                      OrderCase{"capital_beyond_ascii_after_z", "Z.png", "\xC3\x89t\xC3\xA9.png"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(NaturalOrderSortTest, SortsAScannerFolderInPageOrder) {

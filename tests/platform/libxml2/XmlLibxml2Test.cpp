@@ -224,4 +224,18 @@ INSTANTIATE_TEST_SUITE_P(
                     SavedCase{"FourByteCharacter", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"}),
     [](const auto& info) { return info.param.label; });
 
+// Text beyond ASCII is saved as its UTF-8 bytes, in values and in content, never as character
+// references: the documents stay readable and their size does not grow fivefold.
+TEST(SavedText, KeepsCharactersBeyondAsciiAsUtf8) {
+  const std::string text = "gr\xC3\xBC\xC3\x9F \xE4\xB8\xAD";  // "grüß 中"
+  platform::XmlDocument document;
+  platform::XmlNode book = document.CreateDocumentElement("book");
+  book.SetAttribute("title", text);
+  book.AddChild("note").AddText(text);
+  const std::string saved = document.SaveToText();
+  EXPECT_EQ(saved.find("&#"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("title=\"" + text + "\""), std::string::npos) << saved;
+  EXPECT_NE(saved.find(">" + text + "</note>"), std::string::npos) << saved;
+}
+
 }  // namespace
