@@ -2,7 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QBuffer>
+#include <QEventLoop>
+#include <QStringList>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlSchemeHandler>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "platform/Os.h"
 #include "platform/ruffle/FlashHostSchemeHandler.h"
+#include "platform/ruffle/RuffleFlashHost.h"
 
 namespace {
 
@@ -46,5 +61,72 @@ INSTANTIATE_TEST_SUITE_P(
                     AddressCase{"blob:bookstub://player/0c1f", false, false},
                     AddressCase{"javascript:alert(1)", false, false},
                     AddressCase{"", false, false}));
+
+// The guard at work in the browser engine (offscreen, no display): what it blocks never reaches
+// a scheme handler nor loads, what it lets through does.
+
+// Answers every request of its scheme with a small page and records the addresses it was asked.
+class RecordingSchemeHandler : public QWebEngineUrlSchemeHandler {
+ public:
+  void requestStarted(QWebEngineUrlRequestJob* job) override {
+    requested.append(job->requestUrl().toString());
+    auto* page = new QBuffer(job);  // Qt ownership: deleted with the job
+    page->setData("<!doctype html><p>page</p>");
+    job->reply("text/html", page);
+  }
+  QStringList requested;
+};
+
+class FlashHostRequestGuardInTheEngine : public testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    platform::PrepareFlashHostProcess();
+    application_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  static void TearDownTestSuite() { application_.reset(); }
+
+  // Whether the page loaded `url` as its document.
+  static bool Load(QWebEnginePage& page, const QString& url) {
+    QEventLoop loop;
+    bool loaded = false;
+    QObject::connect(&page, &QWebEnginePage::loadFinished, &loop, [&](bool ok) {
+      loaded = ok;
+      loop.quit();
+    });
+    QTimer::singleShot(60'000, &loop, &QEventLoop::quit);  // only so that a hang cannot last
+    page.load(QUrl(url));
+    loop.exec();
+    return loaded;
+  }
+
+ private:
+  static inline int argc_ = 1;
+  static inline char name_[] = "test";
+  static inline char* argv_[] = {name_, nullptr};
+  static inline std::unique_ptr<QApplication> application_;
+};
+
+TEST_F(FlashHostRequestGuardInTheEngine, BlocksEveryRequestOutsideThePlayer) {
+  const std::filesystem::path secret =
+      std::filesystem::temp_directory_path() / ("bookstub-guard-" + platform::NewGuid() + ".html");
+  std::ofstream(secret) << "<!doctype html><p>secret</p>";
+  platform::FlashHostRequestGuard guard;
+  RecordingSchemeHandler handler;
+  {
+    QWebEngineProfile profile;  // no storage name: nothing on disk
+    profile.setUrlRequestInterceptor(&guard);
+    profile.installUrlSchemeHandler(FlashHostSchemeHandler::kScheme, &handler);
+    QWebEnginePage page(&profile);
+
+    EXPECT_TRUE(Load(page, "bookstub://player/book/page.html"));
+    EXPECT_FALSE(Load(page, "bookstub://other/book/page.html"));
+    EXPECT_FALSE(Load(page, QUrl::fromLocalFile(QString::fromStdString(secret)).toString()));
+    EXPECT_TRUE(Load(page, "bookstub://player/book/again.html"));
+  }
+  std::filesystem::remove(secret);
+  EXPECT_EQ(handler.requested,
+            (QStringList{"bookstub://player/book/page.html", "bookstub://player/book/again.html"}));
+}
 
 }  // namespace
