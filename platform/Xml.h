@@ -53,8 +53,10 @@ class XmlDocument {
   XmlDocument(const XmlDocument&) = delete;
   XmlDocument& operator=(const XmlDocument&) = delete;
 
-  // A whole document as stored: the encoding comes from its byte-order mark or declaration.
-  // Entities declared in the document's own DTD are expanded; nothing outside it is read.
+  // A whole document as stored: the encoding comes from its byte-order mark or declaration (a
+  // UTF-8 mark with another declared encoding is refused). Entities declared in the document's
+  // own DTD are expanded and the attribute defaults it declares are supplied, both within a
+  // bound on how much they add; nothing outside the document is read.
   void LoadFromBytes(std::string_view bytes);
   // UTF-8 text.
   void LoadFromText(std::string_view text);

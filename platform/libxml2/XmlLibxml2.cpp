@@ -2,8 +2,10 @@
 // Implements: every operation of platform/Xml.h. Reads XML 1.0 in UTF-8, UTF-16 and every
 //   encoding a document declares that the system's converter knows (windows-1252,
 //   windows-1251, GBK, ...); refuses every document that is not well formed, with libxml2's
-//   message; expands the entities of the internal DTD subset within libxml2's amplification
-//   limits; saves UTF-8 holding only characters XML 1.0 allows.
+//   message, and one whose UTF-8 byte-order mark contradicts its declared encoding; expands the
+//   entities of the internal DTD subset within libxml2's amplification limits and supplies the
+//   attribute defaults it declares within the same bound; saves UTF-8 holding only characters
+//   XML 1.0 allows.
 // Does not: validate, load an external DTD or external entity (their declarations are dropped,
 //   so nothing outside the document is ever read), reach the network, or keep the original
 //   encoding when saving.
@@ -14,8 +16,12 @@
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <string_view>
 
 #include "platform/Xml.h"
 #include "util/Error.h"
@@ -112,11 +118,58 @@ void DeclareInternalEntity(void* ctx, const xmlChar* name, int type, const xmlCh
   xmlSAX2EntityDecl(ctx, name, type, publicId, systemId, content);
 }
 
-// No DTD loading, no network; internal entities replaced by their text. Without XML_PARSE_HUGE
+// Attribute defaults of the internal subset are supplied to every element they name, so that a
+// short declaration and many short elements could grow the document without bound. They may add
+// as many bytes as libxml2 lets entities add: ten times the document, and never less than this.
+constexpr std::uint64_t kDefaultsAmplification = 10;
+constexpr std::uint64_t kDefaultsAllowance = 1 << 20;
+
+// What the parse of one document has left to spend on attribute defaults (the parser context's
+// private data).
+struct DefaultsBudget {
+  std::uint64_t left = 0;
+  bool exceeded = false;
+};
+
+// The attribute array holds five pointers per attribute (name, prefix, namespace, value start,
+// value end); the defaulted ones come last.
+void StartElementWithinBudget(void* ctx, const xmlChar* localName, const xmlChar* prefix,
+                              const xmlChar* uri, int namespaceCount, const xmlChar** namespaces,
+                              int attributeCount, int defaultedCount, const xmlChar** attributes) {
+  auto* context = static_cast<xmlParserCtxt*>(ctx);
+  auto* budget = static_cast<DefaultsBudget*>(context->_private);
+  for (int i = attributeCount - defaultedCount; i < attributeCount; ++i) {
+    const xmlChar* const* attribute = attributes + 5 * static_cast<std::ptrdiff_t>(i);
+    const auto bytes =
+        static_cast<std::uint64_t>(attribute[4] - attribute[3]) + xmlStrlen(attribute[0]);
+    if (bytes > budget->left) {
+      budget->exceeded = true;
+      xmlStopParser(context);
+      return;
+    }
+    budget->left -= bytes;
+  }
+  xmlSAX2StartElementNs(ctx, localName, prefix, uri, namespaceCount, namespaces, attributeCount,
+                        defaultedCount, attributes);
+}
+
+// A UTF-8 byte-order mark names the encoding as surely as a declaration does: when the two
+// disagree the text would be read in the declared one and garbled.
+bool StartsWithUtf8Mark(std::string_view bytes) {
+  return bytes.starts_with("\xEF\xBB\xBF");
+}
+
+bool NamesUtf8(const xmlChar* encoding) {
+  return xmlStrcasecmp(encoding, reinterpret_cast<const xmlChar*>("UTF-8")) == 0 ||
+         xmlStrcasecmp(encoding, reinterpret_cast<const xmlChar*>("UTF8")) == 0;
+}
+
+// No DTD loading, no network; internal entities replaced by their text, attribute defaults
+// supplied. Without XML_PARSE_HUGE
 // libxml2 keeps its limits on depth, text size and entity amplification. Short texts kept
 // inside their nodes take a third off the load time of a large book.
-constexpr int kParseOptions =
-    XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_COMPACT | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
+constexpr int kParseOptions = XML_PARSE_NOENT | XML_PARSE_DTDATTR | XML_PARSE_NONET |
+                              XML_PARSE_COMPACT | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
 
 // libxml2 sets up its tables once, before any thread parses (the loading thread and the window
 // thread both do).
@@ -210,9 +263,24 @@ struct XmlDocument::Impl {
     std::unique_ptr<xmlParserCtxt, ParserContextDeleter> context(xmlNewParserCtxt());
     if (!context) throw Error("Out of memory");
     context->sax->entityDecl = &DeclareInternalEntity;
+    context->sax->startElementNs = &StartElementWithinBudget;
+    const std::uint64_t defaultsLimit =
+        std::max(kDefaultsAllowance, kDefaultsAmplification * bytes.size());
+    DefaultsBudget budget{defaultsLimit};
+    context->_private = &budget;
     doc.reset(xmlCtxtReadMemory(context.get(), bytes.data(), static_cast<int>(bytes.size()),
                                 nullptr, encoding, kParseOptions));
+    if (budget.exceeded) {
+      doc.reset();
+      throw Error("The attribute defaults of the document's DTD would add more than " +
+                  std::to_string(defaultsLimit) + " bytes");
+    }
     if (!doc) throw Error(errors.Message());
+    if (!encoding && StartsWithUtf8Mark(bytes) && doc->encoding && !NamesUtf8(doc->encoding)) {
+      const std::string declared = Str(doc->encoding);
+      doc.reset();
+      throw Error("Document labelled " + declared + " but has a UTF-8 byte-order mark");
+    }
     if (!xmlDocGetRootElement(doc.get())) {
       doc.reset();
       throw Error("No document element");

@@ -1,12 +1,15 @@
 // The XML document facility: declared encodings, refusal of documents that are not well formed,
-// entities of the document's own DTD, nothing read from outside, and saves that always parse.
+// entities and attribute defaults of the document's own DTD, nothing read from outside, and saves
+// that always parse.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "platform/Os.h"
 #include "platform/Xml.h"
@@ -55,6 +58,10 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"Latin1InCapitals", Declared("ISO-8859-1", "<book title=\"\xFC\"/>"),
                      "\xC3\xBC"},
         EncodingCase{"Utf8ByDefault", "<book title=\"\xC3\xBC\"/>", "\xC3\xBC"},
+        EncodingCase{"Utf8MarkWithoutDeclaration", "\xEF\xBB\xBF<book title=\"\xC3\xBC\"/>",
+                     "\xC3\xBC"},
+        EncodingCase{"Utf8MarkDeclaredUtf8",
+                     "\xEF\xBB\xBF" + Declared("utf-8", "<book title=\"\xC3\xBC\"/>"), "\xC3\xBC"},
         EncodingCase{"Utf16BigEndianBom",
                      std::string("\xFE\xFF\0<\0b\0 \0t\0i\0t\0l\0e\0=\0\"\0\xFC\0\"\0/\0>", 30),
                      "\xC3\xBC"}),
@@ -103,6 +110,14 @@ std::string QuadraticBlowup() {
   return "<!DOCTYPE b [<!ENTITY e \"" + std::string(100000, 'x') + "\">]><b>" + refs + "</b>";
 }
 
+// One 100 kB attribute default supplied to 100 000 empty elements: 10 GB from 400 kB.
+std::string DefaultAttributeBlowup() {
+  std::string elements;
+  for (int i = 0; i < 100000; ++i) elements += "<e/>";
+  return "<!DOCTYPE b [<!ATTLIST e v CDATA \"" + std::string(100000, 'x') + "\">]><b>" + elements +
+         "</b>";
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Documents, NotWellFormed,
     testing::Values(
@@ -120,10 +135,16 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"SecondDeclaration", "<?xml version=\"1.0\"?> <?xml version=\"1.0\"?><a/>"},
         RefusedCase{"UnknownEncoding", Declared("x-no-such-encoding", "<a/>")},
         RefusedCase{"NotInTheDeclaredEncoding", Declared("GBK", "<a t=\"\x81\x20\xFF\"/>")},
+        // Read as windows-1252 the UTF-8 text would come out garbled.
+        RefusedCase{"Utf8MarkDeclaredWindows1252",
+                    "\xEF\xBB\xBF" + Declared("windows-1252", "<a t=\"caf\xC3\xA9\"/>")},
+        RefusedCase{"Utf8MarkDeclaredUtf16",
+                    "\xEF\xBB\xBF" + Declared("UTF-16", "<a t=\"caf\xC3\xA9\"/>")},
         RefusedCase{"EntityLoop",
                     "<!DOCTYPE a [<!ENTITY x \"&y;\"><!ENTITY y \"&x;\">]><a>&x;</a>"},
         RefusedCase{"BillionLaughs", BillionLaughs()},
-        RefusedCase{"QuadraticBlowup", QuadraticBlowup()}),
+        RefusedCase{"QuadraticBlowup", QuadraticBlowup()},
+        RefusedCase{"DefaultAttributeBlowup", DefaultAttributeBlowup()}),
     [](const auto& info) { return info.param.label; });
 
 TEST(XmlEntities, InternalEntitiesAreExpandedInAttributesAndContent) {
@@ -141,6 +162,30 @@ TEST(XmlEntities, InternalEntitiesAreExpandedInAttributesAndContent) {
   }
   EXPECT_EQ(pages, 2);
   EXPECT_EQ(book.Child("x").Text(), "Tea & \xE4\xB8\xAD");
+}
+
+// A non-validating reader supplies the defaults the internal subset declares, as attributes of
+// their own; a value written in the document wins, and the DTD's limits leave room for many
+// elements with short defaults.
+TEST(XmlAttributeDefaults, AreSuppliedFromTheInternalSubset) {
+  platform::XmlDocument document;
+  std::string pages;
+  for (int i = 0; i < 5000; ++i) pages += "<page/>";
+  document.LoadFromBytes(
+      "<!DOCTYPE book [<!ENTITY t \"Tea\"><!ATTLIST book title CDATA \"x &t;\" ltr CDATA #IMPLIED>"
+      "<!ATTLIST page label CDATA \"iv\" src CDATA \"blank.png\">]><book>" +
+      pages + "<page label=\"v\"/></book>");
+  const platform::XmlNode book = document.DocumentElement();
+  EXPECT_EQ(book.Attribute("title"), "x Tea");
+  EXPECT_EQ(book.Attribute("ltr"), std::nullopt);
+  ASSERT_EQ(book.Attributes().size(), 1u);
+  EXPECT_EQ(book.Attributes()[0].name, "title");
+  const std::vector<platform::XmlNode> children = book.Children();
+  ASSERT_EQ(children.size(), 5001u);
+  EXPECT_EQ(children.front().Attribute("label"), "iv");
+  EXPECT_EQ(children.front().Attribute("src"), "blank.png");
+  EXPECT_EQ(children.back().Attribute("label"), "v");
+  EXPECT_EQ(children.back().Attribute("src"), "blank.png");
 }
 
 class ExternalEntities : public testing::Test {
