@@ -153,8 +153,10 @@ TPackageReader::KernelCopy PartialKernel(int percent) {
   };
 }
 
+// The blob starts mid-page and spans several buffers: the buffer's reads, moved onto page
+// boundaries of the package, must still put every byte in its place.
 TEST_P(KernelCopyShareTest, BlobArrivesWholeWhateverTheKernelCopied) {
-  std::string big(TPackageReader::kCopyBufferSize + 4321, '\0');
+  std::string big(TPackageReader::kCopyBufferSize * 2 + 4321, '\0');
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>((i * 7919) >> 3);
   PackageBuilder builder;
   builder.AddBlob("before");
