@@ -31,8 +31,12 @@ TPlayerStart Answer(TPlayerStart::TAction action) {
 // The bare player in window mode: one book file, or an option that needs no book.
 TPlayerStart DecideBareStart(const std::vector<std::string>& arguments,
                              const PackageProbeFunction& probe) {
-  if (arguments.empty())
-    return Fail("This player carries no book. " + std::string(kStartWithBook), kPlayerExitNoBook);
+  if (arguments.empty()) {
+    TPlayerStart start =
+        Fail("This player carries no book. " + std::string(kStartWithBook), kPlayerExitNoBook);
+    start.action = TPlayerStart::TAction::ChooseBook;
+    return start;
+  }
   std::size_t fileIndex = 0;
   const std::string& first = arguments.front();
   if (first == "--version") return Answer(TPlayerStart::TAction::PrintVersion);
@@ -50,7 +54,12 @@ TPlayerStart DecideBareStart(const std::vector<std::string>& arguments,
     return Fail("The player opens one book file at a time. " + std::string(kStartWithBook),
                 kPlayerExitUsage);
 
-  const fs::path book = arguments[fileIndex];
+  return DecideBookFile(arguments[fileIndex], probe);
+}
+
+}  // namespace
+
+TPlayerStart DecideBookFile(const fs::path& book, const PackageProbeFunction& probe) {
   const TPackageProbe found = probe(book);
   switch (found.kind) {
     case TPackageProbe::TKind::Carries:
@@ -63,8 +72,6 @@ TPlayerStart DecideBareStart(const std::vector<std::string>& arguments,
   return Fail("\"" + book.string() + "\" carries no book: no book package is appended to it.",
               kPlayerExitNoBook);
 }
-
-}  // namespace
 
 TPlayerStart DecidePlayerStart(const fs::path& ownFile, std::string_view executableName,
                                const std::vector<std::string>& arguments,
@@ -97,6 +104,10 @@ which it deletes when it closes.
   --version   prints the player's version and the Flash emulator's, then ends
   --help, -h  prints this text, then ends
 
+Started without BOOK on a display (from the desktop's menu), the player asks for a book file
+("Open a book") and plays the one chosen; Cancel ends it with status 0. Without a display it
+says that it carries no book.
+
 A player that carries its own book (made with `bookstub pack --player bookstub-player ...`)
 plays that book and ignores these arguments. Such a player, renamed to end in .scr, runs as a
 screen saver when started with /S (any other argument, or none, ends it at once).
@@ -104,8 +115,8 @@ screen saver when started with /S (any other argument, or none, ends it at once)
 Environment: TMPDIR (where the working folder goes), BOOKSTUB_FLASH_HOST=none (no Flash
 emulator: an empty window).
 
-Exit status: 0 when the book was closed normally or an option was answered; 1 when there is
-no book to play (no BOOK, or a BOOK that carries none or cannot be read); 2 for a wrong
-option or more than one BOOK.
+Exit status: 0 when the book was closed normally, an option was answered or the file dialog
+was cancelled; 1 when there is no book to play (no BOOK without a display, or a BOOK that
+carries none or cannot be read); 2 for a wrong option or more than one BOOK.
 )";
 }

@@ -3,8 +3,9 @@
 // window. A player with its book appended plays that book and reads no argument but the
 // screen-saver switch. A bare player (the one installed, nothing appended) plays the book
 // appended to the file its argument names, which may be a book executable made for another
-// platform, or answers --version and --help; anything else is an error it reports before a
-// working folder exists.
+// platform, or answers --version and --help; started with nothing at all (from the desktop's
+// menu) it asks for a book file; anything else is an error it reports before a working folder
+// exists.
 
 #include <filesystem>
 #include <functional>
@@ -22,6 +23,7 @@ struct TPlayerStart {
     PrintVersion,  // print the version and end successfully
     PrintHelp,     // print the help and end successfully
     Fail,          // show `message` and end with `exitCode`
+    ChooseBook,    // ask the user for a book file on the display; without one, as Fail
   };
   TAction action = TAction::Exit;
   RunMode mode = RunMode::Window;
@@ -41,6 +43,10 @@ TPlayerStart DecidePlayerStart(const std::filesystem::path& ownFile,
                                std::string_view executableName,
                                const std::vector<std::string>& arguments,
                                const PackageProbeFunction& probe);
+
+// What a book file the user named (on the command line or in the file dialog) gives: Play in
+// window mode, or Fail with the reason it cannot be played.
+TPlayerStart DecideBookFile(const std::filesystem::path& book, const PackageProbeFunction& probe);
 
 // The text of --help.
 std::string PlayerHelpText();

@@ -1,5 +1,6 @@
 // bookstub-player: shows the book package appended to its own executable file, or, when nothing
-// is appended to it (the player as installed), the book appended to the file it is given.
+// is appended to it (the player as installed), the book appended to the file it is given or,
+// given none, the one the user picks.
 
 #include <QApplication>
 
@@ -7,8 +8,10 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "app/Application.h"
@@ -17,6 +20,7 @@
 #include "package/PackageProbe.h"
 #include "platform/Os.h"
 #include "platform/qt/QtMessageBox.h"
+#include "platform/qt/QtOpenBookDialog.h"
 #include "platform/ruffle/RuffleFlashHost.h"
 #include "util/Error.h"
 #include "util/Version.h"
@@ -64,6 +68,21 @@ int ReportNoBook(const TPlayerStart& start) {
   return start.exitCode;
 }
 
+// The file dialog until the user picks a book or cancels; a file that carries no book is said so
+// and the dialog comes again. Needs the application object.
+std::optional<std::filesystem::path> AskForBook() {
+  std::error_code ec;
+  std::filesystem::path folder = std::filesystem::current_path(ec);
+  for (;;) {
+    const std::optional<std::filesystem::path> chosen = platform::AskForBookFile(folder);
+    if (!chosen) return std::nullopt;
+    const TPlayerStart start = DecideBookFile(*chosen, ProbePackage);
+    if (start.action == TPlayerStart::TAction::Play) return std::filesystem::absolute(start.book);
+    platform::ShowErrorBox(start.message, "Bookstub");
+    folder = chosen->parent_path();
+  }
+}
+
 TPlayerStart DecideStart(int argc, char* argv[]) {
   // The name the player was started under decides the mode (a link named *.scr counts).
   const std::filesystem::path ownFile = platform::RunningExecutablePath();
@@ -96,6 +115,9 @@ int main(int argc, char* argv[]) {
         return EXIT_SUCCESS;
       case TPlayerStart::TAction::Fail:
         return ReportNoBook(start);
+      case TPlayerStart::TAction::ChooseBook:
+        if (!DisplayExpected()) return ReportNoBook(start);
+        break;
     }
     const RunMode mode = start.mode;
 
@@ -111,7 +133,18 @@ int main(int argc, char* argv[]) {
     // -style, engine switches) are not the player's to take.
     int toolkitArgc = std::min(argc, 1);
     QApplication application(toolkitArgc, argv);
-    return RunMainWindow({start.book, mode, ChooseFlashHost()});
+    std::filesystem::path book = start.book;
+    if (start.action == TPlayerStart::TAction::ChooseBook) {
+      // Started from the desktop's menu: the book comes from the file dialog.
+      if (!platform::CanShowDialogs()) {
+        platform::ShowErrorBox(start.message, "Bookstub");
+        return start.exitCode;
+      }
+      const std::optional<std::filesystem::path> chosen = AskForBook();
+      if (!chosen) return EXIT_SUCCESS;
+      book = *chosen;
+    }
+    return RunMainWindow({book, mode, ChooseFlashHost()});
   } catch (const Error& error) {
     // Before the window: there is no log yet.
     ShowApplicationError(error);

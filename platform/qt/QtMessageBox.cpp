@@ -13,13 +13,13 @@ QString ToQString(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+}  // namespace
+
 bool CanShowDialogs() {
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) return false;
   const QString platform = QGuiApplication::platformName();
   return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
-
-}  // namespace
 
 void ShowErrorBox(std::string_view text, std::string_view title) {
   if (!CanShowDialogs()) {

@@ -11,4 +11,8 @@ namespace platform {
 
 void ShowErrorBox(std::string_view text, std::string_view title);
 
+// Whether a dialog would be seen: the application object exists and its platform is a display
+// (not offscreen or minimal).
+bool CanShowDialogs();
+
 }  // namespace platform

@@ -64,8 +64,9 @@ TEST_P(PlayerStartDecision, PlaysAnswersOrRefuses) {
       break;
     case TAction::Exit:
     case TAction::Fail:
+    case TAction::ChooseBook:
       EXPECT_EQ(start.exitCode, c.exitCode);
-      EXPECT_NE(start.exitCode == 0, c.action == TAction::Fail);
+      EXPECT_NE(start.exitCode == 0, c.action != TAction::Exit);
       EXPECT_NE(start.message.find(c.messagePart), std::string::npos) << start.message;
       break;
     case TAction::PrintVersion:
@@ -121,7 +122,8 @@ INSTANTIATE_TEST_SUITE_P(
         Ends("BareVersionWithMore", false, kPlayer, {"--version", "x"}, TAction::PrintVersion),
         Ends("BareHelp", false, kPlayer, {"--help"}, TAction::PrintHelp),
         Ends("BareShortHelp", false, kPlayer, {"-h"}, TAction::PrintHelp),
-        Ends("BareWithoutFile", false, kPlayer, {}, TAction::Fail, kPlayerExitNoBook,
+        // Started from the menu: the file dialog, and without a display the message.
+        Ends("BareWithoutFile", false, kPlayer, {}, TAction::ChooseBook, kPlayerExitNoBook,
              "This player carries no book. Start it with a book file: bookstub-player BOOK"),
         Ends("BareWithFileWithoutBook", false, kPlayer, {kNotABook}, TAction::Fail,
              kPlayerExitNoBook, "\"" + kNotABook + "\" carries no book"),

@@ -4,6 +4,9 @@
 # the window's outer rectangle (frame included):
 #  - the loading window (of a player whose book cannot be read, which stays loading) is centred
 #    on the primary screen by its outer size;
+# then, the bare player started as from the desktop's menu (no argument) asks for a book in the
+# "Open a book" dialog: Cancel ends it with 0 and nothing left behind, a file without a book is
+# said so in an error box and the dialog comes again, and the book chosen is opened;
 # then with a book whose viewer movie is generated appended to a copy of the player, that
 #  - the window covers the primary screen once the book is loaded,
 #  - the movie's "fullscreen_error" call turns it into a 900 x 600 window, frame included,
@@ -57,6 +60,40 @@ kill "$pid"
 wait "$pid" || fail "the loading player did not end cleanly when asked to"
 pid=""
 
+# The bare player as the desktop's menu starts it; the emulator is left out: the window's title
+# tells which book it opened.
+exited() { ! kill -0 "$pid" 2>/dev/null; }
+start_from_menu() {
+  (cd "$work" && TMPDIR="$work/tmp" BOOKSTUB_FLASH_HOST=none exec "$player" >"$work/menu.log" 2>&1) &
+  pid=$!
+}
+# press_in TITLE [TEXT]: types TEXT into the focused field of the window titled TITLE, then Return.
+press_in() {
+  local title=$1
+  wait_for 300 find_window || fail "no window titled \"$title\": $(cat "$work/menu.log")"
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  [[ -z ${2:-} ]] || xdotool type --delay 20 "$2"
+  xdotool key Return
+}
+start_from_menu
+(title="Open a book" && wait_for 300 find_window && xdotool windowfocus --sync "$window" &&
+  xdotool key Escape) || fail "the bare player started without a book showed no file dialog"
+wait_for 150 exited || fail "the player did not end when the file dialog was cancelled"
+status=0 && wait "$pid" || status=$?
+pid=""
+((status == 0)) || fail "cancelling the file dialog ended the player with $status: $(cat "$work/menu.log")"
+[[ -z $(find "$work/tmp" -mindepth 1 -maxdepth 1 -name '{*}') ]] || fail "a cancelled start left $(ls "$work/tmp")"
+start_from_menu
+press_in "Open a book" "$work/book.swf"
+press_in Bookstub
+press_in "Open a book" "$work/book-player"
+wait_for 300 find_window || fail "the book chosen in the file dialog did not open: $(cat "$work/menu.log")"
+kill -TERM "$pid"
+wait_for 150 exited || fail "the player of the chosen book did not end when asked to"
+wait "$pid" || fail "the player of the chosen book exited with an error: $(cat "$work/menu.log")"
+pid=""
+echo "from the menu: the file dialog, its Cancel, a file without a book, then the book chosen"
+
 TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
 pid=$!
 
@@ -107,7 +144,6 @@ xdotool key Escape
 wait_for 300 is_windowed || fail "Esc did not leave full screen: $(outer)"
 echo "windowed by Esc"
 menu_item Up
-exited() { ! kill -0 "$pid" 2>/dev/null; }
 wait_for 300 exited || fail "the context menu's Exit did not close the player"
 wait "$pid" || fail "the player exited with an error"
 pid=""
