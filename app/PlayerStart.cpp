@@ -90,7 +90,7 @@ TPlayerStart DecidePlayerStart(const fs::path& ownFile, std::string_view executa
 
 std::string PlayerHelpText() {
   return R"(Usage: bookstub-player BOOK
-       bookstub-player --version | --help
+  or:  bookstub-player --version | --help
 
 Plays a book: a player executable with a book package appended to it. The player opens the
 book full screen (Esc leaves full screen; the right mouse button offers "Fullscreen" and

@@ -108,7 +108,10 @@ int main(int argc, char** argv) {
   // The user's locale, exactly as the player's toolkit adopts it when it starts: the documents'
   // child-element numbers are read in its format, so both must see the same one.
   std::setlocale(LC_ALL, "");
-  CLI::App app{"bookstub: make, split and inspect book packages", "bookstub"};
+  CLI::App app{
+      "bookstub: makes books for the Bookstub player (from pictures or a source book), unpacks "
+      "them, moves old books onto the player, splits and inspects book packages",
+      "bookstub"};
   app.require_subcommand(1);
   app.set_version_flag("--version", VersionText("bookstub"), "Print the version and exit");
   Arguments args;

@@ -38,6 +38,10 @@ for file in share/applications/bookstub-player.desktop \
 done
 grep -qx 'Exec=bookstub-player %f' "$desktop" || fail "the desktop entry does not start the player"
 grep -qx 'Icon=bookstub-player' "$desktop" || fail "the desktop entry does not name the icon"
+# A candidate for book executables in "Open With", never made the default handler of every .exe.
+grep -qx 'MimeType=application/x-ms-dos-executable;application/x-msdownload;' "$desktop" ||
+  fail "the desktop entry does not offer itself for .exe files"
+[[ -z $(find "$prefix" -name '*mimeapps.list') ]] || fail "the install sets default applications"
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$desktop" || fail "the desktop entry does not validate"
 fi
