@@ -1,5 +1,5 @@
 #pragma once
-// The two search formats the viewer reads (described in the README, "Search texts"): a page's
+// The two search formats the viewer reads (described in docs/formats.md, "Search texts"): a page's
 // search text, its words in reading order with their boxes in the book's page units, and the
 // book's search index, every page's words on one line so that a search reads one file.
 

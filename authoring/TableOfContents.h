@@ -2,7 +2,7 @@
 // The table of contents the viewer movie reads from res/other/: the page list with the files the
 // split writes for each page (page picture, higher-resolution mobile copy, thumbnail), the
 // clickable areas that carry a link, the chapters and the bookmarks. The format is described in
-// the README ("The table of contents").
+// docs/formats.md ("The table of contents").
 
 #include <string>
 #include <vector>
