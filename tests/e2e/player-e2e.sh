@@ -67,17 +67,23 @@ start_from_menu() {
   (cd "$work" && TMPDIR="$work/tmp" BOOKSTUB_FLASH_HOST=none exec "$player" >"$work/menu.log" 2>&1) &
   pid=$!
 }
+# Gives the visible window titled $1 the keyboard; fails while there is none or it cannot take
+# it yet (just mapped, not yet viewable).
+focus_window_titled() {
+  local found
+  found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
+  [[ -n $found ]] && xdotool windowfocus --sync "$found" 2>/dev/null
+}
 # press_in TITLE [TEXT]: types TEXT into the focused field of the window titled TITLE, then Return.
 press_in() {
-  local title=$1
-  wait_for 300 find_window || fail "no window titled \"$title\": $(cat "$work/menu.log")"
-  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  wait_for 300 focus_window_titled "$1" || fail "no window titled \"$1\": $(cat "$work/menu.log")"
   [[ -z ${2:-} ]] || xdotool type --delay 20 "$2"
   xdotool key Return
 }
 start_from_menu
-(title="Open a book" && wait_for 300 find_window && xdotool windowfocus --sync "$window" &&
-  xdotool key Escape) || fail "the bare player started without a book showed no file dialog"
+wait_for 300 focus_window_titled "Open a book" ||
+  fail "the bare player started without a book showed no file dialog: $(cat "$work/menu.log")"
+xdotool key Escape
 wait_for 150 exited || fail "the player did not end when the file dialog was cancelled"
 status=0 && wait "$pid" || status=$?
 pid=""
