@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "util/Geometry.h"
 
@@ -68,6 +69,20 @@ Size ReadUprightImageSize(const std::filesystem::path& file);
 // copy's size.
 Size SaveFittedCopy(const std::filesystem::path& file, const std::filesystem::path& dest,
                     int maxWidth, int maxHeight);
+
+// Pixels in memory, as a renderer (platform/Pdf.h) makes them: 8-bit RGB, rows packed,
+// width x height x 3 bytes.
+struct RgbPixels {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> rgb;
+};
+
+// Saves the pixels fitted into maxWidth x maxHeight (proportions kept, never enlarged) to `dest`,
+// in the format of its extension as Canvas::SaveToFile chooses it. Raises Error for pixels whose
+// byte count does not match their size. Returns the copy's size.
+Size SaveFittedPixels(const RgbPixels& pixels, const std::filesystem::path& dest, int maxWidth,
+                      int maxHeight);
 
 // A 32-bit RGBA drawing surface of a fixed size, fully transparent when created.
 class Canvas {

@@ -529,6 +529,32 @@ Size SaveFittedCopy(const fs::path& file, const fs::path& dest, int maxWidth, in
   return {copy.Width(), copy.Height()};
 }
 
+Size SaveFittedPixels(const RgbPixels& pixels, const fs::path& dest, int maxWidth, int maxHeight) {
+  InitVips();
+  if (pixels.width < 1 || pixels.height < 1 ||
+      pixels.rgb.size() != static_cast<size_t>(pixels.width) * pixels.height * 3)
+    throw Error("Pixels of " + std::to_string(pixels.width) + " x " +
+                std::to_string(pixels.height) + " without their bytes, for " + dest.string());
+  if (maxWidth < 1 || maxHeight < 1 || maxWidth > kMaxCanvasSide || maxHeight > kMaxCanvasSide)
+    throw Error("Invalid copy size " + std::to_string(maxWidth) + " x " +
+                std::to_string(maxHeight));
+  VImage fitted;
+  try {
+    // Borrowed, not copied: the pipeline is run to its end before this returns.
+    fitted = Srgb(VImage::new_from_memory(const_cast<std::uint8_t*>(pixels.rgb.data()),
+                                          pixels.rgb.size(), pixels.width, pixels.height, 3,
+                                          VIPS_FORMAT_UCHAR));
+    if (pixels.width > maxWidth || pixels.height > maxHeight)
+      fitted = fitted.thumbnail_image(
+          maxWidth, VImage::option()->set("height", maxHeight)->set("size", VIPS_SIZE_DOWN));
+  } catch (const VError& e) {
+    throw Error("Cannot resize pixels for " + dest.string() + ": " + Taken(e));
+  }
+  const VipsCanvas copy(OnWhite(fitted));
+  copy.SaveToFile(dest);
+  return {copy.Width(), copy.Height()};
+}
+
 std::unique_ptr<Canvas> CreateCanvas(int width, int height) {
   InitVips();
   if (width < 1 || height < 1 || width > kMaxCanvasSide || height > kMaxCanvasSide)

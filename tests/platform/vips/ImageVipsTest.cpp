@@ -337,6 +337,38 @@ TEST_F(ImageTest, SourceTransparencyAndGreyLevelsSurviveStretching) {
 
 // A page picture is printed on paper: what the source leaves transparent is white in the copy,
 // never the black a format without transparency would otherwise show.
+// Rendered pages arrive as pixels in memory: the copies keep their proportions and colours.
+TEST_F(ImageTest, FittedCopiesOfPixelsKeepTheProportionsAndTheColours) {
+  platform::RgbPixels pixels;
+  pixels.width = 422;
+  pixels.height = 311;
+  for (int y = 0; y < pixels.height; ++y)
+    for (int x = 0; x < pixels.width; ++x) {
+      const bool left = x < pixels.width / 2;
+      pixels.rgb.insert(pixels.rgb.end(),
+                        {std::uint8_t(left ? 255 : 0), 0, std::uint8_t(left ? 0 : 255)});
+    }
+  const Size copy = platform::SaveFittedPixels(pixels, File("copy.jpg"), 100, 100);
+  EXPECT_EQ(copy.width, 100);
+  EXPECT_NEAR(copy.height, 74, 1);
+  EXPECT_EQ(platform::ReadImageSize(File("copy.jpg")), copy);
+  const VImage out = VImage::jpegload(File("copy.jpg").c_str());
+  ExpectNear(At(out, 5, 37), kRed, 30, "left");
+  ExpectNear(At(out, 95, 37), kBlue, 30, "right");
+
+  // Pixels already inside the box keep their size, in any format.
+  EXPECT_EQ(platform::SaveFittedPixels(pixels, File("same.png"), 500, 311), (Size{422, 311}));
+  EXPECT_EQ(At(VImage::pngload(File("same.png").c_str()), 420, 0), kBlue);
+
+  // Pixels whose bytes do not match their size are refused, and nothing is written.
+  pixels.rgb.pop_back();
+  EXPECT_THROW(platform::SaveFittedPixels(pixels, File("short.jpg"), 100, 100), Error);
+  EXPECT_FALSE(fs::exists(File("short.jpg")));
+  EXPECT_THROW(platform::SaveFittedPixels({}, File("empty.jpg"), 100, 100), Error);
+  pixels.rgb.push_back(0);
+  EXPECT_THROW(platform::SaveFittedPixels(pixels, File("box.jpg"), 0, 100), Error);
+}
+
 TEST_F(ImageTest, FittedCopyLaysTransparencyOnWhite) {
   const VImage green = VImage::black(10, 10).new_from_image({0, 255, 0, 255});
   const VImage hidden = VImage::black(10, 10).new_from_image({0, 0, 0, 0});
