@@ -6,6 +6,8 @@
 #include <system_error>
 
 #include "authoring/Authoring.h"
+#include "authoring/PdfImport.h"
+#include "authoring/SearchText.h"
 #include "authoring/TableOfContents.h"
 #include "model/book/MPageElements.h"
 #include "model/book/MProjects.h"
@@ -13,7 +15,9 @@
 #include "package/uPathGetter.h"
 #include "platform/Image.h"
 #include "platform/Os.h"
+#include "platform/Pdf.h"
 #include "platform/Xml.h"
+#include "util/AsciiCase.h"
 #include "util/Error.h"
 #include "util/NaturalOrder.h"
 #include "util/Pictures.h"
@@ -27,12 +31,16 @@ std::string Quoted(const fs::path& path) {
   return "\"" + path.string() + "\"";
 }
 
-std::vector<fs::path> PicturesInFolder(const fs::path& folder) {
+bool HasPdfExtension(std::string_view name) {
+  return AsciiLowerCase(FileExtension(name)) == ".pdf";
+}
+
+std::vector<fs::path> SourcesInFolder(const fs::path& folder) {
   std::vector<fs::path> found;
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
     const std::string name = entry.path().filename().string();
-    if (name.starts_with(".") || !HasPictureExtension(name)) continue;
+    if (name.starts_with(".") || !(HasPictureExtension(name) || HasPdfExtension(name))) continue;
     if (entry.is_regular_file(ec)) found.push_back(entry.path());
   }
   if (ec) throw Error("Cannot read the folder " + Quoted(folder) + ": " + ec.message());
@@ -40,7 +48,8 @@ std::vector<fs::path> PicturesInFolder(const fs::path& folder) {
     return NaturalLess(a.filename().string(), b.filename().string());
   });
   if (found.empty())
-    throw Error("No pictures (JPEG, PNG, GIF, BMP or TIFF files) in the folder " + Quoted(folder));
+    throw Error("No pictures or PDFs (JPEG, PNG, GIF, BMP, TIFF or PDF files) in the folder " +
+                Quoted(folder));
   return found;
 }
 
@@ -107,6 +116,22 @@ std::unique_ptr<TMPage> MadePage(TMPages& pages, const TMadePage& made, Size pag
   picture->width = place.width;
   picture->height = place.height;
   page->elem->Add(std::move(picture));
+  page->searchtxt = made.searchtxt;
+  for (const TMadeLink& area : made.links) {
+    auto link = std::make_unique<TMLink>(page->links.get());
+    link->x = area.area.x;
+    link->y = area.area.y;
+    link->width = area.area.width;
+    link->height = area.area.height;
+    if (area.page > 0) {
+      link->page = std::to_string(area.page);
+    } else {
+      auto url = std::make_unique<TMURL>(link->urls.get());
+      url->src = area.url;
+      link->urls->Add(std::move(url));
+    }
+    page->links->Add(std::move(link));
+  }
   return page;
 }
 
@@ -119,23 +144,140 @@ std::string WriteProject(std::string_view title) {
   return document.SaveToText();
 }
 
+bool IsPdfFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::string start(1024, '\0');
+  in.read(start.data(), static_cast<std::streamsize>(start.size()));
+  start.resize(static_cast<std::size_t>(in.gcount()));
+  return platform::LooksLikePdf(start);
+}
+
+// A source of pages: a picture, or a PDF with its page count.
+struct TSource {
+  fs::path file;
+  bool pdf = false;
+  int pages = 1;
+};
+
+std::unique_ptr<platform::PdfDocument> OpenPdfSource(const fs::path& file) {
+  try {
+    return platform::OpenPdf(file);
+  } catch (const Error& e) {
+    throw Error("Cannot read the PDF " + Quoted(file) + ": " + e.what());
+  }
+}
+
+// Every source with its page count, so that progress counts pages from the start. A PDF is
+// opened here and again when its pages are made: only one is open at a time.
+std::vector<TSource> PlanSources(const std::vector<fs::path>& files) {
+  std::vector<TSource> sources;
+  for (const fs::path& file : files) {
+    TSource source{file, IsPdfFile(file), 1};
+    if (source.pdf) source.pages = OpenPdfSource(file)->PageCount();
+    sources.push_back(source);
+  }
+  return sources;
+}
+
+// The book being made in the source folder: its pages one after the other, the search index
+// and bookmarks of its PDFs, and the progress across every source's pages.
+class TMaking {
+ public:
+  TMaking(const fs::path& source, std::size_t total, const TMakeProgress& progress)
+      : source_(source), total_(total), progress_(progress) {}
+
+  void AddPicture(const fs::path& picture) {
+    pages_.push_back(MakePage(static_cast<int>(pages_.size()), picture, source_));
+    PageDone();
+  }
+
+  void AddPdf(const fs::path& file) {
+    const auto document = OpenPdfSource(file);
+    const int firstPage = static_cast<int>(pages_.size()) + 1;
+    for (int i = 0; i < document->PageCount(); ++i) {
+      try {
+        pages_.push_back(MakePdfPage(*document->Page(i), firstPage));
+      } catch (const Error& e) {
+        throw Error("Cannot read page " + std::to_string(i + 1) + " of the PDF " + Quoted(file) +
+                    ": " + e.what());
+      }
+      PageDone();
+    }
+    const auto outline = BookmarksOf(document->Outline(), firstPage, file.stem().string());
+    bookmarks_.insert(bookmarks_.end(), outline.begin(), outline.end());
+  }
+
+  // Writes the book's search index and gives the documents.
+  TMadeDocuments Finish(std::string_view title) const {
+    const bool search = !searchIndex_.Empty();
+    if (search) WriteFile(JoinBookPath(source_, kMadeSearchIndex), searchIndex_.Document());
+    return WriteMadeDocuments(title, pages_, bookmarks_, search ? kMadeSearchIndex : "");
+  }
+
+  std::size_t PageCount() const { return pages_.size(); }
+
+ private:
+  // The page rendered at the size of each copy: drawing it again at the smaller size costs less
+  // than resampling the larger, and its text comes out as sharp. Its words and links are placed
+  // as its picture is on the book's page.
+  TMadePage MakePdfPage(const platform::PdfPage& page, int firstPage) {
+    const int index = static_cast<int>(pages_.size());
+    TMadePage made = PlanPage(index, PdfPictureSize(page.Width(), page.Height()));
+    for (const auto& [name, side] :
+         {std::pair{made.zoom, kZoomPictureSide}, std::pair{made.src, kPagePictureSide}}) {
+      const Size size = FittedSize(made.picture, side);
+      platform::SaveFittedPixels(page.Render(size.width, size.height), JoinBookPath(source_, name),
+                                 side, side);
+    }
+    const Size book = pages_.empty() ? made.picture : pages_.front().picture;
+    const TPageUnits units(
+        page.Width(), page.Height(),
+        FitInBox(made.picture.width, made.picture.height, book.width, book.height));
+    const std::vector<TSearchWord> words = SearchWordsOf(page.Words(), units);
+    if (!words.empty()) {
+      made.searchtxt = SearchTextName(index);
+      WriteFile(JoinBookPath(source_, made.searchtxt), WritePageSearchText(words));
+      searchIndex_.AddPage(index + 1, words);
+    }
+    made.links = LinksOf(page.Links(), units, firstPage);
+    made.label = page.Label();
+    return made;
+  }
+
+  static std::string SearchTextName(int index) {
+    return std::string(kPagesFolder) + "page_" + N4(index + 1) + ".xml";
+  }
+
+  // A PDF changed since it was counted must not take the count past 100%.
+  void PageDone() {
+    if (progress_) progress_(pages_.size(), std::max(total_, pages_.size()));
+  }
+
+  const fs::path& source_;
+  std::size_t total_;
+  const TMakeProgress& progress_;
+  std::vector<TMadePage> pages_;
+  std::vector<TMadeBookmark> bookmarks_;
+  TSearchIndex searchIndex_;
+};
+
 }  // namespace
 
-std::vector<fs::path> ListPictures(const std::vector<fs::path>& names) {
-  std::vector<fs::path> pictures;
+std::vector<fs::path> ListSources(const std::vector<fs::path>& names) {
+  std::vector<fs::path> sources;
   for (const fs::path& name : names) {
     std::error_code ec;
     if (fs::is_directory(name, ec)) {
-      const std::vector<fs::path> found = PicturesInFolder(name);
-      pictures.insert(pictures.end(), found.begin(), found.end());
+      const std::vector<fs::path> found = SourcesInFolder(name);
+      sources.insert(sources.end(), found.begin(), found.end());
     } else if (fs::is_regular_file(name, ec)) {
-      pictures.push_back(name);
+      sources.push_back(name);
     } else {
-      throw Error("No such picture or folder: " + Quoted(name));
+      throw Error("No such picture, PDF or folder: " + Quoted(name));
     }
   }
-  if (pictures.empty()) throw Error("No pictures given");
-  return pictures;
+  if (sources.empty()) throw Error("No pictures or PDFs given");
+  return sources;
 }
 
 Size FittedSize(Size picture, int side) {
@@ -145,13 +287,15 @@ Size FittedSize(Size picture, int side) {
 }
 
 TMadePage PlanPage(int index, Size picture) {
-  TMadePage page{picture, PageFileName(kPagesFolder, index), {}};
+  TMadePage page{picture, PageFileName(kPagesFolder, index), {}, {}, {}, {}};
   const bool larger = std::max(picture.width, picture.height) > kPagePictureSide;
   page.zoom = larger ? PageFileName(kMobileFolder, index) : page.src;
   return page;
 }
 
-TMadeDocuments WriteMadeDocuments(std::string_view title, const std::vector<TMadePage>& pages) {
+TMadeDocuments WriteMadeDocuments(std::string_view title, const std::vector<TMadePage>& pages,
+                                  const std::vector<TMadeBookmark>& bookmarks,
+                                  std::string_view searchIndex) {
   if (pages.empty()) throw Error("A book needs at least one page");
   const Size pageSize = pages.front().picture;
   TMBook book;
@@ -160,15 +304,26 @@ TMadeDocuments WriteMadeDocuments(std::string_view title, const std::vector<TMad
   book.pageheight = pageSize.height;
   book.thumbscale =
       static_cast<double>(kThumbnailSide) / std::max({pageSize.width, pageSize.height, 1});
+  book.searchindex = searchIndex;
+  TTocExtras extras;
   auto chapter = std::make_unique<TMChapter>(book.Chapters.get());
-  for (const TMadePage& made : pages)
+  for (const TMadePage& made : pages) {
     chapter->Pages->Add(MadePage(*chapter->Pages, made, pageSize));
+    extras.pageLabels.push_back(made.label);
+  }
   book.Chapters->Add(std::move(chapter));
-  return {WriteProject(title), book.SaveToText(), WriteTableOfContents(book)};
+  for (const TMadeBookmark& made : bookmarks) {
+    auto bookmark = std::make_unique<TMBookmark>(book.bookmarks.get());
+    bookmark->title = made.title;
+    bookmark->page = made.page;
+    book.bookmarks->Add(std::move(bookmark));
+    extras.bookmarkLevels.push_back(made.level);
+  }
+  return {WriteProject(title), book.SaveToText(), WriteTableOfContents(book, extras)};
 }
 
-void MakeBook(const TMakeRequest& request, const TMakeProgress& progress) {
-  if (request.pictures.empty()) throw Error("No pictures given");
+std::size_t MakeBook(const TMakeRequest& request, const TMakeProgress& progress) {
+  if (request.sources.empty()) throw Error("No pictures or PDFs given");
   if (request.viewerMovie.empty())
     throw Error("This bookstub carries no viewer movie (it was built without the Haxe compiler)");
   std::error_code ec;
@@ -177,21 +332,27 @@ void MakeBook(const TMakeRequest& request, const TMakeProgress& progress) {
   if (request.output.filename().empty())
     throw Error("No output file named: " + Quoted(request.output));
 
-  const TScratchFolder source(request.output);
-  for (const char* folder : {kPagesFolder, kMobileFolder}) {
-    fs::create_directories(JoinBookPath(source.Path(), folder, false), ec);
-    if (ec) throw Error("Cannot create a folder in " + Quoted(source.Path()) + ": " + ec.message());
+  const std::vector<TSource> sources = PlanSources(request.sources);
+  std::size_t total = 0;
+  for (const TSource& source : sources) total += static_cast<std::size_t>(source.pages);
+
+  const TScratchFolder folder(request.output);
+  for (const char* name : {kPagesFolder, kMobileFolder}) {
+    fs::create_directories(JoinBookPath(folder.Path(), name, false), ec);
+    if (ec) throw Error("Cannot create a folder in " + Quoted(folder.Path()) + ": " + ec.message());
   }
-  std::vector<TMadePage> pages;
-  pages.reserve(request.pictures.size());
-  for (const fs::path& picture : request.pictures) {
-    pages.push_back(MakePage(static_cast<int>(pages.size()), picture, source.Path()));
-    if (progress) progress(pages.size(), request.pictures.size());
+  TMaking making(folder.Path(), total, progress);
+  for (const TSource& source : sources) {
+    if (source.pdf)
+      making.AddPdf(source.file);
+    else
+      making.AddPicture(source.file);
   }
-  const TMadeDocuments documents = WriteMadeDocuments(request.title, pages);
-  WriteFile(source.Path() / kMadeProjectDocument, documents.project);
-  WriteFile(source.Path() / kMadeBookDocument, documents.book);
-  WriteFile(JoinBookPath(source.Path(), kMadeTableOfContents), documents.toc);
-  WriteFile(source.Path() / kMadeViewerMovie, request.viewerMovie);
-  PackBook(request.player, source.Path(), request.output);
+  const TMadeDocuments documents = making.Finish(request.title);
+  WriteFile(folder.Path() / kMadeProjectDocument, documents.project);
+  WriteFile(folder.Path() / kMadeBookDocument, documents.book);
+  WriteFile(JoinBookPath(folder.Path(), kMadeTableOfContents), documents.toc);
+  WriteFile(folder.Path() / kMadeViewerMovie, request.viewerMovie);
+  PackBook(request.player, folder.Path(), request.output);
+  return making.PageCount();
 }

@@ -1,5 +1,5 @@
-// `bookstub make`: a book executable from page pictures, made by package/BookMaker with the
-// viewer movie this tool carries.
+// `bookstub make`: a book executable from page pictures and PDFs, made by authoring/BookMaker with
+// the viewer movie this tool carries.
 
 #include <unistd.h>
 
@@ -64,19 +64,19 @@ fs::path OutputFor(std::string_view title) {
 int RunMakeCommand(const MakeOptions& options) {
   TMakeRequest request;
   request.title = options.title;
-  request.pictures = ListPictures(options.pictures);
+  request.sources = ListSources(options.pictures);
   request.player = options.player.empty() ? InstalledPlayer() : options.player;
   request.output = options.output.empty() ? OutputFor(options.title) : options.output;
   request.viewerMovie = ViewerMovie();
 
   TerminalProgressBar bar(!options.quiet);
-  MakeBook(request, [&bar](std::size_t done, std::size_t total) {
+  const std::size_t pages = MakeBook(request, [&bar](std::size_t done, std::size_t total) {
     bar.Draw(static_cast<int>(done * 100 / total),
-             " " + std::to_string(done) + "/" + std::to_string(total) + " pictures");
+             " " + std::to_string(done) + "/" + std::to_string(total) + " pages");
   });
   bar.Finish();
   if (!options.quiet)
-    std::cout << "Made " << request.output.string() << ": " << request.pictures.size()
-              << " pages, played by " << request.player.string() << '\n';
+    std::cout << "Made " << request.output.string() << ": " << pages << " pages, played by "
+              << request.player.string() << '\n';
   return kExitOk;
 }

@@ -60,7 +60,7 @@ void AddPack(CLI::App& app, Arguments& args) {
 
 void AddMake(CLI::App& app, Arguments& args) {
   auto* make = app.add_subcommand(
-      "make", "Make a book executable OUT from page pictures (JPEG, PNG, GIF, BMP, TIFF)");
+      "make", "Make a book executable OUT from page pictures (JPEG, PNG, GIF, BMP, TIFF) and PDFs");
   make->add_option("--title", args.make.title, "The book's title")->required();
   make->add_option("--player", args.make.player,
                    "The player executable (default: bookstub-player beside bookstub, or on PATH)");
@@ -68,8 +68,8 @@ void AddMake(CLI::App& app, Arguments& args) {
                    "The book executable to write (default: named after the title)");
   make->add_flag("-q,--quiet", args.make.quiet, "No progress bar and no closing line");
   make->add_option("PICTURE", args.make.pictures,
-                   "Page pictures in page order; a folder gives its pictures in natural order "
-                   "(page2 before page10)")
+                   "Page pictures and PDFs in page order (each page of a PDF is a page); a folder "
+                   "gives its pictures and PDFs in natural order (page2 before page10)")
       ->required();
 }
 
