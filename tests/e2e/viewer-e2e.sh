@@ -47,12 +47,6 @@ pid=$!
 # The movie's layout, relative to the window: a title band of 34 pixels on top, the toolbar of 44
 # at the bottom, the pages between them.
 readonly title_band=34 toolbar=44
-# Crops a rectangle given in window coordinates to $work/<name>.png.
-snapshot() {
-  local name=$1 rx=$2 ry=$3 rw=$4 rh=$5 x y w h
-  read -r x y w h < <(geometry) || return 1
-  import -window root -crop "${rw}x${rh}+$((x + rx))+$((y + ry))" +repage "$work/$name.png" 2>/dev/null
-}
 # The share (0..1) of light pixels, as on a page, in a rectangle of the window.
 paper() {
   snapshot probe "$@" || { echo 0; return; }
@@ -88,14 +82,6 @@ differs() {
   awk -v count="$count" 'BEGIN {exit !(count + 0 > 20)}'
 }
 page_box_changed_from() { page_box now && differs "$1" now; }
-# The colour of one pixel of the window, as "R G B" in decimal.
-pixel() {
-  local x y w h text
-  read -r x y w h < <(geometry) || return 1
-  text=$(import -window root -crop "1x1+$((x + $1))+$((y + $2))" -depth 8 txt:- 2>/dev/null | tail -n1)
-  [[ $text =~ \#([0-9A-F]{2})([0-9A-F]{2})([0-9A-F]{2}) ]] || return 1
-  echo $((16#${BASH_REMATCH[1]})) $((16#${BASH_REMATCH[2]})) $((16#${BASH_REMATCH[3]}))
-}
 # The toolbar's buttons on the right sit at fixed distances from the window's right edge. After
 # the window changes size the movie lays itself out again: a click waits until the right end of
 # the "Full screen" button (79, 109, 138) is where the window's size puts it.

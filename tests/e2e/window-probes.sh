@@ -67,3 +67,20 @@ is_full_screen() {
 # The window the player makes when it leaves full screen: 900 x 600 with its frame, centred on
 # the primary screen.
 is_windowed() { find_window && [[ $(frame_geometry "$window") == "$(centred_on_screen 900 600)" ]]; }
+
+# Pixels of the window's client area (coordinates relative to it), for the scripts that define
+# `work` (their work folder).
+# snapshot NAME X Y WIDTH HEIGHT: crops that rectangle of the window to $work/NAME.png.
+snapshot() {
+  local name=$1 rx=$2 ry=$3 rw=$4 rh=$5 x y w h
+  read -r x y w h < <(geometry) || return 1
+  import -window root -crop "${rw}x${rh}+$((x + rx))+$((y + ry))" +repage "$work/$name.png" 2>/dev/null
+}
+# pixel X Y: the colour of one pixel of the window, as "R G B" in decimal.
+pixel() {
+  local x y w h text
+  read -r x y w h < <(geometry) || return 1
+  text=$(import -window root -crop "1x1+$((x + $1))+$((y + $2))" -depth 8 txt:- 2>/dev/null | tail -n1)
+  [[ $text =~ \#([0-9A-F]{2})([0-9A-F]{2})([0-9A-F]{2}) ]] || return 1
+  echo $((16#${BASH_REMATCH[1]})) $((16#${BASH_REMATCH[2]})) $((16#${BASH_REMATCH[3]}))
+}

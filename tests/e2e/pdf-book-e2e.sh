@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# End to end, on a virtual display (run through run-under-xvfb.sh): a book made by `bookstub make`
+# from the standard test PDF (tests/support/pdf/TestPdf.h), with its search texts, search index,
+# link areas, labels and bookmark levels, played by the player with the viewer movie. Checked
+# from outside: the book opens full screen and its cover is the PDF's first page, rendered, of
+# the page's shape: paper with the title's ink where the PDF draws it, and the viewer's tint on
+# the web link's area exactly where the PDF's link lies (paper just beside it).
+# usage: pdf-book-e2e.sh <bookstub-player> <bookstub> <bookstub-write-test-pdf> <work folder>
+set -euo pipefail
+player=$1 bookstub=$2 write_pdf=$3 work=$4
+title="PDF End To End"
+tries=300
+
+rm -rf "$work"
+mkdir -p "$work/tmp"
+"$write_pdf" "$work/standard.pdf" standard
+"$bookstub" make --quiet --title "$title" --player "$player" -o "$work/book-player" "$work/standard.pdf"
+
+fail() {
+  echo "FAILED: $*" >&2
+  import -window root "$work/failure.png" 2>/dev/null || true
+  [[ -n ${pid:-} ]] && kill "$pid" 2>/dev/null
+  exit 1
+}
+
+source "$(dirname "$0")/window-probes.sh"
+TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
+pid=$!
+
+# The movie's layout, relative to the window: a title band of 34 pixels on top, the toolbar of 44
+# at the bottom, the pages between them.
+readonly title_band=34 toolbar=44
+# The rectangle ("X Y W H" in window coordinates) of the paper in the right half of the page
+# area, where the cover lies alone: the page area's background is dark, the page light.
+cover=""
+find_cover() {
+  local x y w h box
+  read -r x y w h < <(geometry) || return 1
+  snapshot right $((w / 2)) "$title_band" $((w / 2)) $((h - title_band - toolbar)) || return 1
+  box=$(convert "$work/right.png" -colorspace Gray -threshold 70% -trim -format '%w %h %X %Y' info: 2>/dev/null) || return 1
+  read -r cw ch cx cy <<<"${box//+/}"
+  # A page of the book's shape (1696 x 2400) that is drawn: not the background, not a sliver.
+  ((cw > 100 && ch > 100)) || return 1
+  awk -v w="$cw" -v h="$ch" 'BEGIN {r = w / h; exit !(r > 0.66 && r < 0.75)}' || return 1
+  cover="$((w / 2 + cx)) $((title_band + cy)) $cw $ch"
+}
+# The cover's pixel at page units (PX, PY) of its 1696 x 2400.
+cover_pixel() {
+  local cx cy cw ch
+  read -r cx cy cw ch <<<"$cover"
+  pixel $((cx + $1 * cw / 1696)) $((cy + $2 * ch / 2400))
+}
+# The viewer's light blue over a link area: not paper, not ink.
+tinted() {
+  local r g b
+  read -r r g b < <(cover_pixel "$1" "$2") || return 1
+  ((b > 235 && r < 245 && r > 180))
+}
+paper_at() { [[ $(cover_pixel "$1" "$2") == "255 255 255" ]]; }
+# The share of dark pixels in a rectangle of the window.
+ink() {
+  snapshot probe "$@" || { echo 0; return; }
+  convert "$work/probe.png" -colorspace Gray -threshold 50% -negate -format '%[fx:mean]' info: 2>/dev/null || echo 0
+}
+wait_for "$tries" find_window || fail "no window titled \"$title\""
+wait_for "$tries" is_full_screen || fail "the window did not go full screen: $(outer)"
+wait_for "$tries" find_cover || fail "the cover is not alone on the right"
+echo "cover at $cover"
+# The 24-point title across the top of the page, from 72 points in: 205 units, 2.85 a point.
+read -r cx cy cw ch <<<"$cover"
+title_ink=$(ink $((cx + 205 * cw / 1696)) $((cy + 230 * ch / 2400)) $((500 * cw / 1696)) $((70 * ch / 2400)))
+awk -v p="$title_ink" 'BEGIN {exit !(p > 0.03)}' || fail "no title on the cover (ink $title_ink)"
+echo "the cover shows the PDF's first page (ink $title_ink)"
+import -window root "$work/cover.png"
+
+# The link over (72, 190) 150 x 20 points: 205, 541, 428 x 58 units.
+wait_for "$tries" tinted 419 570 || fail "no link area at the link's place: $(cover_pixel 419 570)"
+for point in "150 570" "419 500" "419 640" "700 570"; do
+  paper_at $point || fail "a link area reaches $point: $(cover_pixel $point)"
+done
+echo "the link area lies over the PDF's link"
+
+
+kill "$pid"
+wait "$pid" 2>/dev/null || true
