@@ -12,6 +12,8 @@
     window.prompt(kFlashCallPrompt, request);
   });
 
+  BookstubWheelSteps.installWheelSteps(window, WheelEvent);
+
   // The emulator cancels every context-menu request, even with its own menu off; stopping the
   // event before it reaches the player lets the request through to the window's menu.
   window.addEventListener('contextmenu', (event) => event.stopImmediatePropagation(), true);
