@@ -1,11 +1,29 @@
+import Contents.Area;
 import Contents.PageEntry;
 import flash.display.Loader;
+import flash.display.Shape;
 import flash.display.Sprite;
 import flash.events.MouseEvent;
 
+// A box on the page, in page units.
+typedef Box = {left:Float, top:Float, width:Float, height:Float};
+
+// A clickable area of a page.
+class LinkSpot extends Sprite {
+	public function new(area:Area, onArea:Area->Void) {
+		super();
+		graphics.beginFill(0x3366CC, 0.12);
+		graphics.lineStyle(1, 0x3366CC, 0.5);
+		graphics.drawRect(area.left, area.top, area.width, area.height);
+		graphics.endFill();
+		buttonMode = true;
+		addEventListener(MouseEvent.CLICK, function(_) onArea(area));
+	}
+}
+
 // One page in page units (the book's page size): a grey sheet with its number until the picture
 // arrives (so a page still loading never passes for a blank one), the picture where the table of
-// contents places it, and the clickable link areas.
+// contents places it, the words a search found, and the clickable link areas.
 class PageView extends Sprite {
 	public var index(default, null):Int;
 
@@ -13,9 +31,10 @@ class PageView extends Sprite {
 	var pageWidth:Float;
 	var pageHeight:Float;
 	var holder = new Sprite();
+	var marks = new Shape();
 	var shown:Null<Loader>;
 
-	public function new(index:Int, entry:PageEntry, pageWidth:Float, pageHeight:Float, openLink:String->Void) {
+	public function new(index:Int, entry:PageEntry, pageWidth:Float, pageHeight:Float, onArea:Area->Void) {
 		super();
 		this.index = index;
 		this.entry = entry;
@@ -30,7 +49,8 @@ class PageView extends Sprite {
 		number.y = (pageHeight - number.height) / 2;
 		addChild(number);
 		addChild(holder);
-		for (area in entry.areas) addChild(linkArea(area, openLink));
+		addChild(marks);
+		for (area in entry.areas) addChild(new LinkSpot(area, onArea));
 	}
 
 	// Shows a loaded picture (the page or its larger copy) in the picture's place.
@@ -58,14 +78,14 @@ class PageView extends Sprite {
 		return shown == loader && loader.parent == holder;
 	}
 
-	function linkArea(area:Contents.Area, openLink:String->Void):Sprite {
-		var spot = new Sprite();
-		spot.graphics.beginFill(0x3366CC, 0.12);
-		spot.graphics.lineStyle(1, 0x3366CC, 0.5);
-		spot.graphics.drawRect(area.left, area.top, area.width, area.height);
-		spot.graphics.endFill();
-		spot.buttonMode = true;
-		spot.addEventListener(MouseEvent.CLICK, function(_) openLink(area.url));
-		return spot;
+	// Marks the boxes of words a search found, a little larger than the words.
+	public function highlight(boxes:Array<Box>) {
+		marks.graphics.clear();
+		for (box in boxes) {
+			var margin = Math.max(1, box.height * 0.15);
+			marks.graphics.beginFill(Style.HIGHLIGHT, 0.45);
+			marks.graphics.drawRect(box.left - margin, box.top - margin, box.width + 2 * margin, box.height + 2 * margin);
+			marks.graphics.endFill();
+		}
 	}
 }

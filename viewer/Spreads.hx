@@ -1,13 +1,17 @@
 // Which pages are shown together. Two-up, the cover stands alone on the right and every later
 // spread holds an odd page on the left and the following even one on the right; one-up, every
-// spread is one page. Page and spread indexes count from 0; -1 marks an empty side.
+// spread is one page. A right-to-left book mirrors the spreads: the cover alone on the left, the
+// earlier page of a spread on the right. Page and spread indexes count from 0; -1 marks an empty
+// side.
 class Spreads {
 	public var pageCount(default, null):Int;
 	public var twoUp(default, null):Bool;
+	public var ltr(default, null):Bool;
 
-	public function new(pageCount:Int, twoUp:Bool) {
+	public function new(pageCount:Int, twoUp:Bool, ltr = true) {
 		this.pageCount = pageCount < 0 ? 0 : pageCount;
 		this.twoUp = twoUp;
+		this.ltr = ltr;
 	}
 
 	public function count():Int {
@@ -20,13 +24,33 @@ class Spreads {
 		return twoUp ? Std.int((clamped + 1) / 2) : clamped;
 	}
 
+	// One-up, the page is on the right.
 	public function left(spread:Int):Int {
-		if (!twoUp || spread <= 0) return -1;
-		return existing(2 * spread - 1);
+		if (!twoUp) return -1;
+		return ltr ? earlier(spread) : later(spread);
 	}
 
 	public function right(spread:Int):Int {
-		return existing(twoUp ? 2 * spread : spread);
+		if (!twoUp) return existing(spread);
+		return ltr ? later(spread) : earlier(spread);
+	}
+
+	// The page on the side a turn towards `forward` lifts (the other side's page stays).
+	public function turningSide(forward:Bool):Side {
+		return forward == ltr ? Right : Left;
+	}
+
+	public function pageOn(spread:Int, side:Side):Int {
+		return side == Left ? left(spread) : right(spread);
+	}
+
+	// Two-up, the earlier page of a spread (the one read first) and the later one.
+	function earlier(spread:Int):Int {
+		return spread <= 0 ? -1 : existing(2 * spread - 1);
+	}
+
+	function later(spread:Int):Int {
+		return existing(2 * spread);
 	}
 
 	// The pages of a spread, left to right.
@@ -34,10 +58,11 @@ class Spreads {
 		return [left(spread), right(spread)].filter(function(p) return p >= 0);
 	}
 
-	// The first page of a spread, for the page number box.
+	// The first page of a spread in reading order, for the page number box.
 	public function firstPage(spread:Int):Int {
 		var shown = pages(spread);
-		return shown.length == 0 ? -1 : shown[0];
+		if (shown.length == 0) return -1;
+		return shown.length == 2 && shown[1] < shown[0] ? shown[1] : shown[0];
 	}
 
 	// The pages worth having decoded around a spread, nearest first: the spread itself, then the
@@ -56,14 +81,6 @@ class Spreads {
 		return spread < 0 ? 0 : (spread > last ? (last < 0 ? 0 : last) : spread);
 	}
 
-	// The page index (from 0) a typed page number asks for, clamped into the book, or -1 when the
-	// text is not a number.
-	public function pageForNumber(text:String):Int {
-		var number = Std.parseInt(StringTools.trim(text));
-		if (number == null || pageCount == 0) return -1;
-		return clampPage(number - 1);
-	}
-
 	function clampPage(page:Int):Int {
 		return page < 0 ? 0 : (page >= pageCount ? pageCount - 1 : page);
 	}
@@ -71,4 +88,9 @@ class Spreads {
 	function existing(page:Int):Int {
 		return page >= 0 && page < pageCount ? page : -1;
 	}
+}
+
+enum Side {
+	Left;
+	Right;
 }

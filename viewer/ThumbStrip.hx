@@ -69,7 +69,8 @@ class ThumbStrip extends Sprite {
 		for (i in 0...count) {
 			var page = first + i;
 			var cell = buildCell(page, width);
-			cell.x = left + i * (width + GAP);
+			// A right-to-left book's pages run from right to left.
+			cell.x = contents.ltr ? left + i * (width + GAP) : stripWidth - left - i * (width + GAP) - width;
 			cell.y = 8;
 			cells.addChild(cell);
 			var thumb = contents.pages[page].thumb;
