@@ -12,7 +12,7 @@
     window.prompt(kFlashCallPrompt, request);
   });
 
-  BookstubWheelSteps.installWheelSteps(window, WheelEvent);
+  BookstubWheelSteps.installWheelSteps(window, WheelEvent, PointerEvent);
 
   // The emulator cancels every context-menu request, even with its own menu off; stopping the
   // event before it reaches the player lets the request through to the window's menu.

@@ -1,9 +1,10 @@
 // Gives the emulator one wheel step for every notch of a mouse wheel. The browser reports a
-// notch as a distance in pixels (about 53 under X11), and the emulator hands a movie that
+// notch as a distance in pixels (53 to 60 under X11), and the emulator hands a movie that
 // distance in hundreds of pixels, rounded towards zero: a single notch reached the movie as
 // 0 and was lost. Wheel events in pixels are stopped before the emulator sees them and given
 // again in lines, three per notch as the Flash Player did: the first event of a turn of the
 // wheel is at least one step, and smaller, faster deltas (touchpads) add up to a step per notch.
+// Each step is preceded by a pointer move there and back, see below.
 'use strict';
 
 (function (global) {
@@ -37,7 +38,7 @@
     return sign * notches;
   }
 
-  function installWheelSteps(target, WheelEventType) {
+  function installWheelSteps(target, WheelEventType, PointerEventType) {
     const state = createWheelSteps();
     target.addEventListener(
       'wheel',
@@ -50,6 +51,21 @@
         // The emulator listens inside its element's shadow tree: give the event to the element
         // the pointer is over there.
         const inner = (event.composedPath && event.composedPath()[0]) || event.target;
+        // The emulator gives a wheel step to what it last saw under the pointer; when that has
+        // left the display since (a picture zoomed, a list scrolled under a still pointer), the
+        // step was lost. It looks again only when the pointer moves: a move one pixel aside and
+        // back does it.
+        if (PointerEventType) {
+          for (const nudge of [1, 0]) {
+            inner.dispatchEvent(
+              new PointerEventType('pointermove', {
+                pointerId: 1, pointerType: 'mouse', isPrimary: true, clientX: event.clientX + nudge,
+                clientY: event.clientY, screenX: event.screenX + nudge, screenY: event.screenY,
+                buttons: event.buttons, bubbles: true, cancelable: true, composed: true,
+              }),
+            );
+          }
+        }
         inner.dispatchEvent(
           new WheelEventType('wheel', {
             deltaY: notches * kLinesPerNotch,

@@ -38,12 +38,12 @@ function fakePage() {
   const listeners = [];
   const inner = { dispatchEvent: (event) => dispatched.push(event) };
   const target = { addEventListener: (type, listener, options) => listeners.push({ type, listener, options }) };
-  class FakeWheelEvent {
+  class FakeEvent {
     constructor(type, init) {
       Object.assign(this, init, { type });
     }
   }
-  installWheelSteps(target, FakeWheelEvent);
+  installWheelSteps(target, FakeEvent, FakeEvent);
   const send = (init) => {
     let stopped = false;
     let prevented = false;
@@ -65,12 +65,14 @@ test('pixel wheel events are replaced by line events on the emulator\'s element'
   assert.equal(page.listeners[0].options.capture, true, 'seen before the emulator sees it');
   const result = page.send({ deltaY: 53, timeStamp: 10 });
   assert.deepEqual(result, { stopped: true, prevented: true });
-  assert.equal(page.dispatched.length, 1);
-  const given = page.dispatched[0];
+  assert.deepEqual(page.dispatched.map((event) => event.type), ['pointermove', 'pointermove', 'wheel']);
+  const given = page.dispatched[2];
   assert.equal(given.deltaMode, 1);
   assert.equal(given.deltaY, kLinesPerNotch);
   assert.equal(given.clientX, 5);
   assert.equal(given.composed, true);
+  // The emulator looks again at what is under a still pointer: the moves end where it is.
+  assert.deepEqual(page.dispatched.slice(0, 2).map((event) => event.clientX), [6, 5]);
 });
 
 test('line events, events made by script and still wheels pass untouched', () => {
