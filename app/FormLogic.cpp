@@ -4,6 +4,7 @@
 #include <cctype>
 #include <string>
 
+#include "package/uPathGetter.h"
 #include "util/AsciiCase.h"
 
 namespace {
@@ -67,4 +68,19 @@ bool ScreenSaverClosesOn(InputKind kind, Point pointer, Point start) {
       return false;
   }
   return false;
+}
+
+std::optional<std::string> DownloadFileName(std::string_view bookPath) {
+  constexpr std::size_t kMaxNameBytes = 255;
+  const std::string_view folder = kDownloadsFolder;
+  if (!bookPath.starts_with(folder)) return std::nullopt;
+  const std::string_view name = bookPath.substr(folder.size());
+  if (name.empty() || name.size() > kMaxNameBytes || name == "." || name == "..")
+    return std::nullopt;
+  const bool plain = std::none_of(name.begin(), name.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return c == '/' || c == '\\' || c == ':' || byte < 0x20 || byte == 0x7F;
+  });
+  if (!plain) return std::nullopt;
+  return std::string(name);
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "util/Geometry.h"
@@ -72,3 +73,9 @@ enum class InputKind {
 // The screen saver closes on any key, on the left, right or middle button, and on a pointer
 // move that changed both coordinates from `start`. A move along one axis alone does not close.
 bool ScreenSaverClosesOn(InputKind kind, Point pointer, Point start);
+
+// The file a download request of the movie may save: `bookPath` is the downloads folder
+// ("res/downloads/") and a plain file name in it, which is returned. Anything else (another
+// folder, a sub-folder, "..", a separator of either kind, control characters, an empty or
+// overlong name) gives nothing.
+std::optional<std::string> DownloadFileName(std::string_view bookPath);

@@ -27,9 +27,27 @@ std::string TFlashParamParser::GetFunctionName() const {
   return invokeNode_.Attribute("name").value_or(std::string());
 }
 
+std::optional<std::string> TFlashParamParser::GetStringArgument() const {
+  if (!argumentsNode_) return std::nullopt;
+  std::optional<std::string> argument;
+  for (const platform::XmlNode& child : argumentsNode_.Children()) {
+    if (!child.IsElement()) continue;
+    if (argument || child.Name() != "string") return std::nullopt;
+    argument = child.Text();
+  }
+  return argument;
+}
+
 FlashCallAction DecideFlashCall(std::string_view request) {
   if (request.find(kScriptMarker) != std::string_view::npos) return FlashCallAction::Ignore;
   const TFlashParamParser parser(request);
-  return parser.GetFunctionName() == kFullscreenCommand ? FlashCallAction::ToggleFullscreen
-                                                        : FlashCallAction::Ignore;
+  const std::string name = parser.GetFunctionName();
+  if (name == kFullscreenCommand) return FlashCallAction::ToggleFullscreen;
+  if (name == kDownloadCommand && parser.GetStringArgument()) return FlashCallAction::SaveDownload;
+  return FlashCallAction::Ignore;
+}
+
+std::optional<std::string> DownloadRequestPath(std::string_view request) {
+  if (DecideFlashCall(request) != FlashCallAction::SaveDownload) return std::nullopt;
+  return TFlashParamParser(request).GetStringArgument();
 }

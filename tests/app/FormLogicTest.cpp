@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -171,5 +172,48 @@ TEST(CentredOrigin, CentresTheLoadingWindow) {
   EXPECT_EQ(CentredOrigin(kLoadingClientSize, {0, 0, 1920, 1080}), (Point{843, 527}));
   EXPECT_EQ(CentredOrigin(kLoadingClientSize, {1920, -200, 1920, 1080}), (Point{2763, 327}));
 }
+
+struct DownloadCase {
+  const char* label;
+  std::string bookPath;
+  std::optional<std::string> name;
+};
+
+void PrintTo(const DownloadCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class DownloadFiles : public testing::TestWithParam<DownloadCase> {};
+
+TEST_P(DownloadFiles, SavesOnlyPlainFilesOfTheDownloadsFolder) {
+  EXPECT_EQ(DownloadFileName(GetParam().bookPath), GetParam().name);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, DownloadFiles,
+    testing::Values(DownloadCase{"BookFile", "res/downloads/book.pdf", "book.pdf"},
+                    DownloadCase{"PageFile", "res/downloads/page_0003.zip", "page_0003.zip"},
+                    DownloadCase{"SpacesAndUtf8", "res/downloads/My \xC3\xA9t\xC3\xA9 1.pdf",
+                                 "My \xC3\xA9t\xC3\xA9 1.pdf"},
+                    DownloadCase{"DotsInTheName", "res/downloads/..book.pdf", "..book.pdf"},
+                    DownloadCase{"FolderOnly", "res/downloads/", std::nullopt},
+                    DownloadCase{"Dot", "res/downloads/.", std::nullopt},
+                    DownloadCase{"DotDot", "res/downloads/..", std::nullopt},
+                    DownloadCase{"ClimbsOut", "res/downloads/../book.xml", std::nullopt},
+                    DownloadCase{"SubFolder", "res/downloads/sub/a.pdf", std::nullopt},
+                    DownloadCase{"Backslash", "res/downloads/..\\book.xml", std::nullopt},
+                    DownloadCase{"BackslashFolder", "res\\downloads\\a.pdf", std::nullopt},
+                    DownloadCase{"OtherFolder", "res/other/toc.xml", std::nullopt},
+                    DownloadCase{"Absolute", "/etc/passwd", std::nullopt},
+                    DownloadCase{"AbsoluteDownloads", "/res/downloads/a.pdf", std::nullopt},
+                    DownloadCase{"FolderCase", "res/Downloads/a.pdf", std::nullopt},
+                    DownloadCase{"Colon", "res/downloads/c:a.pdf", std::nullopt},
+                    DownloadCase{"NewLine", "res/downloads/a\nb.pdf", std::nullopt},
+                    DownloadCase{"Nul", std::string("res/downloads/a\0b", 17), std::nullopt},
+                    DownloadCase{"LongestName", "res/downloads/" + std::string(255, 'a'),
+                                 std::string(255, 'a')},
+                    DownloadCase{"TooLong", "res/downloads/" + std::string(256, 'a'), std::nullopt},
+                    DownloadCase{"Empty", "", std::nullopt}),
+    [](const testing::TestParamInfo<DownloadCase>& info) { return info.param.label; });
 
 }  // namespace

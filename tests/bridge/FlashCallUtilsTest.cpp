@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -104,7 +105,39 @@ INSTANTIATE_TEST_SUITE_P(
             Invoke("fullscreen_error", "<arguments><string>Function(</string></arguments>"),
             FlashCallAction::ToggleFullscreen},
         DecisionCase{"NotXml", "fullscreen_error", FlashCallAction::Ignore},
-        DecisionCase{"MissingName", "<invoke><arguments/></invoke>", FlashCallAction::Ignore}),
+        DecisionCase{"MissingName", "<invoke><arguments/></invoke>", FlashCallAction::Ignore},
+        DecisionCase{
+            "Download",
+            Invoke("download_file", "<arguments><string>res/downloads/a.pdf</string></arguments>"),
+            FlashCallAction::SaveDownload},
+        DecisionCase{"DownloadWithoutArgument", Invoke("download_file"), FlashCallAction::Ignore},
+        DecisionCase{"DownloadOfANumber",
+                     Invoke("download_file", "<arguments><number>1</number></arguments>"),
+                     FlashCallAction::Ignore},
+        DecisionCase{
+            "DownloadOfTwoFiles",
+            Invoke("download_file", "<arguments><string>a</string><string>b</string></arguments>"),
+            FlashCallAction::Ignore},
+        DecisionCase{"DownloadUpperCase",
+                     Invoke("DOWNLOAD_FILE", "<arguments><string>a</string></arguments>"),
+                     FlashCallAction::Ignore},
+        DecisionCase{
+            "DownloadWithScript",
+            Invoke("download_file", "<arguments><string>function(){}</string></arguments>"),
+            FlashCallAction::Ignore}),
     [](const testing::TestParamInfo<DecisionCase>& info) { return info.param.label; });
+
+TEST(FlashCallDownload, GivesTheFileItNamesDecodedAndNothingForOtherCalls) {
+  EXPECT_EQ(DownloadRequestPath(Invoke(
+                "download_file",
+                "<arguments>\n <string>res/downloads/a&amp;b \xC3\xA9.pdf</string>\n</arguments>")),
+            "res/downloads/a&b \xC3\xA9.pdf");
+  EXPECT_EQ(
+      DownloadRequestPath(Invoke("download_file", "<arguments><string></string></arguments>")), "");
+  EXPECT_EQ(
+      DownloadRequestPath(Invoke("fullscreen_error", "<arguments><string>x</string></arguments>")),
+      std::nullopt);
+  EXPECT_EQ(DownloadRequestPath("not a request"), std::nullopt);
+}
 
 }  // namespace
