@@ -5,12 +5,13 @@
 # Checked from outside with pixel probes:
 #  - the first spread: the cover alone on the right half, nothing on the left,
 #  - the right-arrow key turns to a two-page spread, and the page number box changes,
-#  - + zooms the spread, - returns to the same picture,
+#  - + zooms the spread, - returns to the same picture; so do single notches of the wheel,
 #  - End shows the last page alone on the left, Home the cover again,
 #  - the "Pages" button opens the thumbnail strip,
 #  - the "Full screen" button makes a 900 x 600 window (frame included, centred on the primary
 #    screen) and, pressed again, full screen,
-#  - a window taller than wide shows one page.
+#  - a window taller than wide shows one page, and the toolbar keeps every button of its page row
+#    uncovered: the ">|" button found after the page box turns to the last page.
 # usage: viewer-e2e.sh <bookstub-player> <bookstub> <work folder>
 set -euo pipefail
 player=$1 bookstub=$2 work=$3
@@ -142,6 +143,17 @@ wait_for "$tries" book_area_changed_from fitted || fail "+ did not zoom"
 press minus
 wait_for "$tries" book_area_is fitted || fail "- did not return to the fitted spread"
 echo "zoomed in and out"
+# One notch of the wheel over the pages zooms one step, one notch back returns.
+wheel() {
+  local x y w h
+  read -r x y w h < <(geometry)
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click "$1"
+}
+wheel 4
+wait_for "$tries" book_area_changed_from fitted || fail "one notch of the wheel did not zoom"
+wheel 5
+wait_for "$tries" book_area_is fitted || fail "one notch of the wheel back did not return to the fitted spread"
+echo "one wheel notch zooms in and out"
 
 press End
 wait_for "$tries" shows "left" || fail "End did not show the last page alone on the left: $(halves)"
@@ -182,6 +194,42 @@ is_tall || fail "the window did not become 560 x 900: $(geometry)"
 wait_for "$tries" shows "left right" || fail "a tall window does not show one page across: $(halves)"
 echo "tall window: one page"
 import -window root "$work/tall.png"
+# The toolbar's row at height $1 of the window as runs "FROM TO KIND": W the page box, B a button,
+# - anything else.
+toolbar_runs() {
+  local x y w h
+  read -r x y w h < <(geometry) || return 1
+  import -window root -crop "${w}x1+$x+$((y + $1))" -depth 8 txt:- 2>/dev/null | awk -F'[(,: )]+' '
+    NR > 1 {
+      kind = ($3 == 255 && $4 == 255 && $5 == 255) ? "W" : ($3 == 79 && $4 == 109 && $5 == 138) ? "B" : "-"
+      if (kind != last) { if (last != "") print from, $1 - 1, last; from = $1; last = kind }
+      end = $1
+    }
+    END { print from, end, last }'
+}
+# On whichever row holds the page box: "BOXFROM BOXTO ROW BUTTON", BUTTON the centre of the second
+# button after the box (">|").
+last_page_button() {
+  local x y w h row
+  read -r x y w h < <(geometry) || return 1
+  for row in $((h - toolbar / 2)) $((h - toolbar - toolbar / 2)); do
+    toolbar_runs "$row" | awk -v row="$row" '
+      $3 == "W" && !box { box = $1 " " $2; next }
+      box && $3 == "B" && $2 - $1 > 20 && ++buttons == 2 { print box, row, int(($1 + $2) / 2); found = 1; exit }
+      END { exit !found }' && return 0
+  done
+  return 1
+}
+read -r box_from box_to box_row button < <(last_page_button) ||
+  fail "no page box with two buttons after it in the narrow toolbar"
+# The page box alone: only a turn changes it.
+page_box_at() { snapshot "$1" "$box_from" $((box_row - 10)) $((box_to - box_from + 1)) 20; }
+page_box_at_changed_from() { page_box_at now && differs "$1" now; }
+page_box_at tall-box
+read -r x y w h < <(geometry)
+xdotool mousemove $((x + button)) $((y + box_row)) click 1
+wait_for "$tries" page_box_at_changed_from tall-box || fail "the narrow toolbar's >| button did not turn to the last page"
+echo "narrow toolbar: >| uncovered, turned to the last page"
 
 kill "$pid"
 wait "$pid" || true
