@@ -98,10 +98,6 @@ class BookView extends Sprite {
 		return spreads.pages(current);
 	}
 
-	public function turning():Bool {
-		return pageTurn != null;
-	}
-
 	public function turn(step:Int) {
 		goToSpread(current + step);
 	}

@@ -14,6 +14,11 @@ class Spreads {
 		this.ltr = ltr;
 	}
 
+	// Two pages side by side only in a page area wider than tall and wide enough for both.
+	public static function fitsTwoUp(width:Float, height:Float):Bool {
+		return width > height && width >= 640;
+	}
+
 	public function count():Int {
 		if (pageCount == 0) return 0;
 		return twoUp ? Std.int(pageCount / 2) + 1 : pageCount;

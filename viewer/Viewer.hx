@@ -50,11 +50,6 @@ class Viewer extends Sprite {
 		addEventListener(Event.ADDED_TO_STAGE, onStage);
 	}
 
-	// Two pages side by side only where both get a useful size.
-	public static function twoUp(width:Float, height:Float):Bool {
-		return width > height && width >= 640;
-	}
-
 	function onStage(_) {
 		stage.scaleMode = StageScaleMode.NO_SCALE;
 		stage.align = StageAlign.TOP_LEFT;
@@ -168,7 +163,7 @@ class Viewer extends Sprite {
 		book.x = left;
 		book.y = TITLE_HEIGHT;
 		var bookWidth = width - left - right;
-		book.setSize(bookWidth, bottom - TITLE_HEIGHT, twoUp(bookWidth, bottom - TITLE_HEIGHT));
+		book.setSize(bookWidth, bottom - TITLE_HEIGHT, Spreads.fitsTwoUp(bookWidth, bottom - TITLE_HEIGHT));
 	}
 
 	function onPageChange() {

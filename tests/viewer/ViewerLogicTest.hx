@@ -24,6 +24,7 @@ class ViewerLogicTest {
 		contentsRefusesNamesOutsideTheBook();
 		contentsSurvivesBadNumbersAndOldFiles();
 		rightToLeftBooksMirrorSpreadsAndArrows();
+		narrowWindowsShowOnePageAndFitTheToolbar();
 		contentsReadsSearchDownloadsLabelsAndJumps();
 		searchIgnoresCaseAndAccentsAndFindsTheWord();
 		searchListsHitsInBookOrderWithContext();
@@ -238,6 +239,17 @@ class ViewerLogicTest {
 		equal(Find, Keys.actionFor(70, 6, true), "Ctrl+F opens the search");
 		equal(Ignore, Keys.actionFor(39, 0, true), "Ctrl with another key does nothing");
 		equal(ToggleMotion, Keys.actionFor(77, 109), "M switches the page animation");
+	}
+
+	static function narrowWindowsShowOnePageAndFitTheToolbar() {
+		for (size => two in ["1280x946" => true, "900x522" => true, "639x400" => false, "560x822" => false, "700x700" => false])
+			equal(two, Spreads.fitsTwoUp(Std.parseFloat(size.split("x")[0]), Std.parseFloat(size.split("x")[1])), 'two pages in $size');
+		// page buttons 274, tools 762 with captions and 354 with icons, as in a book with search and downloads
+		for (width => expected in [1280 => "captions, 1 row", 1076 => "captions, 1 row", 1075 => "icons, 1 row", 668 => "icons, 1 row",
+			667 => "icons, 2 rows", 320 => "icons, 2 rows"]) {
+			var fit = ToolbarFit.choose(width, 274, 762, 354);
+			equal(expected, '${fit.icons ? "icons" : "captions"}, ${fit.rows} row${fit.rows > 1 ? "s" : ""}', 'toolbar at $width');
+		}
 	}
 
 	static function contentsReadsSearchDownloadsLabelsAndJumps() {
