@@ -37,7 +37,7 @@ outside=$(awk '{print $2}' <<<"$files" | grep -v '^\./usr/' || true)
 [[ -z $outside ]] || fail "files outside /usr: $outside"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for runtime in libqt6webenginecore6 libqt6webenginewidgets6 qt6-qpa-plugins; do
+for runtime in libqt6webenginecore6 libqt6webenginewidgets6 qt6-qpa-plugins libpoppler-glib8; do
   grep -qE "(^|, )$runtime( |,|$)" <<<"$depends" || fail "Depends does not name $runtime: $depends"
 done
 [[ $(dpkg-deb -f "$deb" Package) == bookstub ]] || fail "the package is not named bookstub"
@@ -55,6 +55,12 @@ TMPDIR="$work/tmp" env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
   "$work/tree/usr/bin/bookstub-player" >"$work/bare.log" 2>&1 </dev/null || status=$?
 ((status == 1)) && grep -q "carries no book" "$work/bare.log" ||
   fail "the packaged player is not bare (exit $status): $(cat "$work/bare.log")"
+
+# The PDF library is the authoring tool's alone: bookstub links it, the player does not.
+needed() { readelf -d "$work/tree/usr/bin/$1" | awk '/\(NEEDED\)/ {print $NF}'; }
+grep -q poppler <<<"$(needed bookstub)" || fail "bookstub does not link poppler: $(needed bookstub)"
+! grep -q poppler <<<"$(needed bookstub-player)" ||
+  fail "the player links poppler: $(needed bookstub-player)"
 
 # The copyright file in the machine-readable format: ours and the emulator's licences.
 copyright=$work/tree/usr/share/doc/bookstub/copyright
