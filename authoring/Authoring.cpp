@@ -3,10 +3,13 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
+#include <span>
 #include <system_error>
 
 #include "authoring/AddressedDocuments.h"
 #include "authoring/PackageWriter.h"
+#include "authoring/SourceFolder.h"
 #include "authoring/TableOfContents.h"
 #include "model/book/MProjects.h"
 #include "model/settings/LMProjects.h"
@@ -14,9 +17,11 @@
 #include "package/PackageReader.h"
 #include "package/SplitNames.h"
 #include "package/uPathGetter.h"
+#include "platform/FileRead.h"
 #include "platform/Os.h"
 #include "platform/Zip.h"
 #include "util/Error.h"
+#include "util/IniText.h"
 #include "util/ZanUtils.h"
 
 namespace fs = std::filesystem;
@@ -32,15 +37,19 @@ std::string Quoted(const fs::path& path) {
   return "\"" + path.string() + "\"";
 }
 
+// The whole file `file`, a path checked to lie inside the source folder, read without
+// following a link.
 std::string ReadDocument(const fs::path& file) {
   std::error_code ec;
   if (!fs::is_regular_file(file, ec)) throw Error("Missing document " + Quoted(file));
-  const std::uint64_t length = fs::file_size(file, ec);
-  std::ifstream in(file, std::ios::binary);
-  std::string bytes(ec ? 0 : static_cast<std::size_t>(length), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (ec || !in || static_cast<std::uint64_t>(in.gcount()) != length)
-    throw Error("Cannot read document " + Quoted(file));
+  const auto in = platform::OpenFileWithoutLinks(file);
+  std::string bytes(static_cast<std::size_t>(in->Size()), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const std::size_t got = in->Read(bytes.data() + done, bytes.size() - done);
+    if (got == 0) throw Error("Cannot read document " + Quoted(file));
+    done += got;
+  }
   return bytes;
 }
 
@@ -112,10 +121,14 @@ bool IsWebAddress(std::string_view name) {
 
 // --- pack -----------------------------------------------------------------------------------
 
+// Every file is taken from the source folder through `folder_`: one that a link leads to from
+// outside the folder is left out and noted, and the packing goes on, so that PackBook can name
+// every such link at once.
 class TPacker {
  public:
-  TPacker(const fs::path& source, const TAddressedDocuments& documents, TPackageWriter& writer)
-      : source_(source), documents_(documents), writer_(writer) {}
+  TPacker(const fs::path& source, TSourceFolder& folder, const TAddressedDocuments& documents,
+          TPackageWriter& writer)
+      : source_(source), folder_(folder), documents_(documents), writer_(writer) {}
 
   BlobAddress Pack(const TBookBlob& blob) {
     fs::path at = source_;
@@ -160,7 +173,7 @@ class TPacker {
   BlobAddress PackNamedFile(const std::string& name, fs::path& at) {
     if (IsBlank(name) || IsWebAddress(name)) return {};
     at = JoinBookPath(source_, name);
-    return writer_.AddFileBlob(RequireFile(at));
+    return PackFile(at);
   }
 
   // A table of contents the project names but the source book lacks is written from the book
@@ -168,69 +181,90 @@ class TPacker {
   BlobAddress PackToc(const std::string& name, fs::path& at) {
     if (IsBlank(name) || IsWebAddress(name)) return {};
     at = JoinBookPath(source_, name);
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(at, ec))) return writer_.AddFileBlob(RequireFile(at));
+    if (Exists(at)) return PackFile(at);
     return writer_.AddBlob(
         WriteTableOfContents(documents_.Book(), TocExtrasOf(documents_.Project())));
   }
 
   BlobAddress PackFixedFile(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(file, ec))) return {};
-    return writer_.AddFileBlob(RequireFile(file));
+    if (!Exists(file)) return {};
+    return PackFile(file);
   }
 
-  static const fs::path& RequireFile(const fs::path& file) {
+  BlobAddress PackFile(const fs::path& file) {
+    const auto in = OpenFile(file);
+    return in ? writer_.AddFileBlob(*in) : BlobAddress{};
+  }
+
+  // The file, opened at the real path it was checked at; null when a link leads to it from
+  // outside the folder.
+  std::unique_ptr<platform::ReadableFile> OpenFile(const fs::path& file) {
+    const auto real = folder_.RealPath(file);
+    if (!real) return nullptr;
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) throw Error("no such file");
-    return file;
+    if (!fs::is_regular_file(*real, ec)) throw Error("no such file");
+    return platform::OpenFileWithoutLinks(*real);
+  }
+
+  static bool Exists(const fs::path& path) {
+    std::error_code ec;
+    return fs::exists(fs::symlink_status(path, ec));
+  }
+
+  // The group's info.ini, read once; nothing when there is none or a link leads out to it.
+  std::optional<std::string> ReadIni(const fs::path& folder) {
+    const fs::path ini = folder / kGroupIniName;
+    if (!Exists(ini)) return std::nullopt;
+    const auto real = folder_.RealPath(ini);
+    if (!real) return std::nullopt;
+    return ReadDocument(*real);
   }
 
   BlobAddress PackNavButtons(const fs::path& folder) {
-    const fs::path ini = folder / kGroupIniName;
-    if (!HasIni(ini)) return {};
+    const auto ini = ReadIni(folder);
+    if (!ini) return {};
+    const std::vector<std::string> names =
+        FindIniValues(*ini, "info", std::span(kNavButtonKeys), "");
     writer_.BeginGroup();
-    for (std::uint32_t type = 0; type < kNavButtonKeys.size(); ++type) {
-      const std::string key(*NavButtonKey(type));
-      const std::string name = ReadIniText(ini, "info", key, "");
-      if (IsBlank(name)) continue;
-      AddMember(type, folder, name, "info.ini key \"" + key + "\"");
+    for (std::uint32_t type = 0; type < names.size(); ++type) {
+      if (IsBlank(names[type])) continue;
+      AddMember(type, folder, names[type],
+                "info.ini key \"" + std::string(kNavButtonKeys[type]) + "\"");
     }
-    return writer_.EndGroup(ReadDocument(ini));
+    return writer_.EndGroup(*ini);
   }
 
   BlobAddress PackNavBar(const fs::path& folder) {
-    const fs::path ini = folder / kGroupIniName;
-    if (!HasIni(ini)) return {};
+    const auto ini = ReadIni(folder);
+    if (!ini) return {};
     const TLMNavBar& navbar = *documents_.Project().navbar;
     writer_.BeginGroup();
     if (!IsBlank(navbar.topfile)) AddMember(kNavBarTopType, folder, navbar.topfile, "topfile");
     if (!IsBlank(navbar.bottomfile))
       AddMember(kNavBarBottomType, folder, navbar.bottomfile, "bottomfile");
-    return writer_.EndGroup(ReadDocument(ini));
-  }
-
-  static bool HasIni(const fs::path& ini) {
-    std::error_code ec;
-    return fs::exists(fs::symlink_status(ini, ec));
+    return writer_.EndGroup(*ini);
   }
 
   void AddMember(std::uint32_t type, const fs::path& folder, const std::string& name,
                  const std::string& namedBy) {
     const fs::path file = JoinBookPath(folder, name);
+    const auto real = folder_.RealPath(file);
+    if (!real) return;
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec))
+    if (!fs::is_regular_file(*real, ec))
       throw Error(namedBy + " names " + Quoted(file) + ", which is no file");
-    writer_.AddMemberFile(type, file);
+    writer_.AddMemberFile(type, *platform::OpenFileWithoutLinks(*real));
   }
 
   BlobAddress PackArchive(const fs::path& folder) {
+    const auto real = folder_.RealPath(folder);
     std::error_code ec;
-    if (!fs::is_directory(folder, ec) || fs::is_empty(folder, ec)) return {};
-    return writer_.AddProducedBlob([&](std::ostream& out) { platform::ZipFolder(folder, out); });
+    if (!real || !fs::is_directory(*real, ec) || fs::is_empty(*real, ec)) return {};
+    return writer_.AddProducedBlob([&](std::ostream& out) { platform::ZipFolder(*real, out); });
   }
 
   const fs::path& source_;
+  TSourceFolder& folder_;
   const TAddressedDocuments& documents_;
   TPackageWriter& writer_;
 };
@@ -242,6 +276,12 @@ class TUnpacker {
   TUnpacker(TPackageReader& reader, const fs::path& folder, const TLMProject& project,
             TUnpackReport& report)
       : reader_(reader), folder_(folder), project_(project), report_(report) {}
+
+  // `file` holds `range` of the package already, written by `owner`: a blob naming it with other
+  // bytes is refused rather than written over it.
+  void Hold(const fs::path& file, const std::string& owner, const BlobRange& range) {
+    written_.try_emplace(file.lexically_normal(), TWritten{owner, range});
+  }
 
   void Unpack(const TBookBlob& blob) {
     if (!blob.Present() || blob.style == TReadStyle::Unread) return;
@@ -280,7 +320,8 @@ class TUnpacker {
   // bytes, but a package whose addresses name the same bytes over and over is refused before it
   // fills the disk.
   void Write(const fs::path& file, const BlobRange& range, const std::string& owner) {
-    const auto [earlier, added] = written_.try_emplace(file, TWritten{owner, range});
+    const auto [earlier, added] =
+        written_.try_emplace(file.lexically_normal(), TWritten{owner, range});
     if (!added && earlier->second.range == range) return;
     Spend(range.length);
     if (!added) {
@@ -455,16 +496,19 @@ std::uint64_t BlobStart(TPackageReader& reader, const TBookBlob& blob, std::uint
 }  // namespace
 
 void PackBook(const fs::path& player, const fs::path& source, const fs::path& output) {
-  const fs::path projectFile = source / kProjectDocument;
-  const fs::path bookFile = source / kBookDocument;
-  const TAddressedDocuments documents(ReadDocument(projectFile), ReadDocument(bookFile),
-                                      projectFile.string(), bookFile.string(),
-                                      TAddressedDocuments::TUse::Fill);
+  TSourceFolder folder(source);
+  const auto projectFile = folder.RealPath(source / kProjectDocument);
+  const auto bookFile = folder.RealPath(source / kBookDocument);
+  folder.RefuseLinksLeadingOut();  // nothing more can be read without the documents
+  const TAddressedDocuments documents(
+      ReadDocument(*projectFile), ReadDocument(*bookFile), (source / kProjectDocument).string(),
+      (source / kBookDocument).string(), TAddressedDocuments::TUse::Fill);
   TOutputFile out(output);
   const auto writer = StartPackage(player, out.Stream());
-  TPacker packer(source, documents, *writer);
+  TPacker packer(source, folder, documents, *writer);
   std::vector<BlobAddress> addresses;
   for (const TBookBlob& blob : documents.Blobs()) addresses.push_back(packer.Pack(blob));
+  folder.RefuseLinksLeadingOut();
   const TDocumentTexts texts = documents.WithAddresses(addresses);
   writer->Finish(texts.project, texts.book);
   out.Commit();
@@ -484,6 +528,9 @@ TUnpackReport UnpackBook(const fs::path& package, const fs::path& folder) {
   const std::vector<TBookBlob> blobs = ListBookBlobs(*project, *book);
   TUnpackReport report;
   TUnpacker unpacker(reader, folder, *project, report);
+  // A page element named like a document must not replace it.
+  unpacker.Hold(folder / kProjectDocument, kPackageProject, ranges.project);
+  unpacker.Hold(folder / kBookDocument, kPackageBook, ranges.book);
   // The archives first, as in the split, so that a file named below their folders wins.
   for (const TBookBlob& blob : blobs)
     if (blob.IsArchive()) unpacker.Unpack(blob);

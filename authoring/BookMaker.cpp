@@ -4,10 +4,12 @@
 #include <fstream>
 #include <memory>
 #include <system_error>
+#include <utility>
 
 #include "authoring/Authoring.h"
 #include "authoring/PdfImport.h"
 #include "authoring/SearchText.h"
+#include "authoring/SourceFolder.h"
 #include "authoring/TableOfContents.h"
 #include "model/book/MPageElements.h"
 #include "model/book/MProjects.h"
@@ -35,22 +37,29 @@ bool HasPdfExtension(std::string_view name) {
   return AsciiLowerCase(FileExtension(name)) == ".pdf";
 }
 
+// A picture or PDF that a link leads to from outside the folder is refused, with every other
+// one: the user gives the folder, not what its links reach. The sources are named by the real
+// paths that were checked, in the order of the names in the folder.
 std::vector<fs::path> SourcesInFolder(const fs::path& folder) {
-  std::vector<fs::path> found;
+  TSourceFolder source(folder);
+  std::vector<std::pair<std::string, fs::path>> found;  // name in the folder, real path
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-    const std::string name = entry.path().filename().string();
+    std::string name = entry.path().filename().string();
     if (name.starts_with(".") || !(HasPictureExtension(name) || HasPdfExtension(name))) continue;
-    if (entry.is_regular_file(ec)) found.push_back(entry.path());
+    const auto real = source.RealPath(entry.path());
+    if (real && fs::is_regular_file(*real, ec)) found.emplace_back(std::move(name), *real);
   }
   if (ec) throw Error("Cannot read the folder " + Quoted(folder) + ": " + ec.message());
-  std::sort(found.begin(), found.end(), [](const fs::path& a, const fs::path& b) {
-    return NaturalLess(a.filename().string(), b.filename().string());
-  });
+  source.RefuseLinksLeadingOut();
   if (found.empty())
     throw Error("No pictures or PDFs (JPEG, PNG, GIF, BMP, TIFF or PDF files) in the folder " +
                 Quoted(folder));
-  return found;
+  std::sort(found.begin(), found.end(),
+            [](const auto& a, const auto& b) { return NaturalLess(a.first, b.first); });
+  std::vector<fs::path> sources;
+  for (auto& [name, real] : found) sources.push_back(std::move(real));
+  return sources;
 }
 
 std::string PageFileName(const char* folder, int index) {

@@ -1,14 +1,12 @@
 #include "authoring/PackageWriter.h"
 
 #include <algorithm>
-#include <fstream>
 #include <ostream>
 #include <string>
 
+#include "platform/FileRead.h"
 #include "util/Error.h"
 #include "util/LittleEndian.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -65,17 +63,12 @@ void TPackageWriter::CopyRaw(std::istream& in, std::uint64_t length) {
   }
 }
 
-std::uint64_t TPackageWriter::CopyFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw Error("Cannot read file \"" + file.string() + "\"");
+std::uint64_t TPackageWriter::CopyFile(platform::ReadableFile& file) {
   std::uint64_t copied = 0;
-  while (in) {
-    in.read(buffer_.get(), kCopyBufferSize);
-    const auto got = static_cast<std::uint64_t>(in.gcount());
+  while (const std::size_t got = file.Read(buffer_.get(), kCopyBufferSize)) {
     Write(buffer_.get(), got);
     copied += got;
   }
-  if (in.bad()) throw Error("Cannot read file \"" + file.string() + "\"");
   return copied;
 }
 
@@ -85,11 +78,9 @@ BlobAddress TPackageWriter::AddBlob(std::string_view bytes) {
   return Address(offset_, bytes.size() + 4);
 }
 
-BlobAddress TPackageWriter::AddFileBlob(const fs::path& file) {
+BlobAddress TPackageWriter::AddFileBlob(platform::ReadableFile& file) {
   // Readers find a blob's bytes by its address alone: the zeros before it belong to no blob.
-  std::error_code ec;
-  const std::uintmax_t fileSize = fs::file_size(file, ec);
-  if (!ec && fileSize >= kAlignedBlobMin && offset_ % kBlobAlignment != 0) {
+  if (file.Size() >= kAlignedBlobMin && offset_ % kBlobAlignment != 0) {
     const std::string padding(kBlobAlignment - offset_ % kBlobAlignment, '\0');
     Write(padding.data(), padding.size());
   }
@@ -119,7 +110,7 @@ void TPackageWriter::AddMember(std::uint32_t type, std::string_view bytes) {
   WriteUInt32(bytes.size());
 }
 
-void TPackageWriter::AddMemberFile(std::uint32_t type, const fs::path& file) {
+void TPackageWriter::AddMemberFile(std::uint32_t type, platform::ReadableFile& file) {
   const std::uint64_t length = CopyFile(file);
   WriteUInt32(type);
   WriteUInt32(length);

@@ -5,11 +5,14 @@
 // through a bounded buffer, so memory stays flat whatever the book's size.
 
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string_view>
+
+namespace platform {
+class ReadableFile;
+}
 
 struct BlobAddress {
   std::uint32_t pos = 0;
@@ -34,8 +37,9 @@ class TPackageWriter {
 
   // A plain blob: the bytes, then their length.
   BlobAddress AddBlob(std::string_view bytes);
-  // A file of 1 MiB or more starts on a 4 KiB boundary of the package file, after zeros.
-  BlobAddress AddFileBlob(const std::filesystem::path& file);
+  // A file's bytes, read to its end. A file of 1 MiB or more starts on a 4 KiB boundary of the
+  // package file, after zeros.
+  BlobAddress AddFileBlob(platform::ReadableFile& file);
   // A plain blob whose bytes `produce` writes to the stream.
   BlobAddress AddProducedBlob(const std::function<void(std::ostream&)>& produce);
 
@@ -43,7 +47,7 @@ class TPackageWriter {
   // the head blob. The group's address: pos just past the head's length field, size the whole.
   void BeginGroup();
   void AddMember(std::uint32_t type, std::string_view bytes);
-  void AddMemberFile(std::uint32_t type, const std::filesystem::path& file);
+  void AddMemberFile(std::uint32_t type, platform::ReadableFile& file);
   BlobAddress EndGroup(std::string_view head);
 
   // The two documents with their lengths: the end of the package.
@@ -55,7 +59,7 @@ class TPackageWriter {
  private:
   void Write(const char* bytes, std::uint64_t length);
   void WriteUInt32(std::uint64_t value);
-  std::uint64_t CopyFile(const std::filesystem::path& file);
+  std::uint64_t CopyFile(platform::ReadableFile& file);
   BlobAddress Address(std::uint64_t pos, std::uint64_t size) const;
 
   std::ostream& out_;

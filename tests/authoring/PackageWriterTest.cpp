@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "authoring/PackageWriter.h"
+#include "platform/FileRead.h"
 #include "tests/support/PackageBuilder.h"
 #include "util/Error.h"
 
@@ -39,9 +40,13 @@ TEST(PackageWriterTest, LargeFileBlobsStartOnAPageBoundary) {
   std::ostringstream out;
   out << "STUBS";
   TPackageWriter writer(out, 5);
-  const BlobAddress first = writer.AddFileBlob(folder / "small.bin");
-  const BlobAddress second = writer.AddFileBlob(folder / "large.bin");
-  const BlobAddress third = writer.AddFileBlob(folder / "small.bin");
+  const auto add = [&](const char* name) {
+    return writer.AddFileBlob(
+        *platform::OpenFileWithoutLinks(std::filesystem::absolute(folder / name)));
+  };
+  const BlobAddress first = add("small.bin");
+  const BlobAddress second = add("large.bin");
+  const BlobAddress third = add("small.bin");
   const std::string package = out.str();
   std::filesystem::remove_all(folder);
 

@@ -447,4 +447,123 @@ TEST_F(AuthoringTest, UnpackRefusesAFolderThatIsNotEmpty) {
   EXPECT_FALSE(fs::exists(dir_ / "source/book.xml"));
 }
 
+// Links in a source book: each one whose real path leaves the folder is named with where it
+// leads, the whole set at once, and nothing is written; links that stay inside the folder (and
+// the user's own link to it) are packed as the files they lead to.
+class PackLinkTest : public AuthoringTest {
+ protected:
+  void SetUp() override {
+    AuthoringTest::SetUp();
+    source_ = dir_ / "source";
+    testsupport::BuildBook(testsupport::FullBook()).WriteTo(dir_ / "book");
+    ASSERT_EQ(Tool("unpack '" + (dir_ / "book").string() + "' '" + source_.string() + "'").exitCode,
+              0);
+    WriteFile(dir_ / "private/key", "PRIVATE KEY");
+    WriteFile(dir_ / "private/documents/letter.txt", "LETTER");
+    fs::create_directories(dir_ / "out-folder");
+  }
+
+  // `file` in the source replaced by a link to `target`.
+  void Link(const std::string& file, const fs::path& target) const {
+    fs::remove_all(source_ / file);
+    fs::create_symlink(target, source_ / file);
+  }
+
+  Outcome Pack(const fs::path& source) const {
+    return Tool("pack --player '" + Stub("STUB").string() + "' --source '" + source.string() +
+                "' -o '" + (dir_ / "out-folder/book").string() + "'");
+  }
+
+  fs::path source_;
+};
+
+TEST_F(PackLinkTest, NamesEveryLinkLeavingTheSourceAndWritesNothing) {
+  Link("res/pages/s.mp3", dir_ / "private/key");
+  Link("C:/authoring/search.xml", "../../../private/key");
+  Link("res/navbtn/first.png", dir_ / "private/key");
+  Link("res/languages", dir_ / "private/documents");
+  fs::rename(source_ / "res/mobile", dir_ / "private/mobile");
+  Link("res/mobile", dir_ / "private/mobile");  // a folder on the way to the files
+  const Outcome run = Pack(source_);
+  EXPECT_EQ(run.exitCode, 1);
+  for (const char* link : {"res/pages/s.mp3", "C:/authoring/search.xml", "res/navbtn/first.png",
+                           "res/languages", "res/mobile"})
+    EXPECT_NE(run.err.find("\"" + (source_ / link).string() + "\" leads to \"" + dir_.string() +
+                           "/private/"),
+              std::string::npos)
+        << link << ": " << run.err;
+  EXPECT_TRUE(OutputFolder().empty());
+}
+
+TEST_F(PackLinkTest, RefusesADocumentLeadingOut) {
+  fs::rename(source_ / "book.xml", dir_ / "private/book.xml");
+  Link("book.xml", dir_ / "private/book.xml");
+  const Outcome run = Pack(source_);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(run.err.find("\"" + (source_ / "book.xml").string() + "\" leads to"), std::string::npos)
+      << run.err;
+  EXPECT_TRUE(OutputFolder().empty());
+}
+
+TEST_F(PackLinkTest, PacksLinksThatStayInside) {
+  Link("res/pages/s.mp3", "v.flv");
+  fs::rename(source_ / "res/languages", source_ / "languages");
+  Link("res/languages", source_ / "languages");
+  Link("res/navbtn/first.png", "../../res/navbar/top.png");
+  fs::create_directory_symlink(source_, dir_ / "source-link");
+  const Outcome run = Pack(dir_ / "source-link");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const std::map<std::string, std::string> tree = Split(dir_ / "out-folder/book", "split").tree;
+  const std::map<std::string, std::string> original = Split(dir_ / "book", "original").tree;
+  EXPECT_EQ(tree.at("res/pages/s.mp3"), "VIDEO");
+  EXPECT_EQ(tree.at("res/navbtn/first.png"), original.at("res/navbar/top.png"));
+  EXPECT_EQ(tree.at("res/languages/de/lang.xml"), original.at("res/languages/de/lang.xml"));
+}
+
+// `make` given a folder of pictures takes no picture from outside it through a link.
+TEST_F(AuthoringTest, MakeRefusesPicturesLinkedFromOutsideTheFolder) {
+  fs::create_directories(dir_ / "pictures");
+  fs::create_directories(dir_ / "private");
+  fs::create_directories(dir_ / "out-folder");
+  platform::CreateCanvas(60, 80)->SaveToFile(dir_ / "pictures/page1.png");
+  platform::CreateCanvas(60, 80)->SaveToFile(dir_ / "private/photo.png");
+  const auto make = [&](const fs::path& pictures) {
+    return Tool("make --quiet --title Linked --player '" + Stub("STUB").string() + "' -o '" +
+                (dir_ / "out-folder/book").string() + "' '" + pictures.string() + "'");
+  };
+
+  fs::create_symlink(dir_ / "private/photo.png", dir_ / "pictures/page2.png");
+  const Outcome refused = make(dir_ / "pictures");
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_NE(refused.err.find("\"" + (dir_ / "pictures/page2.png").string() + "\" leads to \"" +
+                             (dir_ / "private/photo.png").string() + "\""),
+            std::string::npos)
+      << refused.err;
+  EXPECT_TRUE(OutputFolder().empty());
+
+  fs::remove(dir_ / "pictures/page2.png");
+  fs::create_symlink("page1.png", dir_ / "pictures/page2.png");
+  fs::create_directory_symlink(dir_ / "pictures", dir_ / "pictures-link");
+  const Outcome made = make(dir_ / "pictures-link");
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  const SplitOutcome split = Split(dir_ / "out-folder/book", "split");
+  EXPECT_TRUE(split.tree.contains("res/pages/page_0002.jpg"));
+}
+
+// A page element named like one of the documents never replaces it, however the folder is
+// written; a page of the same bytes is no conflict.
+TEST_F(AuthoringTest, UnpackNeverOverwritesTheDocuments) {
+  for (const char* name : {"project.xml", "res/../book.xml"}) {
+    BookSpec spec = SmallBook();
+    spec.pages.push_back(PageSpec({ElementSpec{"img", {name, "<replaced/>"}}}));
+    testsupport::BuildBook(spec).WriteTo(dir_ / "book");
+    const fs::path folder = dir_ / "." / "source";
+    const Outcome run = Tool("unpack '" + (dir_ / "book").string() + "' '" + folder.string() + "'");
+    EXPECT_EQ(run.exitCode, 1) << name;
+    EXPECT_NE(run.err.find("with different bytes"), std::string::npos) << run.err;
+    EXPECT_TRUE(fs::is_empty(folder)) << name;
+    fs::remove_all(dir_ / "source");
+  }
+}
+
 }  // namespace
