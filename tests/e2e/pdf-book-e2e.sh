@@ -4,7 +4,8 @@
 # link areas, labels and bookmark levels, played by the player with the viewer movie. Checked
 # from outside: the book opens full screen and its cover is the PDF's first page, rendered, of
 # the page's shape: paper with the title's ink where the PDF draws it, and the viewer's tint on
-# the web link's area exactly where the PDF's link lies (paper just beside it).
+# the web link's area exactly where the PDF's link lies (paper just beside it); the link to a page
+# turns to it, and the search finds a word of the PDF and marks it on its page.
 # usage: pdf-book-e2e.sh <bookstub-player> <bookstub> <bookstub-write-test-pdf> <work folder>
 set -euo pipefail
 player=$1 bookstub=$2 write_pdf=$3 work=$4
@@ -80,6 +81,92 @@ for point in "150 570" "419 500" "419 640" "700 570"; do
 done
 echo "the link area lies over the PDF's link"
 
+# Gives the emulator the keyboard focus with a click on the title band, then presses KEY.
+press() {
+  local x y w h
+  read -r x y w h < <(geometry) || return 1
+  xdotool windowfocus --sync "$window"
+  xdotool mousemove $((x + w / 2)) $((y + 17)) click 1
+  xdotool key "$1"
+}
+# Clicks at page units (PX, PY) of the cover.
+click_cover() {
+  local x y w h cx cy cw ch
+  read -r x y w h < <(geometry) || return 1
+  read -r cx cy cw ch <<<"$cover"
+  xdotool mousemove $((x + cx + $1 * cw / 1696)) $((y + cy + $2 * ch / 2400)) click 1
+  xdotool mousemove $((x + 5)) $((y + 5))
+}
+# The rectangle of the pages shown ("X Y W H" in window coordinates) in the book's area, the
+# search panel's 300 pixels on the right left out when it is open.
+spread=""
+find_spread() {
+  local panel=${1:-0} x y w h box sw sh sx sy
+  read -r x y w h < <(geometry) || return 1
+  snapshot book 0 "$title_band" $((w - panel)) $((h - title_band - toolbar)) || return 1
+  box=$(convert "$work/book.png" -colorspace Gray -threshold 70% -trim -format '%w %h %X %Y' info: 2>/dev/null) || return 1
+  read -r sw sh sx sy <<<"${box//+/}"
+  spread="$sx $((title_band + sy)) $sw $sh"
+}
+# Two pages side by side: the pages' rectangle is about twice as wide as a page.
+shows_two_pages() {
+  find_spread "$@" || return 1
+  local sw sh
+  read -r _ _ sw sh <<<"$spread"
+  awk -v w="$sw" -v h="$sh" 'BEGIN {r = w / h; exit !(r > 1.3 && r < 1.5)}'
+}
+shows_the_cover_alone() {
+  find_spread || return 1
+  local sx
+  read -r sx _ _ _ <<<"$spread"
+  ((sx >= $(geometry | awk '{print int($3 / 2) - 2}')))
+}
+
+# The link to page 3 over (72, 230) 150 x 20 points: a click turns to the spread of pages 2 and 3.
+click_cover 419 684 || fail "cannot click the link to page 3"
+wait_for "$tries" shows_two_pages || fail "the link to page 3 did not turn the page: $spread"
+echo "the link to page 3 turns to the spread of pages 2 and 3"
+
+# The search: Home goes back to the cover, Ctrl+F opens the panel with the keyboard in its box,
+# the first hit for "Preface" shows page 2 with the word marked.
+press Home
+wait_for "$tries" shows_the_cover_alone || fail "Home did not go back to the cover: $spread"
+press ctrl+f
+# The panel's dark bar over the book's background at the right, then a click into its box.
+search_is_open() {
+  local x y w h r g b
+  read -r x y w h < <(geometry) || return 1
+  read -r r g b < <(pixel $((w - 150)) $((title_band + 300))) || return 1
+  ((b < 64 && r < 40))
+}
+wait_for "$tries" search_is_open || fail "Ctrl+F did not open the search"
+read -r x y w h < <(geometry)
+xdotool mousemove $((x + w - 200)) $((y + title_band + 52)) click 1
+xdotool type --delay 50 Preface
+xdotool key Return
+# The first hit's row, below the box and the count, once the book's texts are read.
+click_first_hit() {
+  local x y w h
+  read -r x y w h < <(geometry) || return 1
+  xdotool mousemove $((x + w - 150)) $((y + title_band + 84 + 25)) click 1
+  xdotool mousemove $((x + 5)) $((y + 5))
+  shows_two_pages 300
+}
+wait_for 50 click_first_hit || fail "no hit for \"Preface\" turned to page 2: $spread"
+# The marks: the highlight's yellow over paper and ink makes red stand far above blue, which
+# neither paper nor ink does. "Preface" in 12 points at (72, 100): 205, 256, 110 x 40 units.
+marked() {
+  local sx sy sw sh pw ph mean
+  find_spread 300 || return 1
+  read -r sx sy sw sh <<<"$spread"
+  pw=$((sw / 2)) ph=$sh
+  snapshot word $((sx + 205 * pw / 1696)) $((sy + 256 * ph / 2400)) $((110 * pw / 1696)) $((40 * ph / 2400)) || return 1
+  mean=$(convert "$work/word.png" -fx 'r - b' -format '%[fx:mean]' info: 2>/dev/null) || return 1
+  awk -v m="$mean" 'BEGIN {exit !(m > 0.15)}'
+}
+wait_for "$tries" marked || fail "\"Preface\" is not marked on page 2"
+import -window root "$work/search.png"
+echo "the search finds \"Preface\" and marks it on page 2"
 
 kill "$pid"
 wait "$pid" 2>/dev/null || true
