@@ -69,8 +69,7 @@ TPlayerStart DecideBookFile(const fs::path& book, const PackageProbeFunction& pr
     case TPackageProbe::TKind::None:
       break;
   }
-  return Fail("\"" + book.string() + "\" carries no book: no book package is appended to it.",
-              kPlayerExitNoBook);
+  return Fail(CarriesNoBookMessage(book), kPlayerExitNoBook);
 }
 
 TPlayerStart DecidePlayerStart(const fs::path& ownFile, std::string_view executableName,

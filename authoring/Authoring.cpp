@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <system_error>
 
@@ -14,6 +15,7 @@
 #include "model/book/MProjects.h"
 #include "model/settings/LMProjects.h"
 #include "package/BookBlobs.h"
+#include "package/PackageProbe.h"
 #include "package/PackageReader.h"
 #include "package/SplitNames.h"
 #include "package/uPathGetter.h"
@@ -280,7 +282,7 @@ class TUnpacker {
   // `file` holds `range` of the package already, written by `owner`: a blob naming it with other
   // bytes is refused rather than written over it.
   void Hold(const fs::path& file, const std::string& owner, const BlobRange& range) {
-    written_.try_emplace(file.lexically_normal(), TWritten{owner, range});
+    written_.try_emplace(file.lexically_normal(), TWritten{owner, range, true});
   }
 
   void Unpack(const TBookBlob& blob) {
@@ -316,19 +318,25 @@ class TUnpacker {
     Write(JoinBookPath(folder_, blob.name), Range(blob), Describe(blob));
   }
 
-  // Writes one file; a second blob for the same path must bring the same bytes. Blobs may share
-  // bytes, but a package whose addresses name the same bytes over and over is refused before it
-  // fills the disk.
+  // Writes one file. A later blob for the same path with other bytes replaces it, as in the
+  // player's split, with one note per path; a held file is never replaced. Blobs may share bytes,
+  // but a package whose addresses name the same bytes over and over is refused before it fills
+  // the disk.
   void Write(const fs::path& file, const BlobRange& range, const std::string& owner) {
     const auto [earlier, added] =
         written_.try_emplace(file.lexically_normal(), TWritten{owner, range});
     if (!added && earlier->second.range == range) return;
     Spend(range.length);
     if (!added) {
-      if (!SameBytes(file, range))
+      if (SameBytes(file, range)) return;
+      if (earlier->second.held)
         throw Error(Quoted(file) + " is named by " + earlier->second.owner +
                     " too, with different bytes");
-      return;
+      if (replaced_.insert(earlier->first).second)
+        report_.notes.push_back(
+            Quoted(file) + " is named by " + earlier->second.owner + " and by " + owner +
+            " with different bytes: the later bytes kept, as the player's split keeps them");
+      earlier->second = TWritten{owner, range};
     }
     std::error_code ec;
     fs::create_directories(file.parent_path(), ec);
@@ -428,9 +436,11 @@ class TUnpacker {
   struct TWritten {
     std::string owner;
     BlobRange range;
+    bool held = false;  // one of the documents: never written over
   };
   static constexpr std::uint64_t kBlobBytesPerPackageByte = 4;
   std::map<fs::path, TWritten> written_;
+  std::set<fs::path> replaced_;  // paths a later blob wrote again with other bytes
   std::uint64_t spent_ = 0;
 };
 
@@ -493,6 +503,13 @@ std::uint64_t BlobStart(TPackageReader& reader, const TBookBlob& blob, std::uint
   }
 }
 
+// Refuses a file that carries no book as the player does, before its end is read as a package.
+void RequireBook(const fs::path& file) {
+  const TPackageProbe probe = ProbePackage(file);
+  if (probe.kind == TPackageProbe::TKind::Unreadable) throw Error(probe.reason);
+  if (probe.kind == TPackageProbe::TKind::None) throw Error(CarriesNoBookMessage(file));
+}
+
 }  // namespace
 
 void PackBook(const fs::path& player, const fs::path& source, const fs::path& output) {
@@ -515,6 +532,7 @@ void PackBook(const fs::path& player, const fs::path& source, const fs::path& ou
 }
 
 TUnpackReport UnpackBook(const fs::path& package, const fs::path& folder) {
+  RequireBook(package);
   TPackageReader reader(package);
   PrepareEmptyFolder(folder);
   TFolderGuard guard(folder);
@@ -541,6 +559,7 @@ TUnpackReport UnpackBook(const fs::path& package, const fs::path& folder) {
 }
 
 void RestubBook(const fs::path& player, const fs::path& input, const fs::path& output) {
+  RequireBook(input);
   TPackageReader reader(input);
   const DocumentRanges ranges = reader.LocateDocuments();
   const TAddressedDocuments documents(reader.ReadBytes(ranges.project),

@@ -29,12 +29,16 @@ struct TUnpackReport {
 
 // Writes the source book of `package` into `folder`, which must be missing or empty: the two
 // documents as stored, every addressed blob at its document path, the archives unpacked into
-// their folders, the groups' info.ini and members. On an Error the folder is left empty.
+// their folders, the groups' info.ini and members. Where blobs name one path with different
+// bytes the later one is written, as in the split, and noted once per path; a blob naming one
+// of the two documents with other bytes is refused. A file that carries no book is refused as the
+// player refuses it. On an Error the folder is left empty.
 TUnpackReport UnpackBook(const std::filesystem::path& package, const std::filesystem::path& folder);
 
 // Writes `output`: the bytes of `player`, then the package appended to `input` (from the lowest
 // blob start any address names) byte for byte, with every non-zero pos_ of both documents moved
 // by the change in stub length and the documents' lengths following them. Refuses, writing
-// nothing, a package whose addresses overlap its documents or would pass their limit once moved.
+// nothing, a package whose addresses overlap its documents or would pass their limit once moved,
+// and a file that carries no book.
 void RestubBook(const std::filesystem::path& player, const std::filesystem::path& input,
                 const std::filesystem::path& output);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <system_error>
 #include <utility>
 
@@ -287,6 +288,32 @@ std::vector<fs::path> ListSources(const std::vector<fs::path>& names) {
   }
   if (sources.empty()) throw Error("No pictures or PDFs given");
   return sources;
+}
+
+std::vector<fs::path> FilesLeftOut(const std::vector<fs::path>& names,
+                                   const std::vector<fs::path>& taken) {
+  // Compared where they really lie: the sources come with every link followed.
+  const auto real = [](const fs::path& path) {
+    std::error_code ec;
+    const fs::path canonical = fs::weakly_canonical(path, ec);
+    return ec ? path : canonical;
+  };
+  std::set<fs::path> kept;
+  for (const fs::path& path : taken) kept.insert(real(path));
+  std::vector<fs::path> left;
+  for (const fs::path& name : names) {
+    std::error_code ec;
+    if (!fs::is_directory(name, ec)) continue;
+    for (const fs::directory_entry& entry : fs::directory_iterator(name, ec)) {
+      if (entry.path().filename().string().starts_with(".")) continue;
+      if (entry.is_regular_file(ec) && !kept.contains(real(entry.path())))
+        left.push_back(entry.path());
+    }
+  }
+  std::sort(left.begin(), left.end(), [](const fs::path& a, const fs::path& b) {
+    return NaturalLess(a.filename().string(), b.filename().string());
+  });
+  return left;
 }
 
 Size FittedSize(Size picture, int side) {

@@ -21,6 +21,11 @@
 // "page10"). Raises Error for a name that is neither, and for a folder without any.
 std::vector<std::filesystem::path> ListSources(const std::vector<std::filesystem::path>& names);
 
+// The files directly in the folders among `names` that `taken` (what ListSources gave) leaves
+// out, hidden files aside, in natural order of their names.
+std::vector<std::filesystem::path> FilesLeftOut(const std::vector<std::filesystem::path>& names,
+                                                const std::vector<std::filesystem::path>& taken);
+
 // The longest side of a page picture and of its zoom copy; smaller pictures keep their size.
 inline constexpr int kPagePictureSide = 1200;
 inline constexpr int kZoomPictureSide = 2400;

@@ -20,3 +20,9 @@ struct TPackageProbe {
 // XML (a '<' after an optional byte-order mark and white space). Reads at most a few hundred
 // bytes, whatever the lengths claim; never raises.
 TPackageProbe ProbePackage(const std::filesystem::path& file);
+
+// What the player and the authoring tool say of a readable file that carries no book (here, so
+// that the player's start decisions use it without linking the package reader).
+inline std::string CarriesNoBookMessage(const std::filesystem::path& file) {
+  return "\"" + file.string() + "\" carries no book: no book package is appended to it.";
+}

@@ -3,16 +3,19 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "authoring/BookMaker.h"
 #include "platform/Os.h"
 #include "tools/Commands.h"
 #include "tools/ProgressBar.h"
 #include "util/Error.h"
+#include "util/FileName.h"
 
 // Defined in the source generated from the viewer movie (tools/CMakeLists.txt).
 std::string_view ViewerMovie();
@@ -28,10 +31,13 @@ bool IsProgram(const fs::path& file) {
   return fs::is_regular_file(file, ec) && access(file.c_str(), X_OK) == 0;
 }
 
-// The installed player: beside this tool, else the first on PATH.
+// The installed player: beside this tool, else the one built with it (app/ beside tools/ in the
+// build folder), else the first on PATH.
 fs::path InstalledPlayer() {
-  const fs::path beside = platform::RunningExecutablePath().parent_path() / kPlayerName;
-  if (IsProgram(beside)) return beside;
+  const fs::path own = platform::RunningExecutablePath().parent_path();
+  if (IsProgram(own / kPlayerName)) return own / kPlayerName;
+  const fs::path built = own.parent_path() / "app" / kPlayerName;
+  if (own.filename() == "tools" && IsProgram(built)) return built;
   const std::string_view path = std::getenv("PATH") ? std::getenv("PATH") : "";
   for (std::size_t start = 0; start <= path.size();) {
     const std::size_t end = std::min(path.find(':', start), path.size());
@@ -41,22 +47,18 @@ fs::path InstalledPlayer() {
     start = end + 1;
   }
   throw Error(std::string("No ") + kPlayerName +
-              " found beside bookstub or on PATH; name the player with --player");
+              " found beside bookstub, in its build folder or on PATH; name the player with "
+              "--player");
 }
 
-// The title as a file name: letters, digits, "-", "_" and "." kept, blanks as "-".
-fs::path OutputFor(std::string_view title) {
-  std::string name;
-  for (const char c : title) {
-    const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                      c == '-' || c == '_' || (c == '.' && !name.empty());
-    if (kept)
-      name += c;
-    else if ((c == ' ' || c == '\t') && !name.empty() && name.back() != '-')
-      name += '-';
-  }
-  while (!name.empty() && (name.back() == '-' || name.back() == '.')) name.pop_back();
-  return name.empty() ? fs::path("book") : fs::path(name);
+// The names of the files left out, on one line: the first few, then how many more.
+std::string LeftOutLine(const std::vector<fs::path>& files) {
+  constexpr std::size_t kNamed = 10;
+  std::string line;
+  for (std::size_t i = 0; i < std::min(files.size(), kNamed); ++i)
+    line += (i ? ", " : "") + files[i].filename().string();
+  if (files.size() > kNamed) line += " and " + std::to_string(files.size() - kNamed) + " more";
+  return line;
 }
 
 }  // namespace
@@ -65,8 +67,11 @@ int RunMakeCommand(const MakeOptions& options) {
   TMakeRequest request;
   request.title = options.title;
   request.sources = ListSources(options.pictures);
+  const std::vector<fs::path> leftOut = FilesLeftOut(options.pictures, request.sources);
+  if (!leftOut.empty()) std::cerr << "bookstub: left out: " << LeftOutLine(leftOut) << '\n';
   request.player = options.player.empty() ? InstalledPlayer() : options.player;
-  request.output = options.output.empty() ? OutputFor(options.title) : options.output;
+  request.output =
+      options.output.empty() ? fs::path(FileNameFromTitle(options.title)) : options.output;
   request.viewerMovie = ViewerMovie();
 
   TerminalProgressBar bar(!options.quiet);

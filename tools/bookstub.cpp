@@ -63,13 +63,15 @@ void AddMake(CLI::App& app, Arguments& args) {
       "make", "Make a book executable OUT from page pictures (JPEG, PNG, GIF, BMP, TIFF) and PDFs");
   make->add_option("--title", args.make.title, "The book's title")->required();
   make->add_option("--player", args.make.player,
-                   "The player executable (default: bookstub-player beside bookstub, or on PATH)");
+                   "The player executable (default: bookstub-player beside bookstub, the one "
+                   "built with it, or the first on PATH)");
   make->add_option("-o,--output", args.make.output,
                    "The book executable to write (default: named after the title)");
   make->add_flag("-q,--quiet", args.make.quiet, "No progress bar and no closing line");
   make->add_option("PICTURE", args.make.pictures,
                    "Page pictures and PDFs in page order (each page of a PDF is a page); a folder "
-                   "gives its pictures and PDFs in natural order (page2 before page10)")
+                   "gives its pictures and PDFs in natural order (page2 before page10), naming "
+                   "the files it leaves out")
       ->required();
 }
 

@@ -63,8 +63,9 @@ class AuthoringTest : public ::testing::Test {
   }
   void TearDown() override { DeleteFolderTree(dir_); }
 
-  Outcome Tool(const std::string& arguments, const std::string& environment = "") const {
-    const std::string command = environment + "'" + BOOKSTUB_TOOL_PATH + "' " + arguments + " >'" +
+  Outcome Tool(const std::string& arguments, const std::string& environment = "",
+               const fs::path& tool = BOOKSTUB_TOOL_PATH) const {
+    const std::string command = environment + "'" + tool.string() + "' " + arguments + " >'" +
                                 (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() +
                                 "' </dev/null";
     const int status = std::system(command.c_str());
@@ -102,6 +103,16 @@ class AuthoringTest : public ::testing::Test {
                                 source.string() + "' -o '" + repacked.string() + "'");
     EXPECT_EQ(packed.exitCode, 0) << packed.err;
     return repacked;
+  }
+
+  // The tool at `relative` below the test's folder, away from the player built beside it.
+  fs::path ToolAt(const fs::path& relative) const {
+    const fs::path tool = dir_ / relative;
+    fs::create_directories(tool.parent_path());
+    std::error_code ec;
+    fs::create_hard_link(BOOKSTUB_TOOL_PATH, tool, ec);
+    if (ec) fs::copy_file(BOOKSTUB_TOOL_PATH, tool);
+    return tool;
   }
 
   fs::path Stub(const std::string& bytes) const {
@@ -361,8 +372,8 @@ TEST_F(AuthoringTest, PackWritesTheMissingTableOfContents) {
   EXPECT_FALSE(fs::exists(source / "toc.xml"));
 }
 
-// `bookstub make` finds the installed player on PATH, says nothing with --quiet, and makes a book
-// that splits; a picture it cannot read is named and nothing is written.
+// `bookstub make` installed (no player beside it) finds the player on PATH, says nothing with
+// --quiet, and makes a book that splits; a picture it cannot read is named and nothing is written.
 TEST_F(AuthoringTest, MakeUsesTheInstalledPlayerAndStaysQuiet) {
   WriteFile(dir_ / "bin/bookstub-player", "INSTALLED PLAYER");
   fs::permissions(dir_ / "bin/bookstub-player", fs::perms::owner_exec, fs::perm_options::add);
@@ -370,9 +381,10 @@ TEST_F(AuthoringTest, MakeUsesTheInstalledPlayerAndStaysQuiet) {
   for (const char* name : {"page2.png", "page10.jpg"})
     platform::CreateCanvas(60, 80)->SaveToFile(dir_ / "pictures" / name);
   const fs::path book = dir_ / "book";
-  const Outcome made = Tool("make --quiet --title 'Made' -o '" + book.string() + "' '" +
-                                (dir_ / "pictures").string() + "'",
-                            "PATH='" + (dir_ / "bin").string() + ":/usr/bin:/bin' ");
+  const Outcome made =
+      Tool("make --quiet --title 'Made' -o '" + book.string() + "' '" +
+               (dir_ / "pictures").string() + "'",
+           "PATH='" + (dir_ / "bin").string() + ":/usr/bin:/bin' ", ToolAt("usr/bin/bookstub"));
   ASSERT_EQ(made.exitCode, 0) << made.err;
   EXPECT_EQ(made.out + made.err, "");
   EXPECT_TRUE(ReadFile(book).starts_with("INSTALLED PLAYER"));
@@ -564,6 +576,82 @@ TEST_F(AuthoringTest, UnpackNeverOverwritesTheDocuments) {
     EXPECT_TRUE(fs::is_empty(folder)) << name;
     fs::remove_all(dir_ / "source");
   }
+}
+
+// Pages that name one file with different bytes: the split keeps the later bytes, and so does
+// unpack, with one note per name, so that pack of its folder splits as the original does. A
+// name shared with the same bytes is no conflict.
+TEST_F(AuthoringTest, UnpackKeepsTheLaterBytesOfANameAsTheSplitDoes) {
+  BookSpec bookSpec = SmallBook();
+  for (const char* bytes : {"FIRST", "SECOND", "THIRD"})
+    bookSpec.pages.push_back(PageSpec({ElementSpec{"img", {"res/pages/same.swf", bytes}},
+                                       ElementSpec{"img", {"res/pages/shared.swf", "SHARED"}}}));
+  const fs::path original = dir_ / "original";
+  testsupport::BuildBook(bookSpec).WriteTo(original);
+  const fs::path source = dir_ / "source";
+  const Outcome run = Tool("unpack '" + original.string() + "' '" + source.string() + "'");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadFile(source / "res/pages/same.swf"), "THIRD");
+  EXPECT_EQ(ReadFile(source / "res/pages/shared.swf"), "SHARED");
+  EXPECT_NE(run.err.find("same.swf\" is named by"), std::string::npos) << run.err;
+  EXPECT_EQ(run.err.find("different bytes"), run.err.rfind("different bytes")) << run.err;
+  EXPECT_EQ(run.err.find("shared.swf"), std::string::npos) << run.err;
+
+  const SplitOutcome before = Split(original, "split-original");
+  ASSERT_EQ(before.exitCode, 0) << before.messages;
+  EXPECT_EQ(before.tree.at("res/pages/same.swf"), "THIRD");
+  const Outcome packed = Tool("pack --player '" + Stub("STUB").string() + "' --source '" +
+                              source.string() + "' -o '" + (dir_ / "repacked").string() + "'");
+  ASSERT_EQ(packed.exitCode, 0) << packed.err;
+  EXPECT_EQ(Split(dir_ / "repacked", "split-repacked").tree, before.tree);
+}
+
+// restub and unpack of a file without a book say so as the player does, and write nothing.
+TEST_F(AuthoringTest, AFileWithoutABookIsNamedAsCarryingNone) {
+  WriteFile(dir_ / "notes.txt", "plain text, no book appended");
+  fs::create_directories(dir_ / "out-folder");
+  const Outcome restub =
+      Tool("restub --player '" + Stub("S").string() + "' '" + (dir_ / "notes.txt").string() +
+           "' -o '" + (dir_ / "out-folder/moved").string() + "'");
+  const Outcome unpack = Tool("unpack '" + (dir_ / "notes.txt").string() + "' '" +
+                              (dir_ / "out-folder/source").string() + "'");
+  for (const Outcome& run : {restub, unpack}) {
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("notes.txt\" carries no book"), std::string::npos) << run.err;
+  }
+  EXPECT_TRUE(OutputFolder().empty());
+}
+
+// make names the files of a folder it leaves out on one line and makes its output name from the
+// title, letters beyond ASCII kept; the player built beside the tool is found without --player.
+TEST_F(AuthoringTest, MakeNamesWhatItLeavesOutAndKeepsTheTitlesLetters) {
+  // A build folder of its own: tools/bookstub with app/bookstub-player beside it.
+  const fs::path tool = ToolAt("build/tools/bookstub");
+  WriteFile(dir_ / "build/app/bookstub-player", "BUILT PLAYER");
+  fs::permissions(dir_ / "build/app/bookstub-player", fs::perms::owner_exec, fs::perm_options::add);
+  fs::create_directories(dir_ / "pictures");
+  platform::CreateCanvas(60, 80)->SaveToFile(dir_ / "pictures/page1.png");
+  WriteFile(dir_ / "pictures/notes.txt", "notes");
+  WriteFile(dir_ / "pictures/cover.psd", "8BPS");
+  WriteFile(dir_ / "pictures/.hidden", "hidden");
+
+  const std::string make = "cd '" + dir_.string() + "' && PATH=/usr/bin:/bin '" + tool.string() +
+                           "' make --title 'Été 2024 / Ölüdeniz' pictures";
+  const auto run = [&] {
+    const int status = std::system((make + " >out 2>err </dev/null").c_str());
+    return Outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir_ / "out"),
+                   ReadFile(dir_ / "err")};
+  };
+  const Outcome made = run();
+  ASSERT_EQ(made.exitCode, 0) << made.err;
+  EXPECT_EQ(made.err, "bookstub: left out: cover.psd, notes.txt\n");
+  EXPECT_TRUE(ReadFile(dir_ / "Été-2024-Ölüdeniz").starts_with("BUILT PLAYER"));
+
+  // Without the player beside it the tool says which option to give.
+  fs::remove(dir_ / "build/app/bookstub-player");
+  const Outcome alone = run();
+  EXPECT_EQ(alone.exitCode, 1);
+  EXPECT_NE(alone.err.find("name the player with --player"), std::string::npos) << alone.err;
 }
 
 }  // namespace
