@@ -20,8 +20,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -31,10 +33,15 @@
 #include "log/ZanLog.h"
 #include "package/ProSaver.h"
 #include "package/uPathGetter.h"
+#include "platform/qt/QtSaveDownloadDialog.h"
 #include "util/Error.h"
 #include "util/ZanUtils.h"
 
 namespace {
+
+// As long as a browser counts a click as the reason for a script's pop-up window; the emulator
+// answers a click a frame or more later, and a loaded machine adds to that.
+constexpr std::chrono::milliseconds kDownloadGestureLifetime{5000};
 
 void PaintWhite(QWidget& widget) {
   widget.setAutoFillBackground(true);
@@ -393,7 +400,65 @@ void TMainForm::miExitClick() {
 }
 
 void TMainForm::SWFFlashCall(const std::string& request) {
-  if (DecideFlashCall(request) == FlashCallAction::ToggleFullscreen) miFullscreenClick();
+  const FlashCallAction action = DecideFlashCall(request);
+  if (action == FlashCallAction::SaveDownload) SaveDownload(request);
+  if (action == FlashCallAction::ToggleFullscreen) miFullscreenClick();
+}
+
+void TMainForm::SaveDownload(const std::string& request) {
+  if (closing_) return;
+  // The viewer asks right after the user's click on its Download button; a movie asking on its
+  // own would trap the user in dialogs. The dialog is modal: no click reaches the window while
+  // it is open.
+  const auto now = std::chrono::steady_clock::now();
+  const std::optional<std::chrono::steady_clock::time_point> gesture =
+      std::exchange(downloadGestureAt_, std::nullopt);
+  if (!gesture || now - *gesture > kDownloadGestureLifetime) {
+    if (!std::exchange(downloadRefusalReported_, true))
+      qWarning(
+          "Player: ignored the movie's download request: it needs a click or key press first "
+          "(further ones are ignored silently)");
+    return;
+  }
+  const std::optional<std::string> asked = DownloadRequestPath(request);
+  const std::optional<std::string> name = asked ? DownloadFileName(*asked) : std::nullopt;
+  if (!name) {
+    qWarning("Player: ignored the movie's download request: only files of %s are offered",
+             kDownloadsFolder);
+    return;
+  }
+  std::filesystem::path source;
+  try {
+    source = GetDownloadsPath(true) / *name;
+  } catch (const Error&) {
+    return;  // no working folder
+  }
+  std::error_code error;
+  // A plain file of the book, not a link that could lead out of the working folder.
+  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(source, error))) {
+    qWarning("Player: the book offers no file %s%s to save", kDownloadsFolder, name->c_str());
+    return;
+  }
+  const std::optional<std::filesystem::path> target = platform::AskWhereToSaveDownload(this, *name);
+  if (!target || closing_) return;
+  std::filesystem::copy_file(source, *target, std::filesystem::copy_options::overwrite_existing,
+                             error);
+  if (error)
+    qWarning("Player: could not save the download to %s: %s", target->c_str(),
+             error.message().c_str());
+}
+
+void TMainForm::NoteDownloadGesture(QObject* watched, const QEvent& event) {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || (widget != this && !isAncestorOf(widget))) return;
+  bool gesture = false;
+  if (event.type() == QEvent::MouseButtonPress) {
+    gesture = static_cast<const QMouseEvent&>(event).button() == Qt::LeftButton;
+  } else if (event.type() == QEvent::KeyPress) {
+    const auto& key = static_cast<const QKeyEvent&>(event);
+    gesture = !key.isAutoRepeat() && key.key() != Qt::Key_Escape;
+  }
+  if (gesture) downloadGestureAt_ = std::chrono::steady_clock::now();
 }
 
 void TMainForm::ApplyPlacement(const WindowPlacement& placement) {
@@ -471,6 +536,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == windowHandle() && MayReportFrameMargins(event->type()))
     CorrectForReportedFrameMargins();
+  NoteDownloadGesture(watched, *event);
   if (screenSaverFilter_ && ScreenSaverMessageFilter(event)) {
     screenSaverFilter_ = false;
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

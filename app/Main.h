@@ -6,11 +6,13 @@
 #include <QWidget>
 
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "app/FormLogic.h"
@@ -120,6 +122,10 @@ class TMainForm : public QWidget, public BookMessageTarget {
   Qt::WindowFlags ComposedWindowFlags() const;
   void ApplyWindowFlags();
   bool ScreenSaverMessageFilter(QEvent* event);
+  // A file of the book's res/downloads/ that the movie offers: the user picks where it goes,
+  // once per click or key press in the window.
+  void SaveDownload(const std::string& request);
+  void NoteDownloadGesture(QObject* watched, const QEvent& event);
 
   TMainFormOptions options_;
   QMenu* popupMenu_ = nullptr;           // owned by this widget
@@ -149,5 +155,8 @@ class TMainForm : public QWidget, public BookMessageTarget {
   bool pointerHidden_ = false;
   bool loaderFinished_ = true;
   bool closeAfterLoader_ = false;
+  bool downloadRefusalReported_ = false;
+  // The last left click or key press in the window that no save dialog has used yet.
+  std::optional<std::chrono::steady_clock::time_point> downloadGestureAt_;
   std::atomic<bool> closing_{false};
 };

@@ -5,12 +5,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QScreen>
 #include <QThread>
+#include <QTimer>
 #include <QWindow>
 
 #include <gtest/gtest.h>
@@ -19,6 +21,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -70,6 +73,37 @@ void SendMouse(TMainForm& form, QEvent::Type type, QPoint global, Qt::MouseButto
                     type == QEvent::MouseMove ? Qt::NoButton : Qt::MouseButtons(button),
                     Qt::NoModifier);
   QCoreApplication::sendEvent(form.windowHandle(), &event);
+}
+
+std::string Download(const std::string& name) {
+  return R"(<invoke name="download_file" returntype="xml"><arguments><string>)" + name +
+         "</string></arguments></invoke>";
+}
+
+// Answers each save dialog that opens while `act` runs: saves as `target` with Enter, or cancels
+// when it is empty. Returns the names the dialogs offered.
+std::vector<std::string> AnswerSaveDialogs(const std::function<void()>& act,
+                                           const fs::path& target) {
+  std::vector<std::string> offered;
+  QTimer answer;
+  answer.setInterval(10);
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || !dialog->isVisible()) return;
+    offered.push_back(fs::path(dialog->selectedFiles().value(0).toStdString()).filename());
+    if (target.empty()) {
+      dialog->reject();
+      return;
+    }
+    dialog->selectFile(QString::fromStdString(target.string()));
+    // Enter, as the user would: keys in the dialog (a window of its own) ask for no other one.
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(dialog, &enter);
+  });
+  answer.start();
+  act();
+  answer.stop();
+  return offered;
 }
 
 class MainFormTest : public testing::Test {
@@ -223,6 +257,46 @@ TEST_F(MainFormTest, MovieCallTogglesFullScreenOnlyForTheExactCommand) {
   Host(form).Call(R"(<invoke name="fullscreen_error" returntype="xml"><arguments/></invoke>)");
   EXPECT_FALSE(form.IsBordered());
   EXPECT_EQ(form.geometry(), ScreenRect());
+}
+
+TEST_F(MainFormTest, DownloadAsksWhereToSaveOncePerClickAndOnlyForTheBooksDownloads) {
+  TMainForm& form = ShowBookForm();
+  fs::create_directories(GetDownloadsPath(true));
+  std::ofstream(GetDownloadsPath(true) / "book.bin") << "the book, for keeps";
+  fs::create_directories(GetOtherPath(true));
+  std::ofstream(GetOtherPath(true) / "toc.xml") << "<toc/>";
+  const fs::path saved = tmp_.Folder() / "saved.bin";
+  const QPoint inside = form.geometry().center();
+  const auto click = [&](Qt::MouseButton button) {
+    SendMouse(form, QEvent::MouseButtonPress, inside, button);
+    SendMouse(form, QEvent::MouseButtonRelease, inside, button);
+  };
+  const auto ask = [&](const std::string& name) {
+    return AnswerSaveDialogs([&] { Host(form).Call(Download(name)); }, saved);
+  };
+
+  EXPECT_TRUE(ask("res/downloads/book.bin").empty()) << "no click, no dialog";
+  click(Qt::RightButton);
+  EXPECT_TRUE(ask("res/downloads/book.bin").empty()) << "the right button opens the menu only";
+  for (const char* name : {"res/other/toc.xml", "res/downloads/../other/toc.xml",
+                           "res/downloads/missing.bin", "res/downloads/"}) {
+    click(Qt::LeftButton);
+    EXPECT_TRUE(ask(name).empty()) << name;
+  }
+  EXPECT_FALSE(fs::exists(saved));
+
+  click(Qt::LeftButton);
+  EXPECT_EQ(ask("res/downloads/book.bin"), std::vector<std::string>{"book.bin"});
+  std::ifstream copy(saved);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copy), {}), "the book, for keeps");
+  EXPECT_TRUE(ask("res/downloads/book.bin").empty()) << "one dialog per click";
+
+  fs::remove(saved);
+  SendKey(form, Qt::Key_D);
+  EXPECT_EQ(AnswerSaveDialogs([&] { Host(form).Call(Download("res/downloads/book.bin")); }, {}),
+            std::vector<std::string>{"book.bin"})
+      << "a key press counts as a click";
+  EXPECT_FALSE(fs::exists(saved)) << "a cancelled dialog saves nothing";
 }
 
 TEST_F(MainFormTest, ScreenSaverHidesPointerStaysOnTopAndIgnoresOneAxisMoves) {

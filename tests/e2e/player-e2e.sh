@@ -67,13 +67,6 @@ start_from_menu() {
   (cd "$work" && TMPDIR="$work/tmp" BOOKSTUB_FLASH_HOST=none exec "$player" >"$work/menu.log" 2>&1) &
   pid=$!
 }
-# Gives the visible window titled $1 the keyboard; fails while there is none or it cannot take
-# it yet (just mapped, not yet viewable).
-focus_window_titled() {
-  local found
-  found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
-  [[ -n $found ]] && xdotool windowfocus --sync "$found" 2>/dev/null
-}
 # press_in TITLE [TEXT]: types TEXT into the focused field of the window titled TITLE, then Return.
 press_in() {
   wait_for 300 focus_window_titled "$1" || fail "no window titled \"$1\": $(cat "$work/menu.log")"

@@ -11,7 +11,9 @@
 #  - a click on a link area jumps to its page,
 #  - Ctrl+F, a word without its accent and Enter list the hit; a click shows its page with the
 #    word marked,
-#  - the contents tree marks the entry of the page being read, closes a row, jumps to an entry.
+#  - the contents tree marks the entry of the page being read, closes a row, jumps to an entry,
+#  - the Download button opens the player's save dialog in the user's Downloads folder, and Enter
+#    saves the book's download there.
 # usage: viewer-features-e2e.sh <bookstub-player> <bookstub> <viewer movie> <work folder>
 set -euo pipefail
 player=$1 bookstub=$2 movie=$3 work=$4
@@ -80,7 +82,11 @@ fail() {
 }
 
 source "$(dirname "$0")/window-probes.sh"
-TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
+# The user's Downloads folder, where the save dialog starts.
+downloads=$work/downloads
+mkdir -p "$downloads" "$work/config"
+echo "XDG_DOWNLOAD_DIR=\"$downloads\"" >"$work/config/user-dirs.dirs"
+TMPDIR="$work/tmp" XDG_CONFIG_HOME="$work/config" "$work/book-player" >"$work/player.log" 2>&1 &
 pid=$!
 
 readonly title_band=34 toolbar=44
@@ -162,7 +168,7 @@ drag() {
 }
 # Buttons of the toolbar (captions, on one row in a full-screen window of 1280), as distances of
 # their centres from the window's right edge.
-readonly contents_button=184 search_button=530
+readonly contents_button=184 search_button=530 download_button=624
 
 wait_for "$tries" find_window || fail "no window titled \"$title\""
 wait_for "$tries" is_full_screen || fail "the window did not go full screen: $(outer)"
@@ -245,6 +251,15 @@ expect_spread "6 5" "a closed row hides its children; an entry jumps to its page
 wait_for "$tries" eval '[[ $(pixel 6 "$(row_y 2)") == "242 182 50" ]]' || fail "Part B is not marked"
 click_at $((w - contents_button)) $((h - toolbar / 2))
 book_left=0
+
+# The book's one download is asked for at once: the player's save dialog starts in the user's
+# Downloads folder with the file's name, and Enter saves a copy there.
+click_at $((w - download_button)) $((h - toolbar / 2))
+wait_for "$tries" focus_window_titled "Save the download" || fail "the Download button showed no save dialog"
+xdotool key Return
+wait_for "$tries" cmp -s "$src/res/downloads/book.bin" "$downloads/book.bin" ||
+  fail "the save dialog did not save the book's download in the Downloads folder: $(ls "$downloads")"
+echo "the Download button saves the book's download where the user says"
 
 kill "$pid"
 wait "$pid" || true

@@ -68,6 +68,14 @@ is_full_screen() {
 # the primary screen.
 is_windowed() { find_window && [[ $(frame_geometry "$window") == "$(centred_on_screen 900 600)" ]]; }
 
+# Gives the visible window titled $1 the keyboard; fails while there is none or it cannot take
+# it yet (just mapped, not yet viewable).
+focus_window_titled() {
+  local found
+  found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1)
+  [[ -n $found ]] && xdotool windowfocus --sync "$found" 2>/dev/null
+}
+
 # Pixels of the window's client area (coordinates relative to it), for the scripts that define
 # `work` (their work folder).
 # snapshot NAME X Y WIDTH HEIGHT: crops that rectangle of the window to $work/NAME.png.
