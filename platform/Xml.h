@@ -56,7 +56,8 @@ class XmlDocument {
   // A whole document as stored: the encoding comes from its byte-order mark or declaration (a
   // UTF-8 mark with another declared encoding is refused). Entities declared in the document's
   // own DTD are expanded and the attribute defaults it declares are supplied, both within a
-  // bound on how much they add; nothing outside the document is read.
+  // bound on how much they add; nothing outside the document is read. A document of more than
+  // ten million bytes (a book of thousands of pages) is read too, but may declare no entity.
   void LoadFromBytes(std::string_view bytes);
   // UTF-8 text.
   void LoadFromText(std::string_view text);

@@ -4,8 +4,9 @@
 //   windows-1251, GBK, ...); refuses every document that is not well formed, with libxml2's
 //   message, and one whose UTF-8 byte-order mark contradicts its declared encoding; expands the
 //   entities of the internal DTD subset within libxml2's amplification limits and supplies the
-//   attribute defaults it declares within the same bound; saves UTF-8 holding only characters
-//   XML 1.0 allows.
+//   attribute defaults it declares within the same bound; reads documents of any size up to
+//   2 GiB, those past ten million bytes only when they declare no entity; saves UTF-8 holding
+//   only characters XML 1.0 allows.
 // Does not: validate, load an external DTD or external entity (their declarations are dropped,
 //   so nothing outside the document is ever read), reach the network, or keep the original
 //   encoding when saving.
@@ -110,14 +111,6 @@ class ErrorCapture {
   bool fatal_ = false;
 };
 
-// External entities are never declared, so a reference to one is an undeclared entity and
-// nothing outside the document is read.
-void DeclareInternalEntity(void* ctx, const xmlChar* name, int type, const xmlChar* publicId,
-                           const xmlChar* systemId, xmlChar* content) {
-  if (publicId || systemId) return;
-  xmlSAX2EntityDecl(ctx, name, type, publicId, systemId, content);
-}
-
 // Attribute defaults of the internal subset are supplied to every element they name, so that a
 // short declaration and many short elements could grow the document without bound. They may add
 // as many bytes as libxml2 lets entities add: ten times the document, and never less than this.
@@ -129,7 +122,31 @@ constexpr std::uint64_t kDefaultsAllowance = 1 << 20;
 struct DefaultsBudget {
   std::uint64_t left = 0;
   bool exceeded = false;
+  // Set for a document past kLargeDocumentBytes, which may declare no entity.
+  bool large = false;
+  bool entityInLarge = false;
 };
+
+// libxml2 stops at ten million bytes of input or of one text unless XML_PARSE_HUGE is given, and
+// in the libxml2 this builds on that option also turns off every check on entity amplification.
+// A book of some thousands of pages is past that size and needs no entity: a document that large
+// is read with the option and may declare no entity, so that nothing can grow it.
+constexpr std::size_t kLargeDocumentBytes = 10'000'000;
+
+// External entities are never declared, so a reference to one is an undeclared entity and
+// nothing outside the document is read.
+void DeclareInternalEntity(void* ctx, const xmlChar* name, int type, const xmlChar* publicId,
+                           const xmlChar* systemId, xmlChar* content) {
+  if (publicId || systemId) return;
+  auto* context = static_cast<xmlParserCtxt*>(ctx);
+  auto* budget = static_cast<DefaultsBudget*>(context->_private);
+  if (budget->large) {
+    budget->entityInLarge = true;
+    xmlStopParser(context);
+    return;
+  }
+  xmlSAX2EntityDecl(ctx, name, type, publicId, systemId, content);
+}
 
 // The attribute array holds five pointers per attribute (name, prefix, namespace, value start,
 // value end); the defaulted ones come last.
@@ -165,7 +182,7 @@ bool NamesUtf8(const xmlChar* encoding) {
 }
 
 // No DTD loading, no network; internal entities replaced by their text, attribute defaults
-// supplied. Without XML_PARSE_HUGE
+// supplied. Without XML_PARSE_HUGE (given only for large documents, see kLargeDocumentBytes)
 // libxml2 keeps its limits on depth, text size and entity amplification. Short texts kept
 // inside their nodes take a third off the load time of a large book.
 constexpr int kParseOptions = XML_PARSE_NOENT | XML_PARSE_DTDATTR | XML_PARSE_NONET |
@@ -267,9 +284,16 @@ struct XmlDocument::Impl {
     const std::uint64_t defaultsLimit =
         std::max(kDefaultsAllowance, kDefaultsAmplification * bytes.size());
     DefaultsBudget budget{defaultsLimit};
+    budget.large = bytes.size() > kLargeDocumentBytes;
     context->_private = &budget;
     doc.reset(xmlCtxtReadMemory(context.get(), bytes.data(), static_cast<int>(bytes.size()),
-                                nullptr, encoding, kParseOptions));
+                                nullptr, encoding,
+                                kParseOptions | (budget.large ? XML_PARSE_HUGE : 0)));
+    if (budget.entityInLarge) {
+      doc.reset();
+      throw Error("A document of more than " + std::to_string(kLargeDocumentBytes) +
+                  " bytes may declare no entities");
+    }
     if (budget.exceeded) {
       doc.reset();
       throw Error("The attribute defaults of the document's DTD would add more than " +

@@ -147,6 +147,37 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"DefaultAttributeBlowup", DefaultAttributeBlowup()}),
     [](const auto& info) { return info.param.label; });
 
+// A book document of some thousands of pages is past the ten million bytes the parser takes by
+// default; past that size any entity declaration, the root of every entity bomb, is refused.
+TEST(XmlLargeDocuments, LoadWhenTheyDeclareNoEntity) {
+  const std::string page = "<page><elem><img src=\"res/pages/p.jpg\"/></elem></page>";
+  std::string pages;
+  while (pages.size() <= 12'000'000) pages += page;
+  platform::XmlDocument document;
+  document.LoadFromBytes("<?xml version=\"1.0\"?><book title=\"&amp;\">" + pages + "</book>");
+  EXPECT_EQ(document.DocumentElement().Attribute("title"), "&");
+  EXPECT_EQ(document.DocumentElement().Children().size(), pages.size() / page.size());
+
+  const auto refusal = [](const std::string& bytes) {
+    try {
+      platform::XmlDocument large;
+      large.LoadFromBytes(bytes);
+    } catch (const Error& error) {
+      return error.Message();
+    }
+    return std::string();
+  };
+  const std::string padding = "<!--" + std::string(10'000'000, ' ') + "-->";
+  std::string laughs = BillionLaughs();
+  EXPECT_NE(refusal(laughs.insert(laughs.find("<b "), padding)).find("may declare no entities"),
+            std::string::npos);
+  EXPECT_NE(refusal("<!DOCTYPE b [<!ENTITY e \"x\">]>" + padding + "<b>&e;</b>")
+                .find("may declare no entities"),
+            std::string::npos);
+  EXPECT_NE(refusal("<!DOCTYPE b [<!ENTITY % p \"x\">]><b/>" + padding).find("no entities"),
+            std::string::npos);
+}
+
 TEST(XmlEntities, InternalEntitiesAreExpandedInAttributesAndContent) {
   platform::XmlDocument document;
   document.LoadFromBytes(
