@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -15,6 +17,12 @@ class FlashHost {
   // Loads and plays the movie at this absolute path; the movie's relative loads resolve
   // against its folder. A missing or unreadable movie leaves the control empty, without error.
   virtual void SetMovie(const std::filesystem::path& movie) = 0;
+
+  // Folders inside the movie's folder that the movie never reads from (the run's log); for the
+  // next SetMovie.
+  void SetPrivateFolders(std::vector<std::filesystem::path> folders) {
+    privateFolders_ = std::move(folders);
+  }
 
   // Raised on the window's thread for each external call of the movie, with the request XML
   // (<invoke name="..." returntype="xml"><arguments>...</arguments></invoke>). The player
@@ -27,9 +35,11 @@ class FlashHost {
   void RaiseFlashCall(const std::string& request) {
     if (onFlashCall_) onFlashCall_(request);
   }
+  const std::vector<std::filesystem::path>& PrivateFolders() const { return privateFolders_; }
 
  private:
   std::function<void(const std::string&)> onFlashCall_;
+  std::vector<std::filesystem::path> privateFolders_;
 };
 
 }  // namespace platform

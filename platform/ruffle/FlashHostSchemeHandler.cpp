@@ -2,8 +2,9 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QUrlQuery>
+#include <QPointer>
 #include <QWebEngineUrlRequestJob>
+#include <optional>
 #include <string>
 
 #include "platform/ruffle/BookFileResolver.h"
@@ -44,26 +45,23 @@ QUrl FlashHostSchemeHandler::MovieUrl(const std::filesystem::path& movieName) {
   return SchemeUrl(kBookPrefix + QString::fromStdU16String(movieName.u16string()));
 }
 
-QUrl FlashHostSchemeHandler::PageUrl(const std::filesystem::path& movieName) {
-  const QUrl movie = MovieUrl(movieName);
-  QUrl page = EmptyPageUrl();
-  QUrlQuery query;
-  query.addQueryItem(
-      QStringLiteral("movie"),
-      QString::fromLatin1(QUrl::toPercentEncoding(movie.toString(QUrl::FullyEncoded))));
-  page.setQuery(query);
-  return page;
-}
-
-QUrl FlashHostSchemeHandler::EmptyPageUrl() {
+QUrl FlashHostSchemeHandler::PageUrl() {
   return SchemeUrl(kHostPrefix + "index.html");
 }
 
 bool FlashHostSchemeHandler::IsHostPageUrl(const QUrl& url) {
-  const QUrl page = EmptyPageUrl();
+  const QUrl page = PageUrl();
   return url.scheme() == page.scheme() && url.host() == page.host() && url.userInfo().isEmpty() &&
          url.port() == -1 && url.path(QUrl::FullyDecoded) == page.path(QUrl::FullyDecoded) &&
-         !url.hasFragment();
+         !url.hasQuery() && !url.hasFragment();
+}
+
+FlashHostSchemeHandler::~FlashHostSchemeHandler() = default;
+
+void FlashHostSchemeHandler::SetBookRoot(const std::filesystem::path& root,
+                                         const std::vector<std::filesystem::path>& privateFolders) {
+  lookup_.reset();
+  if (!root.empty()) lookup_ = std::make_unique<BookFileLookup>(root, privateFolders);
 }
 
 void FlashHostSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
@@ -94,15 +92,26 @@ void FlashHostSchemeHandler::ServeHostAsset(QWebEngineUrlRequestJob* job,
 }
 
 void FlashHostSchemeHandler::ServeBookFile(QWebEngineUrlRequestJob* job,
-                                           const QString& relativePath) const {
-  const auto file =
-      bookRoot_.empty() ? std::nullopt : ResolveBookFile(bookRoot_, relativePath.toStdString());
-  if (!file) {
+                                           const QString& relativePath) {
+  // The engine deletes a job whose request is cancelled: the answer looks for it again.
+  const QPointer<QWebEngineUrlRequestJob> pending(job);
+  const auto answer = [this, pending](std::optional<std::filesystem::path> file) {
+    // On the lookup's thread, which the handler outlives.
+    QMetaObject::invokeMethod(
+        this,
+        [pending, file = std::move(file)] {
+          if (!pending) return;
+          if (!file) {
+            pending->fail(QWebEngineUrlRequestJob::UrlNotFound);
+            return;
+          }
+          ReplyWithFile(pending, QString::fromStdString(file->string()),
+                        QByteArray(MimeTypeForFile(*file).data()));
+        },
+        Qt::QueuedConnection);
+  };
+  if (!lookup_ || !lookup_->Find(relativePath.toStdString(), answer))
     job->fail(QWebEngineUrlRequestJob::UrlNotFound);
-    return;
-  }
-  ReplyWithFile(job, QString::fromStdString(file->string()),
-                QByteArray(MimeTypeForFile(*file).data()));
 }
 
 }  // namespace platform

@@ -1,13 +1,18 @@
 #pragma once
 // Serves the "bookstub" URL scheme to the Ruffle host's web view.
 // Implements: bookstub://player/host/<file> from the host page's resources (page, scripts,
-// emulator) and bookstub://player/book/<path> from the book root, only for files inside it
-// (see BookFileResolver.h), with MIME types by extension.
+// emulator) and bookstub://player/book/<path> from the book root, only for files inside it and
+// outside its private folders (see BookFileResolver.h), found on a thread of their own
+// (BookFileLookup.h) and served on the window's thread, with MIME types by extension.
 // Does not: accept anything but GET, list folders, or serve any other host name or path.
 
 #include <QUrl>
 #include <QWebEngineUrlSchemeHandler>
 #include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "platform/ruffle/BookFileLookup.h"
 
 namespace platform {
 
@@ -19,26 +24,28 @@ class FlashHostSchemeHandler : public QWebEngineUrlSchemeHandler {
   static constexpr char kHost[] = "player";
 
   using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+  ~FlashHostSchemeHandler() override;
 
-  // The folder served under /book/; an empty path serves no book files.
-  void SetBookRoot(std::filesystem::path root) { bookRoot_ = std::move(root); }
+  // The folder served under /book/, without the files of `privateFolders` (folders inside it);
+  // an empty path serves no book files.
+  void SetBookRoot(const std::filesystem::path& root,
+                   const std::vector<std::filesystem::path>& privateFolders = {});
 
   // The book file `movieName` (a name inside the book root).
   static QUrl MovieUrl(const std::filesystem::path& movieName);
-  // The host page that plays the book file `movieName` (a name inside the book root).
-  static QUrl PageUrl(const std::filesystem::path& movieName);
-  // The host page with no movie: the emulator readied, waiting for a movie.
-  static QUrl EmptyPageUrl();
-  // True when `url` is the host page (with any movie): the one document the view may show.
+  // The host page: it readies the emulator and waits for the player to hand it a movie; it
+  // takes none from its address.
+  static QUrl PageUrl();
+  // True when `url` is the host page: the one document the view may show.
   static bool IsHostPageUrl(const QUrl& url);
 
   void requestStarted(QWebEngineUrlRequestJob* job) override;
 
  private:
   void ServeHostAsset(QWebEngineUrlRequestJob* job, const QString& name) const;
-  void ServeBookFile(QWebEngineUrlRequestJob* job, const QString& relativePath) const;
+  void ServeBookFile(QWebEngineUrlRequestJob* job, const QString& relativePath);
 
-  std::filesystem::path bookRoot_;
+  std::unique_ptr<BookFileLookup> lookup_;  // none: no book files
 };
 
 }  // namespace platform

@@ -49,7 +49,10 @@ class ExternalLinks {
 
   void Offer(const QUrl& url) {
     if (gate_.TakeLink(url.scheme().toStdString(), ExternalLinkGate::Clock::now())) {
-      QDesktopServices::openUrl(url);
+      const QUrl link = QUrl::fromEncoded(
+          QByteArray::fromStdString(ExternalLinkGate::LinkToOpen(url.toEncoded().toStdString())),
+          QUrl::StrictMode);
+      if (link.isValid()) QDesktopServices::openUrl(link);
       return;
     }
     if (dropReported_) return;
@@ -94,16 +97,25 @@ class UserGestureWatcher : public QObject {
   ExternalLinks* links_;
 };
 
-// The web page of the host: answers the page's external-call prompts, shows the host page and
-// nothing else, and offers every other address the page asks for to the external links.
+// The web page of the host: answers the page's external-call prompts, shows the host page (and
+// the blank page) only when the host itself opens it, and offers every other address the page
+// asks for to the external links: a movie neither reloads the host page nor hands it a movie.
 class FlashHostPage : public QWebEnginePage {
  public:
   FlashHostPage(QWebEngineProfile* profile, ExternalLinks* links,
                 std::function<void(const std::string&)> onFlashCall)
       : QWebEnginePage(profile), links_(links), onFlashCall_(std::move(onFlashCall)) {
+    // Until the movie draws, the window shows black rather than the engine's white.
+    setBackgroundColor(Qt::black);
     // A pop-up the page asks for (a link with a target) never opens inside the player.
     connect(this, &QWebEnginePage::newWindowRequested, this,
             [this](QWebEngineNewWindowRequest& request) { links_->Offer(request.requestedUrl()); });
+  }
+
+  // Opens `url` (the host page or the blank page) as the one navigation the page accepts next.
+  void Open(const QUrl& url) {
+    expected_ = url;
+    setUrl(url);
   }
 
  protected:
@@ -128,14 +140,19 @@ class FlashHostPage : public QWebEnginePage {
   }
 
   bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
-    if (FlashHostSchemeHandler::IsHostPageUrl(url) || url == QUrl(QStringLiteral("about:blank")))
+    if (isMainFrame && !expected_.isEmpty() && url == expected_) {
+      expected_.clear();
       return true;
-    if (isMainFrame) links_->Offer(url);
+    }
+    if (!isMainFrame) return url == QUrl(QStringLiteral("about:blank"));
+    // A link of the movie: the emulator navigates the page to it, or submits a form to it.
+    if (url.scheme() != QLatin1String(FlashHostSchemeHandler::kScheme)) links_->Offer(url);
     return false;
   }
 
  private:
   ExternalLinks* links_;
+  QUrl expected_;
   std::function<void(const std::string&)> onFlashCall_;
 };
 
@@ -158,8 +175,9 @@ class RuffleFlashHost : public QtFlashHost {
     view_->setObjectName(QStringLiteral("SWF"));
     if (parent) view_->setGeometry(parent->rect());
     ConnectContextMenu(contextMenu);
-    QObject::connect(page_.get(), &QWebEnginePage::loadFinished, view_, [view = view_](bool) {
-      if (view) view->setFocus(Qt::OtherFocusReason);
+    QObject::connect(page_.get(), &QWebEnginePage::loadFinished, view_, [this](bool ok) {
+      view_->setFocus(Qt::OtherFocusReason);
+      OnLoadFinished(ok);
     });
     StandBy();
   }
@@ -177,29 +195,46 @@ class RuffleFlashHost : public QtFlashHost {
   void SetMovie(const fs::path& movie) override {
     if (!IsPlayableMovie(movie)) {
       schemeHandler_->SetBookRoot({});
-      page_->setUrl(QUrl(QStringLiteral("about:blank")));
+      pendingMovie_.clear();
+      state_ = PageState::Blank;
+      page_->Open(QUrl(QStringLiteral("about:blank")));
       return;
     }
-    schemeHandler_->SetBookRoot(movie.parent_path());
-    if (standingBy_) {
-      standingBy_ = false;
-      page_->runJavaScript(QStringLiteral("bookstubPlayMovie(%1)")
-                               .arg(JsonString(FlashHostSchemeHandler::MovieUrl(movie.filename())
-                                                   .toString(QUrl::FullyEncoded))));
-      view_->setFocus(Qt::OtherFocusReason);
-      return;
+    schemeHandler_->SetBookRoot(movie.parent_path(), PrivateFolders());
+    pendingMovie_ = FlashHostSchemeHandler::MovieUrl(movie.filename());
+    if (state_ == PageState::StandingBy) {
+      HandOverMovie();
+    } else if (state_ != PageState::Loading) {
+      StandBy();
     }
-    page_->setUrl(FlashHostSchemeHandler::PageUrl(movie.filename()));
   }
 
  private:
-  // The host page without a movie starts the emulator at once, so its WebAssembly is compiled
-  // while the book is still being split; once the page is up, a movie is handed to it.
+  enum class PageState { Loading, StandingBy, Playing, Blank };
+
+  // The host page starts the emulator at once, so its WebAssembly is compiled while the book is
+  // still being split; once the page is up, a movie is handed to it.
   void StandBy() {
-    page_->setUrl(FlashHostSchemeHandler::EmptyPageUrl());
-    QObject::connect(page_.get(), &QWebEnginePage::loadFinished, view_, [this](bool ok) {
-      standingBy_ = ok && page_->url() == FlashHostSchemeHandler::EmptyPageUrl();
-    });
+    state_ = PageState::Loading;
+    page_->Open(FlashHostSchemeHandler::PageUrl());
+  }
+
+  void OnLoadFinished(bool ok) {
+    if (state_ != PageState::Loading) return;
+    if (!ok || page_->url() != FlashHostSchemeHandler::PageUrl()) {
+      state_ = PageState::Blank;
+      return;
+    }
+    state_ = PageState::StandingBy;
+    if (!pendingMovie_.isEmpty()) HandOverMovie();
+  }
+
+  void HandOverMovie() {
+    state_ = PageState::Playing;
+    page_->runJavaScript(
+        QStringLiteral("bookstubPlayMovie(%1)")
+            .arg(JsonString(std::exchange(pendingMovie_, QUrl()).toString(QUrl::FullyEncoded))));
+    view_->setFocus(Qt::OtherFocusReason);
   }
 
   static QString JsonString(const QString& text) {
@@ -247,7 +282,8 @@ class RuffleFlashHost : public QtFlashHost {
   std::unique_ptr<FlashHostPage> page_;
   QPointer<QWebEngineView> view_;
   std::unique_ptr<UserGestureWatcher> gestures_;
-  bool standingBy_ = false;  // the empty host page is up and waits for a movie
+  PageState state_ = PageState::Loading;
+  QUrl pendingMovie_;  // to hand to the host page once it is up
 };
 
 }  // namespace

@@ -7,9 +7,11 @@
 //   bookstub-flash-host-harness check-empty <folder> sets a missing and a damaged movie and
 //       checks that the view stays empty and quiet
 //   bookstub-flash-host-harness check-contained <folder>   plays a movie that tries to reach
-//       files, a folder and a loopback listener outside its book and to open links on its own,
-//       and checks that it reached nothing and opened one link only after a click
-//   bookstub-flash-host-harness write-movie <file> <delay frames>   writes the test movie
+//       files, a folder and a loopback listener outside its book and the book's private log, to
+//       open links on its own and to make the host page play another movie, and checks that it
+//       reached nothing, read its own file and opened one link only after a click
+//   bookstub-flash-host-harness write-movie <file> <delay frames> [repeat]   writes the test
+//       movie; with "repeat" it asks for full screen again every other frame
 #include <QApplication>
 #include <QFile>
 #include <QImage>
@@ -68,8 +70,8 @@ QRgb ScreenPixel(const QWidget& window, QPoint local) {
 bool IsRed(QRgb pixel) {
   return qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) < 60;
 }
-bool IsWhite(QRgb pixel) {
-  return qRed(pixel) > 240 && qGreen(pixel) > 240 && qBlue(pixel) > 240;
+bool IsBlack(QRgb pixel) {
+  return qRed(pixel) < 16 && qGreen(pixel) < 16 && qBlue(pixel) < 16;
 }
 
 // The log of the stand-in for the user's browser (and mail program): one line per address.
@@ -186,10 +188,15 @@ class Harness {
     browserLog_ = folder / "browser.log";
     targets_ = WriteOutsideFiles(folder / "outside");
     targets_.listenerUrl = "http://127.0.0.1:" + std::to_string(listener_.serverPort()) + "/";
-    WriteFile(folder / "book" / "book.swf", e2e::ContainmentTestMovie(targets_));
-    WriteFile(folder / "book" / "probe.html", ProbePage(targets_));
+    const fs::path book = folder / "book";
+    WriteFile(book / "book.swf", e2e::ContainmentTestMovie(targets_));
+    WriteFile(book / "probe.html", ProbePage(targets_));
+    WriteFile(book / e2e::kPrivateLogPath, "secret=LEAKED&");
+    WriteFile(book / e2e::kOwnVariablesPath, "secret=own&");
+    WriteFile(book / e2e::kOtherMoviePath, e2e::HijackTestMovie());
     host_->SetFlashCallHandler([this](const std::string& request) { OnContainedCall(request); });
-    host_->SetMovie(folder / "book" / "book.swf");
+    host_->SetPrivateFolders({fs::path(book / e2e::kPrivateLogPath).parent_path()});
+    host_->SetMovie(book / "book.swf");
     QTimer::singleShot(kTimeoutMs * 2, [this] { Fail("the movie did not get through in time"); });
     QApplication::exec();
     return failed_ ? 1 : 0;
@@ -199,7 +206,7 @@ class Harness {
     WriteFile(folder / "damaged.swf", "not a movie");
     host_->SetMovie(folder / "missing.swf");
     host_->SetMovie(folder / "damaged.swf");
-    QTimer::singleShot(3000, [this] { PollCentre(IsWhite, "an empty view"); });
+    QTimer::singleShot(3000, [this] { PollCentre(IsBlack, "an empty (black) view"); });
     QApplication::exec();
     if (!requests_.empty()) Fail("an empty view made external calls");
     return failed_ ? 1 : 0;
@@ -224,6 +231,8 @@ class Harness {
   // lets exactly one of its links through to the browser.
   void OnContainedCall(const std::string& request) {
     std::cout << "FlashCall: " << request << std::endl;
+    if (request.find("\"hijacked\"") != std::string::npos)
+      return Fail("the host page played a movie named in its address");
     if (request.find("\"probed\"") != std::string::npos) {
       if (request != e2e::ExpectedProbedRequest()) return Fail("the movie read something");
       probed_ = true;
@@ -266,6 +275,8 @@ class Harness {
     }
     if (listenerConnections_ != 0) return Fail("the listener was reached");
     if (Page()->title() == QStringLiteral("script ran")) return Fail("a script link ran");
+    if (Page()->url() != QUrl(QStringLiteral("bookstub://player/host/index.html")))
+      return Fail("the page left the host page: " + Page()->url().toString().toStdString());
     // The probe and listing pages' requests reached the guard, were blocked and reported once
     // for each kind.
     for (const char* kind : {"file:", "http:"}) {
@@ -384,8 +395,9 @@ bool OpenGlDriverLoaded() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::string(argv[1]) == "write-movie") {
-    WriteFile(fs::absolute(argv[2]), e2e::FlashTestMovie(std::stoi(argv[3])));
+  if ((argc == 4 || argc == 5) && std::string(argv[1]) == "write-movie") {
+    const bool repeat = argc == 5 && std::string(argv[4]) == "repeat";
+    WriteFile(fs::absolute(argv[2]), e2e::FlashTestMovie(std::stoi(argv[3]), repeat));
     return 0;
   }
   const std::vector<std::string> args(argv + 1, argv + argc);

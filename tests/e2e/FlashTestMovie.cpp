@@ -7,7 +7,7 @@ namespace e2e {
 using testsupport::Avm1Actions;
 using testsupport::Avm1Path;
 
-std::string FlashTestMovie(int delayFrames) {
+std::string FlashTestMovie(int delayFrames, bool repeatFullscreen) {
   testsupport::Avm1MovieWriter movie({.width = kTestStageWidth,
                                       .height = kTestStageHeight,
                                       .framesPerSecond = 10,
@@ -34,9 +34,20 @@ std::string FlashTestMovie(int delayFrames) {
       .CallExternal("page_loaded",
                     {std::string(kTestPagePath), Avm1Path{"page._width"}, Avm1Path{"page._height"},
                      true, false, nullptr, std::string("<&\"'>")})
-      .CallExternal("fullscreen_error")
-      .Stop();
+      .CallExternal("fullscreen_error");
+  if (!repeatFullscreen) {
+    calls.Stop();
+    movie.AddFrame(calls);
+    return movie.Bytes();
+  }
   movie.AddFrame(calls);
+  const auto repeatFrame = static_cast<std::uint16_t>(waitFrame + 2);
+  Avm1Actions repeat;
+  repeat.CallExternal("fullscreen_error");
+  movie.AddFrame(repeat);
+  Avm1Actions loop;
+  loop.GotoFrame(repeatFrame).Play();
+  movie.AddFrame(loop);
   return movie.Bytes();
 }
 
@@ -78,21 +89,31 @@ std::string ContainmentTestMovie(const ContainmentTargets& targets) {
   load("listing", 3, "loadVariables", targets.folderUrl);
   load("picture", 4, "loadMovie", targets.secretImageUrl);
   load("remotePicture", 5, "loadMovie", targets.listenerUrl + "picture.png");
+  load("log", 6, "loadVariables", kPrivateLogPath);
+  load("logCase", 7, "loadVariables", "LOG/Log1.TXT");
+  load("own", 8, "loadVariables", kOwnVariablesPath);
   tries.GetUrl(targets.secretTextUrl, "")
       .GetUrl(targets.folderUrl, "_blank")
       .GetUrl(targets.listenerUrl + "navigation", "");
   for (int i = 0; i < 10; ++i) {
     tries.GetUrl(targets.listenerUrl + "burst", "")
         .GetUrl(targets.listenerUrl + "popup", "_blank")
-        .GetUrl("mailto:someone@127.0.0.1", "");
+        .GetUrl("mailto:someone@127.0.0.1", "")
+        .GetUrlSendingVariables(targets.listenerUrl + "form", "", i % 2 == 0)
+        .GetUrlSendingVariables("mailto:someone@127.0.0.1?attach=/etc/passwd", "", false);
   }
+  // The host page again, told by its address to play another movie of the book.
+  tries.GetUrl("bookstub://player/host/index.html?movie=" +
+                   std::string("bookstub%3A%2F%2Fplayer%2Fbook%2F") + kOtherMoviePath,
+               "");
   movie.AddFrame(tries);
   movie.AddEmptyFrames(20);
 
   Avm1Actions report;
   report.CallExternal(
       "probed", {Avm1Path{"text.secret"}, Avm1Path{"remote.secret"}, Avm1Path{"listing.secret"},
-                 Avm1Path{"picture._width"}, Avm1Path{"remotePicture._width"}});
+                 Avm1Path{"picture._width"}, Avm1Path{"remotePicture._width"},
+                 Avm1Path{"log.secret"}, Avm1Path{"logCase.secret"}, Avm1Path{"own.secret"}});
   movie.AddFrame(report);
 
   const auto linkFrame = static_cast<std::uint16_t>(24);
@@ -107,7 +128,20 @@ std::string ContainmentTestMovie(const ContainmentTargets& targets) {
 
 std::string ExpectedProbedRequest() {
   return "<invoke name=\"probed\" returntype=\"xml\"><arguments><undefined/><undefined/>"
-         "<undefined/><number>0</number><number>0</number></arguments></invoke>";
+         "<undefined/><number>0</number><number>0</number><undefined/><undefined/>"
+         "<string>own</string></arguments></invoke>";
+}
+
+std::string HijackTestMovie() {
+  testsupport::Avm1MovieWriter movie({.width = kTestStageWidth,
+                                      .height = kTestStageHeight,
+                                      .framesPerSecond = 10,
+                                      .version = 8,
+                                      .backgroundRgb = 0xA02020});
+  Avm1Actions hijacked;
+  hijacked.CallExternal("hijacked").Stop();
+  movie.AddFrame(hijacked);
+  return movie.Bytes();
 }
 
 }  // namespace e2e

@@ -141,6 +141,15 @@ Avm1Actions& Avm1Actions::GetUrl(std::string_view url, std::string_view target) 
   return OpWithData(0x83, data);  // GetURL
 }
 
+Avm1Actions& Avm1Actions::GetUrlSendingVariables(std::string_view url, std::string_view target,
+                                                 bool post) {
+  Push(std::string(url)).Push(std::string(target));
+  // GetURL2's flags as players read them (the file format's description has them the other way
+  // round): the method in the two low bits (1 GET, 2 POST); the top two bits, clear, would
+  // load variables or a movie instead.
+  return OpWithData(0x9A, std::string(1, post ? '\x02' : '\x01'));
+}
+
 Avm1Actions& Avm1Actions::CallExternal(std::string_view name, const std::vector<Avm1Value>& args) {
   std::vector<Avm1Value> all{std::string(name)};
   all.insert(all.end(), args.begin(), args.end());

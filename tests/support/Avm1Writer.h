@@ -38,6 +38,9 @@ class Avm1Actions {
   Avm1Actions& SetMember(std::string_view object, std::string_view member, const Avm1Value& value);
   // getURL(url, target): opens `url` in the window named `target` ("" for the movie's own).
   Avm1Actions& GetUrl(std::string_view url, std::string_view target);
+  // getURL(url, target, "GET" or "POST"): the movie's variables go along, so the emulator
+  // submits a form to `url`.
+  Avm1Actions& GetUrlSendingVariables(std::string_view url, std::string_view target, bool post);
   // flash.external.ExternalInterface.call(name, args...).
   Avm1Actions& CallExternal(std::string_view name, const std::vector<Avm1Value>& args = {});
 

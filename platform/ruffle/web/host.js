@@ -37,8 +37,8 @@
     setTimeout(() => focusPlayer(player), 100);
   }
 
-  // A page opened without a movie readies the emulator and waits: the player hands it the movie
-  // once the book is split, and the emulator's WebAssembly is compiled by then.
+  // The page readies the emulator and waits: the player hands it the movie once the book is
+  // split, and the emulator's WebAssembly is compiled by then.
   function standBy() {
     const player = createPlayer();
     let started = false;
@@ -57,17 +57,10 @@
     };
   }
 
-  async function start() {
-    if (!window.RufflePlayer) return;
-    const options = BookstubPlayerOptions.movieOptions(window.location.href);
-    if (!options) {
-      standBy();
-      return;
-    }
-    await play(createPlayer(), options);
+  // The page takes no movie from its address: only the player hands it one, once.
+  function start() {
+    if (window.RufflePlayer) standBy();
   }
 
-  window.addEventListener('DOMContentLoaded', () => {
-    start().catch((error) => console.error(`The movie could not start: ${error}`));
-  });
+  window.addEventListener('DOMContentLoaded', start);
 })();

@@ -3,14 +3,9 @@
 'use strict';
 
 (function (global) {
-  // The page URL carries the movie's URL in its "movie" query parameter; relative loads of the
-  // movie resolve against the movie's folder.
-  function movieOptions(pageUrl) {
-    return optionsForMovie(new URL(pageUrl).searchParams.get('movie'), pageUrl);
-  }
-
   // The options for `movie` (resolved against the page), which must come from the page's own
-  // scheme and host; null for any other.
+  // scheme and host; null for any other. Relative loads of the movie resolve against the movie's
+  // folder.
   function optionsForMovie(movie, pageUrl) {
     if (!movie) return null;
     const page = new URL(pageUrl);
@@ -55,13 +50,14 @@
       unmuteOverlay: 'hidden',
       contextMenu: 'off',
       letterbox: 'off',
-      backgroundColor: '#FFFFFF',
+      // Black, as the page and the window are until the book's movie draws.
+      backgroundColor: '#000000',
       warnOnUnsupportedContent: false,
       logLevel: 'error',
     };
   }
 
-  const api = { movieOptions, optionsForMovie, warmUpOptions };
+  const api = { optionsForMovie, warmUpOptions };
   if (typeof module === 'object' && module.exports) {
     module.exports = api;
   } else {

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <fstream>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/ruffle/BookFileLookup.h"
 
 namespace {
 
@@ -88,6 +94,79 @@ TEST_F(BookFileResolverTest, RefusesWhatIsMissingOrOutsideTheRoot) {
 
 TEST_F(BookFileResolverTest, AMissingRootServesNothing) {
   EXPECT_FALSE(platform::ResolveBookFile(base_ / "nowhere", "book.swf"));
+}
+
+// The run's log lies inside the book root; it is the player's, not the book's.
+TEST_F(BookFileResolverTest, PrivateFoldersServeNothingByAnyName) {
+  Write(root_ / "Log" / "log1.txt");
+  Write(root_ / "res" / "Log.png");
+  fs::create_symlink(root_ / "Log" / "log1.txt", root_ / "res" / "notes.txt");
+  platform::BookFileResolver resolver(root_, {root_ / "Log"});
+  for (const char* request :
+       {"Log/log1.txt", "log/LOG1.TXT", "LOG\\log1.txt", "res/notes.txt", "Log"}) {
+    EXPECT_FALSE(resolver.Resolve(request)) << request;
+  }
+  for (const char* request : {"book.swf", "res/Log.png", "RES/LOG.PNG"}) {
+    EXPECT_TRUE(resolver.Resolve(request)) << request;
+  }
+}
+
+// A movie asking for missing names as fast as it can: each folder is listed once, and files
+// found by their exact names need no listing at all.
+TEST_F(BookFileResolverTest, ListsEachFolderOnceWhateverIsAskedFor) {
+  const fs::path crowded = root_ / "res" / "crowded";
+  fs::create_directories(crowded);
+  for (int i = 0; i < 2000; ++i) std::ofstream(crowded / ("f" + std::to_string(i) + ".png"));
+  platform::BookFileResolver resolver(root_);
+  EXPECT_TRUE(resolver.Resolve("res/pages/page_0000.png"));
+  EXPECT_TRUE(resolver.Resolve("res/crowded/f1999.png"));
+  EXPECT_EQ(resolver.Listings(), 0u);
+
+  for (int i = 0; i < 500; ++i) {
+    EXPECT_FALSE(resolver.Resolve("res/crowded/missing" + std::to_string(i) + ".png"));
+  }
+  ASSERT_TRUE(resolver.Resolve("res/crowded/F7.PNG"));
+  EXPECT_EQ(*resolver.Resolve("RES/CROWDED/F7.PNG"), fs::canonical(crowded / "f7.png"));
+  // The root, res, Res (the root holds both) and res/crowded.
+  EXPECT_EQ(resolver.Listings(), 4u);
+}
+
+// Answers come from the lookup's own thread, in order; a full queue refuses at once instead of
+// growing.
+TEST_F(BookFileResolverTest, LookupAnswersOnItsOwnThreadAndRefusesBeyondItsQueue) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool release = false;
+  std::vector<std::string> answers;
+  std::vector<std::thread::id> threads;
+  {
+    platform::BookFileLookup lookup(root_, {});
+    const auto record = [&](std::optional<fs::path> file) {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return release; });
+      answers.push_back(file ? file->filename().string() : "-");
+      threads.push_back(std::this_thread::get_id());
+      changed.notify_all();
+    };
+    ASSERT_TRUE(lookup.Find("book.swf", record));
+    ASSERT_TRUE(lookup.Find("missing.swf", record));
+    // The worker holds the first request while the rest fill the queue.
+    std::size_t queued = 2;
+    while (lookup.Find("RES/Other/logo.png", record)) ++queued;
+    EXPECT_LE(queued, platform::BookFileLookup::kMaxWaiting + 2);
+    EXPECT_GE(queued, platform::BookFileLookup::kMaxWaiting);
+    {
+      std::unique_lock lock(mutex);
+      release = true;
+      changed.notify_all();
+      changed.wait(lock, [&] { return answers.size() == queued; });
+    }
+  }
+  ASSERT_GE(answers.size(), 3u);
+  EXPECT_EQ(answers[0], "book.swf");
+  EXPECT_EQ(answers[1], "-");
+  EXPECT_EQ(answers[2], "Logo.PNG");
+  for (const auto& thread : threads) EXPECT_NE(thread, std::this_thread::get_id());
 }
 
 TEST(MimeTypeForFile, ChoosesByExtensionInAnyLetterCase) {

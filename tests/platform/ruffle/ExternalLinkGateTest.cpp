@@ -68,4 +68,42 @@ INSTANTIATE_TEST_SUITE_P(
                  {false, false, false, false, false, true}}),
     [](const testing::TestParamInfo<GateCase>& info) { return std::string(info.param.name); });
 
+// What reaches the user's programs: a mail link without anything that could make the mail
+// program attach a file or add header lines; the fields a mail link is for, intact.
+TEST(ExternalLinkGateLinkToOpen, MailLinksKeepRecipientsSubjectAndBodyOnly) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"mailto:someone@example.org", "mailto:someone@example.org"},
+      {"mailto:a@example.org,b@example.org?subject=Hello%20there&body=Line%201%0D%0ALine%202",
+       "mailto:a@example.org,b@example.org?subject=Hello%20there&body=Line%201%0D%0ALine%202"},
+      {"MAILTO:someone@example.org?CC=c@example.org&Bcc=d@example.org&to=e@example.org",
+       "mailto:someone@example.org?cc=c@example.org&bcc=d@example.org&to=e@example.org"},
+      {"mailto:someone@example.org?attach=/home/user/.ssh/id_rsa", "mailto:someone@example.org"},
+      {"mailto:someone@example.org?subject=Hi&attachment=%2Fetc%2Fpasswd&body=x",
+       "mailto:someone@example.org?subject=Hi&body=x"},
+      {"mailto:someone@example.org?%61ttach=/etc/passwd&ATTACH=/etc/shadow&x-attach=f",
+       "mailto:someone@example.org"},
+      // A field hidden in the recipients, or a header line in the subject, goes.
+      {"mailto:someone@example.org%3Fattach=/etc/passwd", "mailto:"},
+      {"mailto:a@example.org?subject=Hi%0D%0AAttach:%20/etc/passwd", "mailto:a@example.org"},
+      {"mailto:a@example.org?cc=b@example.org%26attach=/etc/passwd", "mailto:a@example.org"},
+      {"mailto:a@example.org?subject=a+b%2B#fragment", "mailto:a@example.org?subject=a%2Bb%2B"},
+      {"mailto:?subject=%E2%9C%93", "mailto:?subject=%E2%9C%93"},
+  };
+  for (const auto& [url, expected] : cases) {
+    EXPECT_EQ(ExternalLinkGate::LinkToOpen(url), expected) << url;
+  }
+}
+
+TEST(ExternalLinkGateLinkToOpen, WebLinksLoseOnlyTheEmptyQueryOfAForm) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"https://example.org/leaf?", "https://example.org/leaf"},
+      {"https://example.org/leaf", "https://example.org/leaf"},
+      {"http://example.org/search?q=a%20b&attach=x", "http://example.org/search?q=a%20b&attach=x"},
+      {"https://example.org/?#top", "https://example.org/?#top"},
+  };
+  for (const auto& [url, expected] : cases) {
+    EXPECT_EQ(ExternalLinkGate::LinkToOpen(url), expected) << url;
+  }
+}
+
 }  // namespace

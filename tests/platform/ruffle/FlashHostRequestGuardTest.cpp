@@ -24,7 +24,8 @@ namespace {
 using platform::FlashHostRequestGuard;
 using platform::FlashHostSchemeHandler;
 
-// What the page may load, and which of those is the page itself (the one document it may show).
+// What the page may load, and which of those is the page itself (the one document it may show,
+// and only as the player opens it: with no movie in its address).
 struct AddressCase {
   const char* url;
   bool loads;
@@ -42,7 +43,8 @@ TEST_P(FlashHostAddressTest, OnlyTheHostSchemeAndHostLoad) {
 INSTANTIATE_TEST_SUITE_P(
     Addresses, FlashHostAddressTest,
     testing::Values(AddressCase{"bookstub://player/host/index.html", true, true},
-                    AddressCase{"bookstub://player/host/index.html?movie=x", true, true},
+                    AddressCase{"bookstub://player/host/index.html?movie=x", true, false},
+                    AddressCase{"bookstub://player/host/index.html?", true, false},
                     AddressCase{"BOOKSTUB://PLAYER/host/index.html", true, true},
                     AddressCase{"bookstub://player/host/ruffle/ruffle.js", true, false},
                     AddressCase{"bookstub://player/book/res/page.png", true, false},

@@ -1,14 +1,14 @@
-// The movie and the folder its relative loads resolve against, taken from the page URL.
+// The movie the player hands the host page, and the folder its relative loads resolve against.
 'use strict';
 
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const path = require('node:path');
-const { movieOptions } = require(
+const playerOptions = require(
   path.join(process.env.BOOKSTUB_SOURCE_DIR, 'platform/ruffle/web/player-options.js'));
+const { optionsForMovie } = playerOptions;
 
-const page = (movie) =>
-  `bookstub://player/host/index.html?movie=${encodeURIComponent(movie)}`;
+const host = 'bookstub://player/host/index.html';
 
 test('relative loads resolve in the movie\'s folder', () => {
   const cases = [
@@ -16,7 +16,7 @@ test('relative loads resolve in the movie\'s folder', () => {
     ['bookstub://player/book/sub/a%20b.swf', 'bookstub://player/book/sub/a%20b.swf', 'bookstub://player/book/sub/'],
   ];
   for (const [movie, url, base] of cases) {
-    const options = movieOptions(page(movie));
+    const options = optionsForMovie(movie, host);
     assert.equal(options.url, url);
     assert.equal(options.base, base);
     assert.equal(new URL('res/pages/page_0000.png', options.base).href,
@@ -24,21 +24,10 @@ test('relative loads resolve in the movie\'s folder', () => {
   }
 });
 
-test('a page without a movie plays nothing', () => {
-  assert.equal(movieOptions('bookstub://player/host/index.html'), null);
-  assert.equal(movieOptions('bookstub://player/host/index.html?movie='), null);
-});
-
-// The player hands a waiting page its movie by URL: only a file of the page's own scheme and
-// host plays, with the same options as a movie named in the page URL.
-test('a movie handed to a waiting page must come from the book', () => {
-  const { optionsForMovie } = require(
-    path.join(process.env.BOOKSTUB_SOURCE_DIR, 'platform/ruffle/web/player-options.js'));
-  const host = 'bookstub://player/host/index.html';
-  const movie = 'bookstub://player/book/book.swf';
-  assert.deepEqual(optionsForMovie(movie, host), movieOptions(page(movie)));
+// Only a file of the page's own scheme and host plays.
+test('a movie handed to the page must come from the book', () => {
   for (const other of ['https://example.org/book.swf', 'bookstub://other/book/book.swf',
-    'file:///tmp/book.swf', 'data:application/x-shockwave-flash,FWS', '']) {
-    assert.equal(optionsForMovie(other, host), null, other);
+    'file:///tmp/book.swf', 'data:application/x-shockwave-flash,FWS', '', null]) {
+    assert.equal(optionsForMovie(other, host), null, String(other));
   }
 });
