@@ -43,10 +43,10 @@ namespace {
 // answers a click a frame or more later, and a loaded machine adds to that.
 constexpr std::chrono::milliseconds kDownloadGestureLifetime{5000};
 
-void PaintWhite(QWidget& widget) {
+void Paint(QWidget& widget, Qt::GlobalColor colour) {
   widget.setAutoFillBackground(true);
   QPalette colours = widget.palette();
-  colours.setColor(QPalette::Window, Qt::white);
+  colours.setColor(QPalette::Window, colour);
   widget.setPalette(colours);
 }
 
@@ -143,7 +143,7 @@ TMainForm::~TMainForm() {
 void TMainForm::FormCreate() {
   ApplyWindowFlags();
   SetCaption({});
-  PaintWhite(*this);
+  Paint(*this, Qt::white);
   setMouseTracking(true);
 
   popupMenu_ = new QMenu(this);
@@ -153,7 +153,7 @@ void TMainForm::FormCreate() {
           [this] { miExitClick(); });
 
   panel_ = new QWidget(this);
-  PaintWhite(*panel_);
+  Paint(*panel_, Qt::white);
   auto* panelLayout = new QVBoxLayout(panel_);
   panelLayout->setContentsMargins(0, 0, 0, 0);
   progressBar_ = new QProgressBar(panel_);
@@ -356,6 +356,8 @@ void TMainForm::HandleBookMessage(const BookMessage& message) {
 void TMainForm::OnBookLoaded() {
   SetWindowAlpha(0);
   panel_->hide();
+  // Until the movie draws its first frame, the full-screen window is dark, not a white flash.
+  Paint(*this, Qt::black);
   ApplyPlacement({true, {x(), y(), kBookWindowSize.width, kBookWindowSize.height}});
   ShowBook();
   SetWindowAlpha(255);
@@ -366,6 +368,8 @@ void TMainForm::ShowBook() {
   stayOnTop_ = options_.runMode == RunMode::ScreenSaver;
   ApplyWindowFlags();
   try {
+    // The log is the player's, not the book's: the movie never reads it.
+    FlashHost().SetPrivateFolders({GetLogFolderPath(true)});
     FlashHost().SetMovie(GetBookSwfPath(true));
   } catch (const Error&) {
     // No working folder: the host stays empty, as with a missing movie.
@@ -402,7 +406,17 @@ void TMainForm::miExitClick() {
 void TMainForm::SWFFlashCall(const std::string& request) {
   const FlashCallAction action = DecideFlashCall(request);
   if (action == FlashCallAction::SaveDownload) SaveDownload(request);
-  if (action == FlashCallAction::ToggleFullscreen) miFullscreenClick();
+  if (action != FlashCallAction::ToggleFullscreen) return;
+  // The viewer's Full screen button asks right after the user's click; a movie asking on its own
+  // would make the window flash.
+  if (fullscreenGestures_.Take(UserGestureGate::Clock::now())) {
+    miFullscreenClick();
+    return;
+  }
+  if (std::exchange(fullscreenRefusalReported_, true)) return;
+  qWarning(
+      "Player: ignored the movie's full-screen request: it switches only right after a click or "
+      "key press in the window (further ones are ignored silently)");
 }
 
 void TMainForm::SaveDownload(const std::string& request) {
@@ -448,17 +462,27 @@ void TMainForm::SaveDownload(const std::string& request) {
              error.message().c_str());
 }
 
-void TMainForm::NoteDownloadGesture(QObject* watched, const QEvent& event) {
+void TMainForm::WatchUserGesture(QObject* watched, const QEvent& event) {
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget == nullptr || (widget != this && !isAncestorOf(widget))) return;
   bool gesture = false;
   if (event.type() == QEvent::MouseButtonPress) {
+    // The right button opens the window's own menu.
     gesture = static_cast<const QMouseEvent&>(event).button() == Qt::LeftButton;
   } else if (event.type() == QEvent::KeyPress) {
+    // Esc is the window's own key: it leaves full screen by itself.
     const auto& key = static_cast<const QKeyEvent&>(event);
     gesture = !key.isAutoRepeat() && key.key() != Qt::Key_Escape;
   }
-  if (gesture) downloadGestureAt_ = std::chrono::steady_clock::now();
+  if (!gesture) return;
+  downloadGestureAt_ = std::chrono::steady_clock::now();
+  fullscreenGestures_.OnUserGesture(UserGestureGate::Clock::now());
+}
+
+void TMainForm::FocusBook() {
+  if (!bookShown_ || !flashHost_) return;
+  activateWindow();
+  flashHost_->Widget()->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainForm::ApplyPlacement(const WindowPlacement& placement) {
@@ -536,7 +560,7 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == windowHandle() && MayReportFrameMargins(event->type()))
     CorrectForReportedFrameMargins();
-  NoteDownloadGesture(watched, *event);
+  WatchUserGesture(watched, *event);
   if (screenSaverFilter_ && ScreenSaverMessageFilter(event)) {
     screenSaverFilter_ = false;
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "app/FormLogic.h"
+#include "bridge/UserGestureGate.h"
 #include "package/BookMessages.h"
 #include "platform/qt/QtFlashHost.h"
 
@@ -111,6 +112,11 @@ class TMainForm : public QWidget, public BookMessageTarget {
   void ShowBook();
   void SetCaption(const std::string& text);
   void SetWindowAlpha(int alpha);
+  // The book view takes the keyboard: keys turn pages without a click first.
+  void FocusBook();
+  // A click or key press of the user inside the window, which lets the movie switch between
+  // full screen and a window once, and ask once where to save a download.
+  void WatchUserGesture(QObject* watched, const QEvent& event);
   // The client rectangle a placement gives for a border of the window manager's.
   using ClientPlacement = std::function<Rect(const Margins&)>;
   void ApplyPlacement(const WindowPlacement& placement);
@@ -125,7 +131,6 @@ class TMainForm : public QWidget, public BookMessageTarget {
   // A file of the book's res/downloads/ that the movie offers: the user picks where it goes,
   // once per click or key press in the window.
   void SaveDownload(const std::string& request);
-  void NoteDownloadGesture(QObject* watched, const QEvent& event);
 
   TMainFormOptions options_;
   QMenu* popupMenu_ = nullptr;           // owned by this widget
@@ -153,6 +158,8 @@ class TMainForm : public QWidget, public BookMessageTarget {
   bool bookShown_ = false;
   bool screenSaverFilter_ = false;
   bool pointerHidden_ = false;
+  UserGestureGate fullscreenGestures_;
+  bool fullscreenRefusalReported_ = false;
   bool loaderFinished_ = true;
   bool closeAfterLoader_ = false;
   bool downloadRefusalReported_ = false;

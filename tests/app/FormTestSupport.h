@@ -28,6 +28,7 @@ class FakeFlashHost : public platform::QtFlashHost {
   void SetMovie(const std::filesystem::path& movie) override { movie_ = movie; }
   void Call(const std::string& request) { RaiseFlashCall(request); }
   const std::filesystem::path& Movie() const { return movie_; }
+  const std::vector<std::filesystem::path>& Private() const { return PrivateFolders(); }
   QMenu* Menu() const { return menu_; }
 
  private:

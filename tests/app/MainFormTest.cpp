@@ -203,6 +203,8 @@ TEST_F(MainFormTest, LoadedShowsTheMovieFullScreen) {
   EXPECT_DOUBLE_EQ(form.windowOpacity(), 1.0);
   EXPECT_EQ(form.FlashHost().Widget()->geometry(), form.rect());
   EXPECT_EQ(Host(form).Movie(), GetRootPath(true) / "files" / "book.swf");
+  EXPECT_EQ(Host(form).Private(), std::vector<fs::path>{GetLogFolderPath(true)})
+      << "the log lies beside the movie and is the player's, not the book's";
   EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the pointer stays in window mode";
 }
 
@@ -243,19 +245,28 @@ TEST_F(MainFormTest, ContextMenuTogglesAndExits) {
   EXPECT_FALSE(form.isVisible());
 }
 
-TEST_F(MainFormTest, MovieCallTogglesFullScreenOnlyForTheExactCommand) {
+TEST_F(MainFormTest, MovieCallTogglesFullScreenOnlyForTheExactCommandAfterAGesture) {
   TMainForm& form = ShowBookForm();
+  const QPoint inside = form.geometry().center();
+  const std::string command =
+      R"(<invoke name="fullscreen_error" returntype="xml"><arguments/></invoke>)";
+  SendMouse(form, QEvent::MouseButtonPress, inside, Qt::LeftButton);
   Host(form).Call(R"(<invoke name="FULLSCREEN_ERROR" returntype="xml"><arguments/></invoke>)");
   Host(form).Call(
       R"(<invoke name="fullscreen_error" returntype="xml"><arguments><string>function(){}</string></arguments></invoke>)");
   Host(form).Call("not xml");
   EXPECT_FALSE(form.IsBordered());
 
-  Host(form).Call(R"(<invoke name="fullscreen_error" returntype="xml"><arguments/></invoke>)");
+  // The click is still there for the real command, which it lets through once.
+  Host(form).Call(command);
   EXPECT_TRUE(form.IsBordered());
   EXPECT_EQ(form.frameGeometry(), CentredBookWindow());
-  Host(form).Call(R"(<invoke name="fullscreen_error" returntype="xml"><arguments/></invoke>)");
-  EXPECT_FALSE(form.IsBordered());
+  Host(form).Call(command);
+  EXPECT_TRUE(form.IsBordered()) << "one click, one switch";
+
+  SendKey(form, Qt::Key_F);
+  Host(form).Call(command);
+  EXPECT_FALSE(form.IsBordered()) << "a key press lets one call through too";
   EXPECT_EQ(form.geometry(), ScreenRect());
 }
 
@@ -297,6 +308,25 @@ TEST_F(MainFormTest, DownloadAsksWhereToSaveOncePerClickAndOnlyForTheBooksDownlo
             std::vector<std::string>{"book.bin"})
       << "a key press counts as a click";
   EXPECT_FALSE(fs::exists(saved)) << "a cancelled dialog saves nothing";
+}
+
+// Without the user, a movie calling every frame would make the window flash; the window's own
+// keys and menu button are not the user asking the movie for anything.
+TEST_F(MainFormTest, MovieCallAloneOrAfterTheWindowsOwnInputLeavesTheWindowAsItIs) {
+  TMainForm& form = ShowBookForm();
+  const std::string command =
+      R"(<invoke name="fullscreen_error" returntype="xml"><arguments/></invoke>)";
+  for (int i = 0; i < 5; ++i) Host(form).Call(command);
+  EXPECT_FALSE(form.IsBordered());
+
+  SendMouse(form, QEvent::MouseButtonPress, form.geometry().center(), Qt::RightButton);
+  Host(form).Call(command);
+  EXPECT_FALSE(form.IsBordered()) << "the right button opens the window's menu";
+
+  SendKey(form, Qt::Key_Escape);
+  ASSERT_TRUE(form.IsBordered());
+  Host(form).Call(command);
+  EXPECT_TRUE(form.IsBordered()) << "Esc has done its switch already";
 }
 
 TEST_F(MainFormTest, ScreenSaverHidesPointerStaysOnTopAndIgnoresOneAxisMoves) {

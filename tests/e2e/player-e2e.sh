@@ -8,12 +8,15 @@
 # "Open a book" dialog: Cancel ends it with 0 and nothing left behind, a file without a book is
 # said so in an error box and the dialog comes again, and the book chosen is opened;
 # then with a book whose viewer movie is generated appended to a copy of the player, that
-#  - the window covers the primary screen once the book is loaded,
-#  - the movie's "fullscreen_error" call turns it into a 900 x 600 window, frame included,
-#    centred on the primary screen,
+#  - the window covers the primary screen once the book is loaded, and is never white until the
+#    movie draws,
 #  - the page picture the movie loads by a relative path is on screen (so it was served),
+#  - the movie's "fullscreen_error" calls (one every other frame, forever) do nothing on their
+#    own; after a click in the window one of them turns it into a 900 x 600 window, frame
+#    included, centred on the primary screen, and the later ones leave it so,
 #  - the window's context menu (not the browser's) returns to full screen, Esc leaves it while
-#    the web view has the focus, and the menu's "Exit" closes the player,
+#    the web view has the focus (neither lets the movie's calls through), and the menu's "Exit"
+#    closes the player,
 #  - the working folder is gone afterwards.
 # usage: player-e2e.sh <bookstub-player> <bookstub-make-test-book> <bookstub-flash-host-harness> <work folder>
 set -euo pipefail
@@ -22,7 +25,7 @@ title="End To End Book"
 
 rm -rf "$work"
 mkdir -p "$work/tmp"
-"$harness" write-movie "$work/book.swf" 30
+"$harness" write-movie "$work/book.swf" 30 repeat
 "$make_book" --player "$player" --movie "$work/book.swf" --output "$work/book-player" \
   --pages 1 --plain-pages 300x200 --title "$title" >/dev/null
 
@@ -96,23 +99,56 @@ echo "from the menu: the file dialog, its Cancel, a file without a book, then th
 TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
 pid=$!
 
-centre_is_page() {
+# The colour at the window's centre as "R G B".
+centre_pixel() {
   local x y w h pixel
-  read -r x y w h < <(geometry)
+  read -r x y w h < <(geometry) || return 1
   pixel=$(import -window root -crop "1x1+$((x + w / 2))+$((y + h / 2))" txt:- 2>/dev/null | tail -n1)
   [[ $pixel =~ \(([0-9]+),([0-9]+),([0-9]+) ]] || return 1
-  ((BASH_REMATCH[1] > 200 && BASH_REMATCH[2] < 60 && BASH_REMATCH[3] < 60))
+  echo "${BASH_REMATCH[1]} ${BASH_REMATCH[2]} ${BASH_REMATCH[3]}"
+}
+centre_is_page() {
+  local r g b
+  read -r r g b < <(centre_pixel) || return 1
+  ((r > 200 && g < 60 && b < 60))
+}
+# Until the page arrives the centre may be black (nothing drawn yet) or the stage's blue
+# (32, 96, 160), never white.
+white_seen=""
+centre_is_page_never_white() {
+  local r g b
+  read -r r g b < <(centre_pixel) || return 1
+  ((r > 200 && g > 200 && b > 200)) && white_seen="$r $g $b"
+  ((r > 200 && g < 60 && b < 60))
 }
 working_folders() { find "$work/tmp" -mindepth 1 -maxdepth 1 -type d -name '{*}' | wc -l; }
+refusal_logged() { grep -q "ignored the movie's full-screen request" "$work/player.log"; }
+# stays_for SECONDS COMMAND: COMMAND holds at every look over SECONDS seconds.
+stays_for() {
+  local i
+  for ((i = 0; i < $1 * 5; i++)); do
+    "${@:2}" || return 1
+    sleep 0.2
+  done
+}
 
 wait_for 300 find_window || fail "no window titled \"$title\""
 wait_for 300 is_full_screen || fail "the window did not go full screen: $(outer)"
 echo "full screen: $(outer)"
 [[ $(working_folders) == 1 ]] || fail "expected one working folder under $work/tmp"
+wait_for 300 centre_is_page_never_white || fail "the page picture is not on screen"
+[[ -z $white_seen ]] || fail "the window was white ($white_seen) before the movie drew"
+echo "page picture on screen, nothing white before it"
+wait_for 300 refusal_logged || fail "the movie's full-screen calls were not refused"
+stays_for 2 is_full_screen || fail "the movie switched to a window on its own: $(outer)"
+echo "the movie's calls alone leave full screen as it is"
+read -r x y w h < <(geometry)
+xdotool mousemove $((x + w / 4)) $((y + h / 4)) click 1
 wait_for 300 is_windowed ||
-  fail "the movie's call did not make a centred 900 x 600 window: $(outer) (client $(geometry))"
-echo "windowed: $(outer) (client $(geometry))"
-wait_for 300 centre_is_page || fail "the page picture is not on screen"
+  fail "a click did not let the movie's call make a centred 900 x 600 window: $(outer) (client $(geometry))"
+echo "windowed after a click: $(outer) (client $(geometry))"
+stays_for 2 is_windowed || fail "one click let more than one of the movie's calls through: $(outer)"
+wait_for 300 centre_is_page || fail "the page picture is not on screen in the window"
 echo "page picture on screen"
 
 # The window's context menu at the pointer; `key` picks an item: Down = the first ("Fullscreen"),
@@ -136,11 +172,13 @@ menu_item() {
 }
 menu_item Down
 wait_for 300 is_full_screen || fail "the menu's \"Fullscreen\" did not go full screen: $(outer)"
+stays_for 2 is_full_screen || fail "the right click let the movie's call through: $(outer)"
 echo "full screen again from the menu"
 find_window || fail "the window is gone"
 xdotool windowfocus --sync "$window"
 xdotool key Escape
 wait_for 300 is_windowed || fail "Esc did not leave full screen: $(outer)"
+stays_for 2 is_windowed || fail "Esc let the movie's call through: $(outer)"
 echo "windowed by Esc"
 menu_item Up
 wait_for 300 exited || fail "the context menu's Exit did not close the player"
