@@ -1,6 +1,7 @@
 #include "app/Main.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
@@ -33,6 +34,7 @@
 #include "log/ZanLog.h"
 #include "package/ProSaver.h"
 #include "package/uPathGetter.h"
+#include "package/uSWFStreamReader.h"
 #include "platform/qt/QtSaveDownloadDialog.h"
 #include "util/Error.h"
 #include "util/ZanUtils.h"
@@ -43,7 +45,7 @@ namespace {
 // answers a click a frame or more later, and a loaded machine adds to that.
 constexpr std::chrono::milliseconds kDownloadGestureLifetime{5000};
 
-void Paint(QWidget& widget, Qt::GlobalColor colour) {
+void Paint(QWidget& widget, const QColor& colour) {
   widget.setAutoFillBackground(true);
   QPalette colours = widget.palette();
   colours.setColor(QPalette::Window, colour);
@@ -356,8 +358,6 @@ void TMainForm::HandleBookMessage(const BookMessage& message) {
 void TMainForm::OnBookLoaded() {
   SetWindowAlpha(0);
   panel_->hide();
-  // Until the movie draws its first frame, the full-screen window is dark, not a white flash.
-  Paint(*this, Qt::black);
   ApplyPlacement({true, {x(), y(), kBookWindowSize.width, kBookWindowSize.height}});
   ShowBook();
   SetWindowAlpha(255);
@@ -368,9 +368,15 @@ void TMainForm::ShowBook() {
   stayOnTop_ = options_.runMode == RunMode::ScreenSaver;
   ApplyWindowFlags();
   try {
+    // Until the movie draws its first frame, the full-screen window shows the movie's own
+    // background colour (else black), never a white flash.
+    const std::filesystem::path movie = GetBookSwfPath(true);
+    const std::optional<std::uint32_t> stage = SwfBackgroundRgb(movie);
+    Paint(*this, stage ? QColor(static_cast<QRgb>(*stage)) : QColor(Qt::black));
+    FlashHost().SetStageColour(stage);
     // The log is the player's, not the book's: the movie never reads it.
     FlashHost().SetPrivateFolders({GetLogFolderPath(true)});
-    FlashHost().SetMovie(GetBookSwfPath(true));
+    FlashHost().SetMovie(movie);
   } catch (const Error&) {
     // No working folder: the host stays empty, as with a missing movie.
   }
@@ -397,6 +403,8 @@ void TMainForm::SetWindowAlpha(int alpha) {
 
 void TMainForm::miFullscreenClick() {
   ApplyPlacement(ToggleFullscreen(bordered_, PrimaryScreenRect()));
+  // A switch makes the window anew, without a focused control.
+  FocusBook();
 }
 
 void TMainForm::miExitClick() {
@@ -481,8 +489,13 @@ void TMainForm::WatchUserGesture(QObject* watched, const QEvent& event) {
 
 void TMainForm::FocusBook() {
   if (!bookShown_ || !flashHost_) return;
-  activateWindow();
   flashHost_->Widget()->setFocus(Qt::OtherFocusReason);
+  activateWindow();
+  // A switch hides and shows the window again. When the system's keyboard focus never left it,
+  // no new activation comes, and the toolkit keeps no active window: keys would reach the view
+  // but not the page inside it.
+  if (QGuiApplication::focusWindow() == windowHandle() && QApplication::activeWindow() != this)
+    QApplication::setActiveWindow(this);
 }
 
 void TMainForm::ApplyPlacement(const WindowPlacement& placement) {

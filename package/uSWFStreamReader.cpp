@@ -202,3 +202,67 @@ void SwfStageSize(const fs::path& path, int& width, int& height) {
   width = reader.Width();
   height = reader.Height();
 }
+
+namespace {
+
+constexpr int kShowFrameTag = 1;
+constexpr int kSetBackgroundColorTag = 9;
+
+std::optional<std::uint32_t> ReadLittleEndian(std::istream& stream, int bytes) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < bytes; ++i) {
+    const int c = stream.get();
+    if (c == std::char_traits<char>::eof()) return std::nullopt;
+    value |= static_cast<std::uint32_t>(c) << (8 * i);
+  }
+  return value;
+}
+
+// Walks the tags after the stage rectangle, frame rate and count, up to the first frame's end.
+std::optional<std::uint32_t> BackgroundBeforeFirstFrame(std::istream& tags) {
+  TBitsEngine(tags).ReadRect();
+  if (!ReadLittleEndian(tags, 4)) return std::nullopt;  // frame rate and count
+  for (;;) {
+    const auto header = ReadLittleEndian(tags, 2);
+    if (!header) return std::nullopt;
+    const int code = static_cast<int>(*header >> 6);
+    std::optional<std::uint32_t> length = *header & 0x3F;
+    if (*length == 0x3F) length = ReadLittleEndian(tags, 4);
+    if (!length || code == 0 || code == kShowFrameTag) return std::nullopt;
+    if (code == kSetBackgroundColorTag && *length >= 3) {
+      std::array<char, 3> rgb{};
+      if (!tags.read(rgb.data(), rgb.size())) return std::nullopt;
+      return (static_cast<std::uint32_t>(static_cast<unsigned char>(rgb[0])) << 16) |
+             (static_cast<std::uint32_t>(static_cast<unsigned char>(rgb[1])) << 8) |
+             static_cast<unsigned char>(rgb[2]);
+    }
+    if (!tags.ignore(*length) || tags.gcount() != static_cast<std::streamsize>(*length))
+      return std::nullopt;
+  }
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> SwfBackgroundRgb(const fs::path& path) {
+  try {
+    std::ifstream stream(path, std::ios::binary);
+    std::array<char, 8> header{};
+    if (!stream.read(header.data(), header.size())) return std::nullopt;
+    const std::string signature(header.data(), 3);
+    if (signature == "FWS") {
+      std::string lead(kChunkSize, '\0');
+      stream.read(lead.data(), static_cast<std::streamsize>(lead.size()));
+      lead.resize(static_cast<std::size_t>(stream.gcount()));
+      std::istringstream tags(lead);
+      return BackgroundBeforeFirstFrame(tags);
+    }
+    if (signature != "CWS") return std::nullopt;
+    InflatingBuffer buffer(stream, kChunkSize);
+    std::istream tags(&buffer);
+    tags.exceptions(std::ios::badbit);  // a damaged stream ends the search
+    return BackgroundBeforeFirstFrame(tags);
+  } catch (...) {
+    // A damaged movie shows its colour when it draws, if ever.
+    return std::nullopt;
+  }
+}

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <istream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -84,3 +85,9 @@ class TSWFStreamReader {
 // read (at most one 64 KiB block of a compressed file): a compressed file damaged or cut short
 // within its header raises Error, damage further on is left to whatever plays the movie.
 void SwfStageSize(const std::filesystem::path& path, int& width, int& height);
+
+// The background colour (0xRRGGBB) the SWF movie at `path` sets before its first frame, for a
+// window to show until the movie draws; nothing when the file is missing, not a plain or
+// zlib-compressed SWF, damaged, or sets no colour before its first frame. Reads at most the
+// first 64 KiB of the movie; never raises.
+std::optional<std::uint32_t> SwfBackgroundRgb(const std::filesystem::path& path);

@@ -2,8 +2,10 @@
 // The control that plays the book's viewer movie inside the main window. The player sets only
 // the movie and listens only to the movie's external calls.
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,6 +25,9 @@ class FlashHost {
   void SetPrivateFolders(std::vector<std::filesystem::path> folders) {
     privateFolders_ = std::move(folders);
   }
+  // The movie's own background colour (0xRRGGBB), shown until it draws its first frame, for the
+  // next SetMovie; without one, black.
+  void SetStageColour(std::optional<std::uint32_t> rgb) { stageColour_ = rgb; }
 
   // Raised on the window's thread for each external call of the movie, with the request XML
   // (<invoke name="..." returntype="xml"><arguments>...</arguments></invoke>). The player
@@ -36,10 +41,12 @@ class FlashHost {
     if (onFlashCall_) onFlashCall_(request);
   }
   const std::vector<std::filesystem::path>& PrivateFolders() const { return privateFolders_; }
+  std::optional<std::uint32_t> StageColour() const { return stageColour_; }
 
  private:
   std::function<void(const std::string&)> onFlashCall_;
   std::vector<std::filesystem::path> privateFolders_;
+  std::optional<std::uint32_t> stageColour_;
 };
 
 }  // namespace platform

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/qt/QtFlashHost.h"
@@ -202,6 +203,9 @@ class RuffleFlashHost : public QtFlashHost {
     }
     schemeHandler_->SetBookRoot(movie.parent_path(), PrivateFolders());
     pendingMovie_ = FlashHostSchemeHandler::MovieUrl(movie.filename());
+    stageColour_ = StageColour();
+    page_->setBackgroundColor(stageColour_ ? QColor(static_cast<QRgb>(*stageColour_))
+                                           : QColor(Qt::black));
     if (state_ == PageState::StandingBy) {
       HandOverMovie();
     } else if (state_ != PageState::Loading) {
@@ -229,11 +233,16 @@ class RuffleFlashHost : public QtFlashHost {
     if (!pendingMovie_.isEmpty()) HandOverMovie();
   }
 
+  // The movie plays on its own background colour from the first frame on: the emulator draws
+  // white until the movie's colour tag has run.
   void HandOverMovie() {
     state_ = PageState::Playing;
-    page_->runJavaScript(
-        QStringLiteral("bookstubPlayMovie(%1)")
-            .arg(JsonString(std::exchange(pendingMovie_, QUrl()).toString(QUrl::FullyEncoded))));
+    const QString movie =
+        JsonString(std::exchange(pendingMovie_, QUrl()).toString(QUrl::FullyEncoded));
+    const QString colour = stageColour_
+                               ? JsonString(QColor(static_cast<QRgb>(*stageColour_)).name())
+                               : QStringLiteral("null");
+    page_->runJavaScript(QStringLiteral("bookstubPlayMovie(%1, %2)").arg(movie, colour));
     view_->setFocus(Qt::OtherFocusReason);
   }
 
@@ -284,6 +293,7 @@ class RuffleFlashHost : public QtFlashHost {
   std::unique_ptr<UserGestureWatcher> gestures_;
   PageState state_ = PageState::Loading;
   QUrl pendingMovie_;  // to hand to the host page once it is up
+  std::optional<std::uint32_t> stageColour_;
 };
 
 }  // namespace

@@ -280,4 +280,37 @@ TEST_F(SwfFiles, KeptBodyIsBoundedButTheHeaderStillReads) {
   EXPECT_EQ(height, 480);
 }
 
+// ---------------------------------------------------------------------------------------------
+// The colour a window shows until the movie draws
+
+TEST_F(SwfFiles, BackgroundIsTheColourSetBeforeTheFirstFrame) {
+  const std::string rgb("\x2B\x3A\x4A", 3);
+  // A long tag (the long header form) before the colour is skipped.
+  const auto movie = [&] {
+    return SwfWriter().AddTag(69, std::string(4, '\0')).AddTag(77, std::string(100, 'x'));
+  };
+  const SwfWriter coloured = movie().AddTag(9, rgb).ShowFrame();
+  EXPECT_EQ(SwfBackgroundRgb(Write("plain.swf", coloured.Fws())), 0x2B3A4Au);
+  EXPECT_EQ(SwfBackgroundRgb(Write("packed.swf", coloured.Cws())), 0x2B3A4Au);
+
+  // A colour set only in a later frame, none at all, or a tag cut short: nothing.
+  const std::string late = movie().ShowFrame().AddTag(9, rgb).Fws();
+  const std::string none = movie().ShowFrame().Fws();
+  const std::string full = coloured.Fws();
+  const std::string cut = full.substr(0, full.find(rgb) + 1);
+  for (const auto& [name, bytes] : {std::pair<const char*, std::string>{"late.swf", late},
+                                    {"none.swf", none},
+                                    {"cut.swf", cut},
+                                    {"text.swf", "not a movie"},
+                                    {"lzma.swf", "ZWS" + coloured.Fws().substr(3)},
+                                    {"empty.swf", ""}}) {
+    EXPECT_FALSE(SwfBackgroundRgb(Write(name, bytes))) << name;
+  }
+  EXPECT_FALSE(SwfBackgroundRgb(folder_ / "missing.swf"));
+  // Damaged compressed data gives nothing rather than an error.
+  std::string damaged = coloured.Cws();
+  for (std::size_t i = 10; i < damaged.size(); ++i) damaged[i] = static_cast<char>(0xA5);
+  EXPECT_FALSE(SwfBackgroundRgb(Write("damaged.swf", damaged)));
+}
+
 }  // namespace

@@ -46,10 +46,12 @@
       .ruffle()
       .load(BookstubPlayerOptions.warmUpOptions())
       .catch(() => {});
-    window.bookstubPlayMovie = (movie) => {
-      const options = BookstubPlayerOptions.optionsForMovie(movie, window.location.href);
+    window.bookstubPlayMovie = (movie, backgroundColor = null) => {
+      const options = BookstubPlayerOptions.optionsForMovie(
+        movie, window.location.href, backgroundColor);
       if (started || !options) return false;
       started = true;
+      if (options.backgroundColor) document.body.style.background = options.backgroundColor;
       warm
         .then(() => play(player, options))
         .catch((error) => console.error(`The movie could not start: ${error}`));

@@ -3,10 +3,13 @@
 'use strict';
 
 (function (global) {
+  const kColour = /^#[0-9A-Fa-f]{6}$/;
+
   // The options for `movie` (resolved against the page), which must come from the page's own
   // scheme and host; null for any other. Relative loads of the movie resolve against the movie's
-  // folder.
-  function optionsForMovie(movie, pageUrl) {
+  // folder. `backgroundColor` ("#RRGGBB", else ignored) is the movie's own background colour: the
+  // emulator draws white until the movie's colour tag has run, and shows this one from the start.
+  function optionsForMovie(movie, pageUrl, backgroundColor = null) {
     if (!movie) return null;
     const page = new URL(pageUrl);
     const url = new URL(movie, page);
@@ -26,7 +29,7 @@
       scale: 'showAll',
       quality: 'high',
       wmode: 'window',
-      backgroundColor: null,
+      backgroundColor: kColour.test(backgroundColor ?? '') ? backgroundColor : null,
       showSwfDownload: false,
       warnOnUnsupportedContent: false,
       logLevel: 'warn',
@@ -50,8 +53,9 @@
       unmuteOverlay: 'hidden',
       contextMenu: 'off',
       letterbox: 'off',
-      // Black, as the page and the window are until the book's movie draws.
-      backgroundColor: '#000000',
+      // Drawn on nothing: the page shows its own background (the book movie's colour, or
+      // black) until the book's movie draws.
+      wmode: 'transparent',
       warnOnUnsupportedContent: false,
       logLevel: 'error',
     };

@@ -31,3 +31,13 @@ test('a movie handed to the page must come from the book', () => {
     assert.equal(optionsForMovie(other, host), null, String(other));
   }
 });
+
+// The movie's own background colour, shown from the first frame; anything but a colour is left
+// out (the emulator then uses the movie's, after a white first frame).
+test('the movie plays on the background colour handed with it', () => {
+  const movie = 'bookstub://player/book/book.swf';
+  assert.equal(optionsForMovie(movie, host, '#2b3a4a').backgroundColor, '#2b3a4a');
+  for (const other of [null, undefined, '', 'red', '#abc', '#2b3a4a; x', '#12345g', 0x2b3a4a]) {
+    assert.equal(optionsForMovie(movie, host, other).backgroundColor, null, String(other));
+  }
+});
