@@ -103,7 +103,7 @@ pid=$!
 centre_pixel() {
   local x y w h pixel
   read -r x y w h < <(geometry) || return 1
-  pixel=$(import -window root -crop "1x1+$((x + w / 2))+$((y + h / 2))" txt:- 2>/dev/null | tail -n1)
+  pixel=$(import -window root -crop "1x1+$((x + w / 2))+$((y + h / 2))" -depth 8 txt:- 2>/dev/null | tail -n1)
   [[ $pixel =~ \(([0-9]+),([0-9]+),([0-9]+) ]] || return 1
   echo "${BASH_REMATCH[1]} ${BASH_REMATCH[2]} ${BASH_REMATCH[3]}"
 }

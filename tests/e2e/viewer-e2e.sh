@@ -4,12 +4,16 @@
 # format it reads, read in the player with the viewer movie.
 # Checked from outside with pixel probes:
 #  - the first spread: the cover alone on the right half, nothing on the left,
-#  - the right-arrow key turns to a two-page spread, and the page number box changes,
+#  - the right-arrow key, with no click in the window first, turns to a two-page spread, and the
+#    page number box changes,
 #  - + zooms the spread, - returns to the same picture; so do single notches of the wheel,
 #  - End shows the last page alone on the left, Home the cover again,
 #  - the "Pages" button opens the thumbnail strip,
+#  - the cover's two link areas: nothing opens without a click; a click on each opens its link
+#    once in the user's browser or mail program (a recording xdg-open first on the search path),
+#    the mail link without the file it asks to attach,
 #  - the "Full screen" button makes a 900 x 600 window (frame included, centred on the primary
-#    screen) and, pressed again, full screen,
+#    screen) whose keys work without a click, and, pressed again, full screen,
 #  - a window taller than wide shows one page, and the toolbar keeps every button of its page row
 #    uncovered: the ">|" button found after the page box turns to the last page.
 # usage: viewer-e2e.sh <bookstub-player> <bookstub> <work folder>
@@ -33,6 +37,31 @@ for ((page = 1; page <= 500; page++)); do
   ln "$work/drawn/page$i.${formats[i % 5]}" "$work/pictures/page$page.${formats[i % 5]}"
 done
 "$bookstub" make --quiet --title "$title" --player "$player" -o "$work/book-player" "$work/pictures"
+# Two link areas on the cover, its top and bottom halves: a web link and a mail link that asks to
+# attach a private file. The table of contents is written again from the book document.
+readonly web_link="https://example.org/leaf" mail_link="mailto:someone@example.org?subject=Hi"
+"$bookstub" unpack "$work/book-player" "$work/source" >/dev/null
+rm "$work/source/res/other/toc.xml"
+python3 - "$work/source/book.xml" "$web_link" "$mail_link&amp;attach=/etc/passwd" <<'PY'
+import sys
+path, web, mail = sys.argv[1:]
+text = open(path, encoding="utf-8").read()
+areas = (f'<area left="0" top="0" width="500" height="350" url="{web}"/>'
+         f'<area left="0" top="350" width="500" height="350" url="{mail}"/>')
+at = text.index("</elem>")
+open(path, "w", encoding="utf-8").write(text[:at] + areas + text[at:])
+PY
+rm "$work/book-player"
+"$bookstub" pack --player "$player" --source "$work/source" -o "$work/book-player"
+rm -rf "$work/source"
+
+# The user's browser and mail program: a stand-in that records what it is asked to open.
+mkdir -p "$work/bin"
+printf '#!/bin/sh\necho "$*" >>"%s"\n' "$work/opened.log" >"$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+: >"$work/opened.log"
+export PATH="$work/bin:$PATH"
+unset BROWSER DEFAULT_BROWSER
 
 fail() {
   echo "FAILED: $*" >&2
@@ -131,8 +160,9 @@ echo "first spread: the cover on the right"
 import -window root "$work/first-spread.png"
 page_box cover
 
-press Right
-wait_for "$tries" shows "left right" || fail "the right arrow did not show a two-page spread: $(halves)"
+# The book takes the keys as it is shown: no click in the window first.
+xdotool key Right
+wait_for "$tries" shows "left right" || fail "the right arrow without a click did not show a two-page spread: $(halves)"
 wait_for "$tries" page_box_changed_from cover || fail "the page number did not change"
 echo "turned: two pages, page number changed"
 page_box spread
@@ -164,6 +194,25 @@ wait_for "$tries" shows "right" || fail "Home did not return to the cover: $(hal
 wait_for "$tries" page_box_changed_from spread || fail "the page number did not change on Home"
 echo "Home: the cover again"
 
+opened() { wc -l <"$work/opened.log"; }
+[[ $(opened) == 0 ]] || fail "links opened without a click: $(cat "$work/opened.log")"
+# click_page FRACTION: a click on the cover at that height of the page area.
+click_page() {
+  local x y w h
+  read -r x y w h < <(geometry) || return 1
+  xdotool mousemove $((x + w * 3 / 4)) $((y + title_band + (h - title_band - toolbar) * $1 / 100)) click 1
+  xdotool mousemove $((x + 5)) $((y + 5))
+}
+opened_are() { [[ $(opened) == "$#" && $(cat "$work/opened.log") == "$(printf '%s\n' "$@")" ]]; }
+click_page 35
+wait_for "$tries" opened_are "$web_link" || fail "the web link did not open once: $(cat "$work/opened.log")"
+click_page 65
+wait_for "$tries" opened_are "$web_link" "$mail_link" ||
+  fail "the mail link did not open once without its attachment: $(cat "$work/opened.log")"
+sleep 2
+opened_are "$web_link" "$mail_link" || fail "more links opened than clicks: $(cat "$work/opened.log")"
+echo "links: each click opened its link once"
+
 strip_is_open && fail "the thumbnail strip is open before its button is pressed"
 click_button "$pages_button"
 wait_for "$tries" strip_is_open || fail "the Pages button did not open the thumbnail strip"
@@ -173,6 +222,12 @@ import -window root "$work/thumbnails.png"
 click_button "$full_screen_button"
 wait_for "$tries" is_windowed || fail "the Full screen button did not make a centred 900 x 600 window: $(outer)"
 echo "windowed: $(outer) (client $(geometry))"
+# The window is made anew; its keys work without a click.
+xdotool key End
+wait_for "$tries" shows "left" || fail "End without a click did not work in the window: $(halves)"
+xdotool key Home
+wait_for "$tries" shows "right" || fail "Home without a click did not work in the window: $(halves)"
+echo "keys work in the window"
 click_button "$full_screen_button"
 wait_for "$tries" is_full_screen || fail "the Full screen button did not return to full screen: $(outer)"
 echo "full screen again"
