@@ -3,6 +3,9 @@
 //   mapped      its first window is mapped (a top-level, not a menu or tool tip)
 //   fullscreen  a window of it covers the whole screen (the player shows the book)
 //   frame       the pixel at the probe point has the probe colour (the movie drew its first frame)
+//   page        the pixel at the page probe point has its colour (the first page's picture is
+//               on screen: a point inside it, where neither the stage nor a page still loading
+//               has that colour)
 //   tree_kib    the resident memory of the program's whole process tree, summed, RSS_AFTER
 //               seconds after the frame (or after the mapping when there is no probe)
 //   tree_pss_kib the same tree's proportional set size: shared pages (the browser engine's
@@ -11,8 +14,8 @@
 // With --table, one line per process of the tree goes to stderr with the totals: pid, RSS, PSS
 // (KiB) and its kind (the browser engine's --type and utility sub-type).
 //
-//   bench_player_watch [--probe X,Y,RRGGBB] [--fullscreen] [--rss-after S] [--table]
-//                      [--timeout S] -- CMD...
+//   bench_player_watch [--probe X,Y,RRGGBB] [--page-probe X,Y,RRGGBB] [--fullscreen]
+//                      [--rss-after S] [--table] [--timeout S] -- CMD...
 //
 // Events come from the root window's substructure (no window manager: top-levels are its
 // children); the probe pixel is read from the root window every 5 ms.
@@ -39,10 +42,23 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+struct Probe {
+  bool set = false;
+  int x = 0, y = 0;
+  unsigned long colour = 0;
+};
+
+bool ParseProbe(const char* value, Probe& probe) {
+  unsigned colour = 0;
+  if (std::sscanf(value, "%d,%d,%x", &probe.x, &probe.y, &colour) != 3) return false;
+  probe.set = true;
+  probe.colour = colour;
+  return true;
+}
+
 struct Options {
-  bool probe = false;
-  int probeX = 0, probeY = 0;
-  unsigned long probeColour = 0;
+  Probe frame;
+  Probe page;
   bool fullscreen = false;
   double rssAfter = 0;
   bool table = false;
@@ -56,11 +72,8 @@ Options ParseOptions(int argc, char** argv) {
   for (; i < argc && std::string(argv[i]) != "--"; ++i) {
     const std::string arg = argv[i];
     const char* value = i + 1 < argc ? argv[i + 1] : "";
-    if (arg == "--probe") {
-      unsigned colour = 0;
-      if (std::sscanf(value, "%d,%d,%x", &options.probeX, &options.probeY, &colour) != 3) break;
-      options.probe = true;
-      options.probeColour = colour;
+    if (arg == "--probe" || arg == "--page-probe") {
+      if (!ParseProbe(value, arg == "--probe" ? options.frame : options.page)) break;
       ++i;
     } else if (arg == "--fullscreen") {
       options.fullscreen = true;
@@ -78,8 +91,8 @@ Options ParseOptions(int argc, char** argv) {
   }
   if (i >= argc || std::string(argv[i]) != "--" || i + 1 >= argc) {
     std::fprintf(stderr,
-                 "usage: bench_player_watch [--probe X,Y,RRGGBB] [--fullscreen] [--rss-after S] "
-                 "[--table] [--timeout S] -- COMMAND...\n");
+                 "usage: bench_player_watch [--probe X,Y,RRGGBB] [--page-probe X,Y,RRGGBB] "
+                 "[--fullscreen] [--rss-after S] [--table] [--timeout S] -- COMMAND...\n");
     std::exit(2);
   }
   for (++i; i < argc; ++i) options.command.push_back(argv[i]);
@@ -221,7 +234,7 @@ class Watch {
   bool Done() const {
     if (!mapped_) return false;
     if (options_.fullscreen && !fullscreen_) return false;
-    return !options_.probe || frame_;
+    return (!options_.frame.set || frame_) && (!options_.page.set || page_);
   }
 
   void Report(const char* figure, bool& flag) {
@@ -251,6 +264,10 @@ class Watch {
       Report("fullscreen", fullscreen_);
   }
 
+  bool Shows(const Probe& probe) const {
+    return probe.set && CloseColour(RootPixel(display_, root_, probe.x, probe.y), probe.colour);
+  }
+
   bool WaitForFigures(pid_t pid) {
     while (!Done()) {
       while (XPending(display_) > 0) {
@@ -258,10 +275,10 @@ class Watch {
         XNextEvent(display_, &event);
         Handle(event);
       }
-      if (options_.probe && (fullscreen_ || !options_.fullscreen) &&
-          CloseColour(RootPixel(display_, root_, options_.probeX, options_.probeY),
-                      options_.probeColour))
-        Report("frame", frame_);
+      if (fullscreen_ || !options_.fullscreen) {
+        if (Shows(options_.frame)) Report("frame", frame_);
+        if (Shows(options_.page)) Report("page", page_);
+      }
       if (Elapsed() > options_.timeout || waitpid(pid, nullptr, WNOHANG) == pid) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
@@ -274,7 +291,7 @@ class Watch {
   int screenWidth_ = 0, screenHeight_ = 0;
   Clock::time_point start_;
   std::set<Window> mappedWindows_;
-  bool mapped_ = false, fullscreen_ = false, frame_ = false;
+  bool mapped_ = false, fullscreen_ = false, frame_ = false, page_ = false;
 };
 
 }  // namespace
