@@ -4,8 +4,9 @@
 # link areas, labels and bookmark levels, played by the player with the viewer movie. Checked
 # from outside: the book opens full screen and its cover is the PDF's first page, rendered, of
 # the page's shape: paper with the title's ink where the PDF draws it, and the viewer's tint on
-# the web link's area exactly where the PDF's link lies (paper just beside it); the link to a page
-# turns to it, and the search finds a word of the PDF and marks it on its page.
+# the web link's area exactly where the PDF's link lies (paper just beside it), a click on it
+# opens its address in the user's browser and one beside it nothing; the link to a page turns to
+# it, and the search finds a word of the PDF and marks it on its page.
 # usage: pdf-book-e2e.sh <bookstub-player> <bookstub> <bookstub-write-test-pdf> <work folder>
 set -euo pipefail
 player=$1 bookstub=$2 write_pdf=$3 work=$4
@@ -24,8 +25,17 @@ fail() {
   exit 1
 }
 
+# A stand-in for the user's browser, first on the player's search path (the desktop services look
+# there and at BROWSER): it notes each address it is asked to open.
+mkdir -p "$work/bin"
+for name in xdg-open browser-stub; do
+  printf '#!/bin/sh\necho "$*" >> "%s/browser.log"\n' "$work" >"$work/bin/$name"
+  chmod +x "$work/bin/$name"
+done
+
 source "$(dirname "$0")/window-probes.sh"
-TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
+TMPDIR="$work/tmp" PATH="$work/bin:$PATH" BROWSER="$work/bin/browser-stub" \
+  DEFAULT_BROWSER="$work/bin/browser-stub" "$work/book-player" >"$work/player.log" 2>&1 &
 pid=$!
 
 # The movie's layout, relative to the window: a title band of 34 pixels on top, the toolbar of 44
@@ -121,6 +131,16 @@ shows_the_cover_alone() {
   read -r sx _ _ _ <<<"$spread"
   ((sx >= $(geometry | awk '{print int($3 / 2) - 2}')))
 }
+
+# Beside the web link first: input arrives in order, so when the click on the link has opened its
+# address, the one before it had its chance to open something too.
+opened() { [[ -s $work/browser.log ]]; }
+click_cover 700 570 || fail "cannot click beside the web link"
+click_cover 419 570 || fail "cannot click the web link"
+wait_for "$tries" opened || fail "the click on the web link opened nothing"
+[[ $(cat "$work/browser.log") == "https://example.org/" ]] ||
+  fail "the browser was asked to open: $(cat "$work/browser.log")"
+echo "a click on the web link opens https://example.org/, one beside it nothing"
 
 # The link to page 3 over (72, 230) 150 x 20 points: a click turns to the spread of pages 2 and 3.
 click_cover 419 684 || fail "cannot click the link to page 3"
