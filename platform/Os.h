@@ -85,6 +85,18 @@ void ShowMessageBox(std::string_view text, std::string_view title = "Bookstub");
 // The current local time (thread-safe).
 std::tm LocalTimeNow();
 
+// Holds back the signals with which a user stops a program in a terminal (Ctrl-C: SIGINT;
+// SIGTERM, SIGHUP) from the moment it is made, in the calling thread and in the threads it
+// starts afterwards: they wait for Wait instead of ending the process. Make it before starting
+// threads; destroying it lets them through again.
+class InterruptWatch {
+ public:
+  virtual ~InterruptWatch() = default;
+  // True when such a signal arrived within `milliseconds` (it is taken); false when none did.
+  virtual bool Wait(int milliseconds) = 0;
+};
+std::unique_ptr<InterruptWatch> WatchInterrupts();
+
 // Full path of the running executable, links resolved.
 std::filesystem::path RunningExecutablePath();
 

@@ -34,6 +34,11 @@ int RunUnpackCommand(const std::filesystem::path& package, const std::filesystem
 int RunRestubCommand(const AuthoringOptions& options);
 int RunInfoCommand(const std::filesystem::path& package, bool json);
 int RunBookCommand(const std::filesystem::path& package);
+int RunServeCommand(const std::filesystem::path& folder);
+
+// Serves `folder` on 127.0.0.1 at a free port (its address on stdout) until Ctrl-C, SIGTERM or
+// SIGHUP; raises Error when the folder is missing or cannot be served.
+void ServeSite(const std::filesystem::path& folder);
 
 // Exit codes shared by the commands.
 inline constexpr int kExitOk = 0;

@@ -93,12 +93,21 @@ void AddRestub(CLI::App& app, Arguments& args) {
       ->required();
 }
 
+void AddServe(CLI::App& app, Arguments& args) {
+  auto* serve = app.add_subcommand(
+      "serve",
+      "Serve the web site DIR (made by export) on 127.0.0.1 at a free port until Ctrl-C; "
+      "prints its address and opens nothing");
+  serve->add_option("DIR", args.folder, "The site's folder")->required();
+}
+
 int Dispatch(const CLI::App& app, const Arguments& args) {
   if (app.got_subcommand("split")) return RunSplitCommand(args.split);
   if (app.got_subcommand("pack")) return RunPackCommand(args.authoring);
   if (app.got_subcommand("make")) return RunMakeCommand(args.make);
   if (app.got_subcommand("restub")) return RunRestubCommand(args.authoring);
   if (app.got_subcommand("unpack")) return RunUnpackCommand(args.package, args.folder);
+  if (app.got_subcommand("serve")) return RunServeCommand(args.folder);
   if (!CheckPackageReadable(args.package)) return kExitFailed;
   if (app.got_subcommand("info")) return RunInfoCommand(args.package, args.json);
   return RunBookCommand(args.package);
@@ -124,6 +133,7 @@ int main(int argc, char** argv) {
   AddMake(app, args);
   AddUnpack(app, args);
   AddRestub(app, args);
+  AddServe(app, args);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
