@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "authoring/AddressedDocuments.h"
+#include "authoring/OutputFolders.h"
 #include "authoring/PackageWriter.h"
 #include "authoring/SourceFolder.h"
 #include "authoring/TableOfContents.h"
@@ -474,11 +475,8 @@ void WriteFile(const fs::path& file, const std::string& bytes) {
 }
 
 void PrepareEmptyFolder(const fs::path& folder) {
+  RequireMissingOrEmptyFolder(folder);
   std::error_code ec;
-  if (fs::exists(folder, ec)) {
-    if (!fs::is_directory(folder, ec)) throw Error(Quoted(folder) + " exists and is no folder");
-    if (!fs::is_empty(folder, ec)) throw Error(Quoted(folder) + " exists and is not empty");
-  }
   fs::create_directories(folder, ec);
   if (ec) throw Error("Cannot create " + Quoted(folder) + ": " + ec.message());
 }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "authoring/Authoring.h"
+#include "authoring/OutputFolders.h"
 #include "authoring/PdfImport.h"
 #include "authoring/SearchText.h"
 #include "authoring/SourceFolder.h"
@@ -66,26 +67,6 @@ std::vector<fs::path> SourcesInFolder(const fs::path& folder) {
 std::string PageFileName(const char* folder, int index) {
   return std::string(folder) + "page_" + N4(index + 1) + ".jpg";
 }
-
-// The hidden folder the source book is built in, beside the output so that the output's disk
-// holds it; deleted with everything in it when the making ends, however it ends.
-class TScratchFolder {
- public:
-  explicit TScratchFolder(const fs::path& output)
-      : path_(output.parent_path() /
-              ("." + output.filename().string() + ".make-" + platform::NewGuid())) {
-    std::error_code ec;
-    if (!fs::create_directory(path_, ec))
-      throw Error("Cannot create the folder " + Quoted(path_) + ": " + ec.message());
-  }
-  ~TScratchFolder() { DeleteFolderTree(path_); }
-  TScratchFolder(const TScratchFolder&) = delete;
-  TScratchFolder& operator=(const TScratchFolder&) = delete;
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 void WriteFile(const fs::path& file, std::string_view bytes) {
   std::error_code ec;
@@ -372,7 +353,8 @@ std::size_t MakeBook(const TMakeRequest& request, const TMakeProgress& progress)
   std::size_t total = 0;
   for (const TSource& source : sources) total += static_cast<std::size_t>(source.pages);
 
-  const TScratchFolder folder(request.output);
+  // Deleted with everything in it when the making ends, however it ends.
+  const TScratchFolder folder(request.output, "make");
   for (const char* name : {kPagesFolder, kMobileFolder}) {
     fs::create_directories(JoinBookPath(folder.Path(), name, false), ec);
     if (ec) throw Error("Cannot create a folder in " + Quoted(folder.Path()) + ": " + ec.message());

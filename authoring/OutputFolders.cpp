@@ -1,0 +1,44 @@
+#include "authoring/OutputFolders.h"
+
+#include <string>
+#include <system_error>
+
+#include "platform/Os.h"
+#include "util/Error.h"
+#include "util/ZanUtils.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Quoted(const fs::path& path) {
+  return "\"" + path.string() + "\"";
+}
+
+}  // namespace
+
+void RequireMissingOrEmptyFolder(const fs::path& folder) {
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(folder, ec))) return;
+  if (!fs::is_directory(folder, ec)) throw Error(Quoted(folder) + " exists and is no folder");
+  if (!fs::is_empty(folder, ec)) throw Error(Quoted(folder) + " exists and is not empty");
+}
+
+TScratchFolder::TScratchFolder(const fs::path& output, std::string_view kind)
+    : path_(output.parent_path() / ("." + output.filename().string() + "." + std::string(kind) +
+                                    "-" + platform::NewGuid())) {
+  std::error_code ec;
+  if (!fs::create_directory(path_, ec))
+    throw Error("Cannot create the folder " + Quoted(path_) + ": " + ec.message());
+}
+
+TScratchFolder::~TScratchFolder() {
+  if (!moved_) DeleteFolderTree(path_);
+}
+
+void TScratchFolder::MoveTo(const fs::path& output) {
+  std::error_code ec;
+  fs::rename(path_, output, ec);
+  if (ec) throw Error("Cannot put the folder in place of " + Quoted(output) + ": " + ec.message());
+  moved_ = true;
+}
