@@ -27,7 +27,16 @@ struct MakeOptions {
   std::vector<std::filesystem::path> pictures;  // files and folders
 };
 
+struct ExportOptions {
+  std::filesystem::path book;
+  std::filesystem::path site;  // empty with `serve`: a temporary folder, deleted afterwards
+  bool serve = false;
+  bool compressedCopies = true;
+  bool quiet = false;
+};
+
 int RunSplitCommand(const SplitOptions& options);
+int RunExportCommand(const ExportOptions& options);
 int RunMakeCommand(const MakeOptions& options);
 int RunPackCommand(const AuthoringOptions& options);
 int RunUnpackCommand(const std::filesystem::path& package, const std::filesystem::path& folder);

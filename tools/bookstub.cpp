@@ -1,7 +1,8 @@
 // bookstub: splits a book package into a working folder the way the player does, inspects
 // packages, and makes them: packs a source book onto a player, unpacks a package into a source
-// book, moves a package onto another player, makes a book from page pictures. Options are parsed
-// with CLI11; the work is done by the core libraries.
+// book, moves a package onto another player, makes a book from page pictures; exports a book as a
+// web site and serves such a site on this machine. Options are parsed with CLI11; the work is
+// done by the core libraries.
 
 #include <CLI/CLI.hpp>
 
@@ -17,6 +18,8 @@ struct Arguments {
   SplitOptions split;
   AuthoringOptions authoring;
   MakeOptions make;
+  ExportOptions exporting;
+  bool noCompressedCopies = false;
   std::filesystem::path package;
   std::filesystem::path folder;
   bool json = false;
@@ -93,6 +96,27 @@ void AddRestub(CLI::App& app, Arguments& args) {
       ->required();
 }
 
+void AddExport(CLI::App& app, Arguments& args) {
+  auto* exporting = app.add_subcommand(
+      "export",
+      "Write BOOK as a static web site into DIR (missing or empty): index.html, the emulator, "
+      "the book's files as the player splits them. Browsers play it from a web server, not "
+      "from file://: see serve, or any static server (python3 -m http.server -d DIR)");
+  exporting->add_flag("--serve", args.exporting.serve,
+                      "Serve the site afterwards, as serve does (DIR may then be left out: a "
+                      "temporary folder, deleted when the serving stops)");
+  exporting->add_flag("--no-compressed-copies", args.noCompressedCopies,
+                      "Write no NAME.gz and NAME.br copies (by default written beside each file "
+                      "they make at least 10% smaller, for servers that send them)");
+  exporting->add_flag("-q,--quiet", args.exporting.quiet, "No progress bar and no closing lines");
+  exporting
+      ->add_option("BOOK", args.exporting.book,
+                   "A book: made by make or pack, restubbed, an old book of another platform, "
+                   "or a bare package")
+      ->required();
+  exporting->add_option("DIR", args.exporting.site, "The site's folder; needed without --serve");
+}
+
 void AddServe(CLI::App& app, Arguments& args) {
   auto* serve = app.add_subcommand(
       "serve",
@@ -108,6 +132,15 @@ int Dispatch(const CLI::App& app, const Arguments& args) {
   if (app.got_subcommand("restub")) return RunRestubCommand(args.authoring);
   if (app.got_subcommand("unpack")) return RunUnpackCommand(args.package, args.folder);
   if (app.got_subcommand("serve")) return RunServeCommand(args.folder);
+  if (app.got_subcommand("export")) {
+    if (args.exporting.site.empty() && !args.exporting.serve) {
+      std::cerr << "bookstub: export needs DIR, or --serve\n";
+      return kExitUsage;
+    }
+    ExportOptions options = args.exporting;
+    options.compressedCopies = !args.noCompressedCopies;
+    return RunExportCommand(options);
+  }
   if (!CheckPackageReadable(args.package)) return kExitFailed;
   if (app.got_subcommand("info")) return RunInfoCommand(args.package, args.json);
   return RunBookCommand(args.package);
@@ -120,8 +153,9 @@ int main(int argc, char** argv) {
   // child-element numbers are read in its format, so both must see the same one.
   std::setlocale(LC_ALL, "");
   CLI::App app{
-      "bookstub: makes books for the Bookstub player (from pictures or a source book), unpacks "
-      "them, moves old books onto the player, splits and inspects book packages",
+      "bookstub: makes books for the Bookstub player (from pictures, PDFs or a source book), "
+      "unpacks them, moves old books onto the player, splits and inspects book packages, and "
+      "exports any book as a web site",
       "bookstub"};
   app.require_subcommand(1);
   app.set_version_flag("--version", VersionText("bookstub"), "Print the version and exit");
@@ -133,6 +167,7 @@ int main(int argc, char** argv) {
   AddMake(app, args);
   AddUnpack(app, args);
   AddRestub(app, args);
+  AddExport(app, args);
   AddServe(app, args);
   try {
     app.parse(argc, argv);

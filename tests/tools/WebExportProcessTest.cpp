@@ -1,0 +1,99 @@
+// `bookstub export` and `serve` as processes: the usage contract, and `export --serve` without
+// a folder, which serves a temporary site until it is stopped and then deletes it.
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <thread>
+
+#include "platform/Os.h"
+#include "tests/support/BookFixture.h"
+#include "tests/support/ChildProcess.h"
+#include "util/ZanUtils.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class WebExportProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = platform::TempPath() / ("bookstub-web-" + platform::NewGuid());
+    fs::create_directories(dir_ / "tmp");
+    testsupport::BookSpec spec;
+    spec.preloader = testsupport::FileSpec("book.swf", testsupport::SwfBytes(500, 700));
+    spec.pages.push_back(testsupport::PageSpec(
+        {testsupport::ElementSpec("img", testsupport::FileSpec("res/pages/page_0001.png",
+                                                               testsupport::PictureBytes(5, 7)))}));
+    testsupport::BuildBook(spec).WriteTo(dir_ / "book.exe");
+  }
+  void TearDown() override { DeleteFolderTree(dir_); }
+
+  int Run(const std::string& arguments) const {
+    const std::string command = std::string("'") + BOOKSTUB_TOOL_PATH + "' " + arguments + " >'" +
+                                (dir_ / "out").string() + "' 2>&1 </dev/null";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(WebExportProcessTest, ExportNeedsAFolderUnlessItServes) {
+  EXPECT_EQ(Run("export '" + (dir_ / "book.exe").string() + "'"), 2);
+  EXPECT_NE(ReadFile(dir_ / "out").find("export needs DIR"), std::string::npos)
+      << ReadFile(dir_ / "out");
+  EXPECT_EQ(Run("export --quiet '" + (dir_ / "book.exe").string() + "' '" +
+                (dir_ / "site").string() + "'"),
+            0);
+  EXPECT_TRUE(fs::is_regular_file(dir_ / "site" / "index.html"));
+  EXPECT_EQ(Run("serve '" + (dir_ / "missing").string() + "'"), 1);
+}
+
+TEST_F(WebExportProcessTest, ServesATemporarySiteUntilStoppedAndDeletesIt) {
+  std::vector<std::string> environment = testsupport::ChildProcess::CurrentEnvironment(
+      [](std::string_view name) { return name == "TMPDIR"; });
+  environment.push_back("TMPDIR=" + (dir_ / "tmp").string());
+  testsupport::ChildProcess tool(
+      {BOOKSTUB_TOOL_PATH, "export", "--serve", "--quiet", (dir_ / "book.exe").string()},
+      environment, dir_ / "serve.out");
+  ASSERT_TRUE(tool.Started());
+  std::smatch address;
+  const std::regex addressPattern("http://127\\.0\\.0\\.1:([0-9]+)/");
+  std::string output;
+  for (int i = 0; i < 600 && !std::regex_search(output, address, addressPattern); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    output = ReadFile(dir_ / "serve.out");
+  }
+  ASSERT_FALSE(address.empty()) << output;
+
+  httplib::Client client("127.0.0.1", std::stoi(address[1]));
+  const auto page = client.Get("/");
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->status, 200);
+  EXPECT_NE(page->body.find("<title>Fixture Book</title>"), std::string::npos);
+  const auto movie = client.Get("/files/book.swf");
+  ASSERT_TRUE(movie);
+  EXPECT_EQ(movie->status, 200);
+  EXPECT_EQ(movie->get_header_value("Content-Type"), "application/x-shockwave-flash");
+  EXPECT_EQ(client.Get("/../book.exe")->status, 404);
+  EXPECT_FALSE(fs::is_empty(dir_ / "tmp"));
+
+  tool.Terminate();
+  EXPECT_EQ(tool.WaitForExit(), 0) << ReadFile(dir_ / "serve.out");
+  EXPECT_TRUE(fs::is_empty(dir_ / "tmp")) << "the served site was left behind";
+  EXPECT_FALSE(client.Get("/"));
+}
+
+}  // namespace
