@@ -467,13 +467,6 @@ class TFolderGuard {
   bool done_ = false;
 };
 
-void WriteFile(const fs::path& file, const std::string& bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw Error("Cannot write " + Quoted(file));
-}
-
 void PrepareEmptyFolder(const fs::path& folder) {
   RequireMissingOrEmptyFolder(folder);
   std::error_code ec;
@@ -537,8 +530,8 @@ TUnpackReport UnpackBook(const fs::path& package, const fs::path& folder) {
   const DocumentRanges ranges = reader.LocateDocuments();
   const std::string projectText = reader.ReadBytes(ranges.project);
   const std::string bookText = reader.ReadBytes(ranges.book);
-  WriteFile(folder / kProjectDocument, projectText);
-  WriteFile(folder / kBookDocument, bookText);
+  WriteWholeFile(folder / kProjectDocument, projectText);
+  WriteWholeFile(folder / kBookDocument, bookText);
   const auto project = LoadProjectDocument(projectText, kPackageProject);
   const auto book = LoadBookDocument(bookText, kPackageBook);
   const std::vector<TBookBlob> blobs = ListBookBlobs(*project, *book);

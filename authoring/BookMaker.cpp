@@ -68,15 +68,6 @@ std::string PageFileName(const char* folder, int index) {
   return std::string(folder) + "page_" + N4(index + 1) + ".jpg";
 }
 
-void WriteFile(const fs::path& file, std::string_view bytes) {
-  std::error_code ec;
-  fs::create_directories(file.parent_path(), ec);
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw Error("Cannot write " + Quoted(file));
-}
-
 // The zoom copy streams from the picture; the page picture from the zoom copy, whose JPEG is
 // decoded at half size or less. Without a zoom copy the page picture comes from the picture.
 TMadePage MakePage(int index, const fs::path& picture, const fs::path& source) {
@@ -201,7 +192,7 @@ class TMaking {
   // Writes the book's search index and gives the documents.
   TMadeDocuments Finish(std::string_view title) const {
     const bool search = !searchIndex_.Empty();
-    if (search) WriteFile(JoinBookPath(source_, kMadeSearchIndex), searchIndex_.Document());
+    if (search) WriteWholeFile(JoinBookPath(source_, kMadeSearchIndex), searchIndex_.Document());
     return WriteMadeDocuments(title, pages_, bookmarks_, search ? kMadeSearchIndex : "");
   }
 
@@ -227,7 +218,7 @@ class TMaking {
     const std::vector<TSearchWord> words = SearchWordsOf(page.Words(), units);
     if (!words.empty()) {
       made.searchtxt = SearchTextName(index);
-      WriteFile(JoinBookPath(source_, made.searchtxt), WritePageSearchText(words));
+      WriteWholeFile(JoinBookPath(source_, made.searchtxt), WritePageSearchText(words));
       searchIndex_.AddPage(index + 1, words);
     }
     made.links = LinksOf(page.Links(), units, firstPage);
@@ -367,10 +358,10 @@ std::size_t MakeBook(const TMakeRequest& request, const TMakeProgress& progress)
       making.AddPicture(source.file);
   }
   const TMadeDocuments documents = making.Finish(request.title);
-  WriteFile(folder.Path() / kMadeProjectDocument, documents.project);
-  WriteFile(folder.Path() / kMadeBookDocument, documents.book);
-  WriteFile(JoinBookPath(folder.Path(), kMadeTableOfContents), documents.toc);
-  WriteFile(folder.Path() / kMadeViewerMovie, request.viewerMovie);
+  WriteWholeFile(folder.Path() / kMadeProjectDocument, documents.project);
+  WriteWholeFile(folder.Path() / kMadeBookDocument, documents.book);
+  WriteWholeFile(JoinBookPath(folder.Path(), kMadeTableOfContents), documents.toc);
+  WriteWholeFile(folder.Path() / kMadeViewerMovie, request.viewerMovie);
   PackBook(request.player, folder.Path(), request.output);
   return making.PageCount();
 }

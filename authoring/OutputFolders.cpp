@@ -1,5 +1,6 @@
 #include "authoring/OutputFolders.h"
 
+#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -16,6 +17,15 @@ std::string Quoted(const fs::path& path) {
 }
 
 }  // namespace
+
+void WriteWholeFile(const fs::path& file, std::string_view bytes) {
+  std::error_code ec;
+  fs::create_directories(file.parent_path(), ec);
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) throw Error("Cannot write " + Quoted(file));
+}
 
 void RequireMissingOrEmptyFolder(const fs::path& folder) {
   std::error_code ec;

@@ -1,10 +1,14 @@
 #pragma once
-// The folders that making and converting books write: a result folder that must be missing or
-// empty, and the hidden scratch folder beside an output in which a result is built before it
-// takes the output's place, so that a failure leaves nothing behind.
+// The folders and files that making and converting books write: a result folder that must be
+// missing or empty, the hidden scratch folder beside an output in which a result is built before
+// it takes the output's place (so that a failure leaves nothing behind), and whole files.
 
 #include <filesystem>
 #include <string_view>
+
+// Writes `bytes` as the whole of `file`, creating its folder when missing; raises Error naming
+// the file when it cannot be written.
+void WriteWholeFile(const std::filesystem::path& file, std::string_view bytes);
 
 // Raises Error when `folder` exists and is not an empty folder.
 void RequireMissingOrEmptyFolder(const std::filesystem::path& folder);

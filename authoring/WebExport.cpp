@@ -47,19 +47,10 @@ std::string ReadFile(const fs::path& file) {
   return bytes;
 }
 
-void WriteFile(const fs::path& file, std::string_view bytes) {
-  std::error_code error;
-  fs::create_directories(file.parent_path(), error);
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) throw Error("Cannot write " + file.string());
-}
-
 // Writes the compressed copies of `file` that are given; returns their bytes.
 std::uintmax_t WriteCopies(const fs::path& file, std::string_view gzip, std::string_view brotli) {
-  if (!gzip.empty()) WriteFile(fs::path(file) += kGzipSuffix, gzip);
-  if (!brotli.empty()) WriteFile(fs::path(file) += kBrotliSuffix, brotli);
+  if (!gzip.empty()) WriteWholeFile(fs::path(file) += kGzipSuffix, gzip);
+  if (!brotli.empty()) WriteWholeFile(fs::path(file) += kBrotliSuffix, brotli);
   return gzip.size() + brotli.size();
 }
 
@@ -193,7 +184,7 @@ TWebExportReport ExportWebSite(const TWebExportRequest& request,
   const auto writeMade = [&](const fs::path& file, const std::string& bytes) {
     const TCompressedCopies copies =
         request.compressedCopies ? CompressedCopies(bytes) : TCompressedCopies{};
-    WriteFile(file, bytes);
+    WriteWholeFile(file, bytes);
     report.copyBytes += WriteCopies(file, copies.gzip, copies.brotli);
   };
   writeMade(root / kSiteFileList, BookFileList(names));
@@ -205,7 +196,7 @@ TWebExportReport ExportWebSite(const TWebExportRequest& request,
     if (file.name == kSitePage) {
       writeMade(target, PageWithTitle(bytes, report.title));
     } else {
-      WriteFile(target, bytes);
+      WriteWholeFile(target, bytes);
       if (request.compressedCopies) report.copyBytes += WriteCopies(target, file.gzip, file.brotli);
     }
   }

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "authoring/CompressedCopies.h"
+#include "authoring/OutputFolders.h"
 
 namespace {
 
@@ -30,13 +31,6 @@ std::string ReadFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + file.string());
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteFile(const fs::path& file, std::string_view bytes) {
-  fs::create_directories(file.parent_path());
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + file.string());
 }
 
 // Size and CRC-32 of the bytes: what the copies were made from, and what makes the generated
@@ -71,10 +65,10 @@ std::pair<fs::path, fs::path> Copies(const Entry& entry, std::string_view bytes,
     fs::remove(gzip, error);
     fs::remove(brotli, error);
     if (pays) {
-      WriteFile(gzip, made.gzip);
-      WriteFile(brotli, made.brotli);
+      WriteWholeFile(gzip, made.gzip);
+      WriteWholeFile(brotli, made.brotli);
     }
-    WriteFile(stamp, fingerprint);
+    WriteWholeFile(stamp, fingerprint);
   }
   if (!fs::exists(gzip, error) || !fs::exists(brotli, error)) return {};
   return {gzip, brotli};
@@ -137,7 +131,7 @@ int main(int argc, char** argv) {
       entries.push_back({argument.substr(0, equals), fs::absolute(argument.substr(equals + 1))});
     }
     const fs::path output = argv[1];
-    WriteFile(output, Source(entries, argv[2]));
+    WriteWholeFile(output, Source(entries, argv[2]));
     return 0;
   } catch (const std::exception& error) {
     std::cerr << "bookstub-embed-site-files: " << error.what() << '\n';
