@@ -1,14 +1,14 @@
 // POSIX back-end of platform/Os.h.
 // Implements: temporary folder, random v4 GUID text, the read-only flag as "no write permission
-// for anyone", a named lock held with flock(2) on a file in
-// $XDG_RUNTIME_DIR or, failing that, in a folder of the user's own (mode 0700, owner checked)
-// in the temporary folder, opened without following links, a headless message box (one line
-// on stderr),
+// for anyone", a named lock held with flock(2) on a file in $XDG_RUNTIME_DIR or, failing that,
+// in "bookstub" in the user's cache folder ($XDG_CACHE_HOME, else ~/.cache; mode 0700, owner
+// checked), opened without following links, a headless message box (one line on stderr),
 // the running executable from /proc/self/exe and the local time from localtime_r.
 // Does not implement: a graphical message box, system-wide named objects other than files, the
 // system code page (every text is UTF-8).
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,17 +94,49 @@ int OpenPrivateFolder(const fs::path& folder) {
   return -1;
 }
 
-// The user's runtime folder when it is private; otherwise bookstub-<uid> in the temporary
-// folder, made when missing. Another user's entry of that name (a folder, a link) is refused:
-// -1, with the reason on stderr.
+// The user's cache folder: $XDG_CACHE_HOME when it is absolute, else .cache in the home folder
+// ($HOME, else the user database's). Empty when neither is known.
+fs::path CacheFolder() {
+  const char* cache = std::getenv("XDG_CACHE_HOME");
+  if (cache != nullptr && *cache == '/') return cache;
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home == '/') return fs::path(home) / ".cache";
+  std::array<char, 4096> buffer{};
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+      found != nullptr && found->pw_dir != nullptr && found->pw_dir[0] == '/')
+    return fs::path(found->pw_dir) / ".cache";
+  return {};
+}
+
+// Makes the folders of `folder` that are missing, each open to its owner only.
+void MakeFolders(const fs::path& folder) {
+  fs::path made;
+  for (const fs::path& part : folder) {
+    made /= part;
+    ::mkdir(made.c_str(), 0700);  // an existing one stays as it is
+  }
+}
+
+// The user's runtime folder when it is private; otherwise "bookstub" in the user's cache folder,
+// made when missing. Not the shared temporary folder: there another user could take the name
+// first. Anything at that place that is not the user's private folder (a link, a folder open to
+// others) is refused: -1, with the reason on stderr.
 int OpenLockFolder() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime != nullptr && *runtime == '/') {
     const int fd = OpenPrivateFolder(runtime);
     if (fd >= 0) return fd;
   }
-  const fs::path own = TempPath() / ("bookstub-" + std::to_string(::geteuid()));
-  ::mkdir(own.c_str(), 0700);  // an existing one is checked below like a new one
+  const fs::path cache = CacheFolder();
+  if (cache.empty()) {
+    std::cerr << "Bookstub: neither a runtime folder nor a home folder; no lock is taken"
+              << std::endl;
+    return -1;
+  }
+  const fs::path own = cache / "bookstub";
+  MakeFolders(own);
   const int fd = OpenPrivateFolder(own);
   if (fd < 0)
     std::cerr << "Bookstub: " << own.string()

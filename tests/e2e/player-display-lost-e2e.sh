@@ -4,7 +4,8 @@
 # display away (the X server is killed) at a given moment, or, for the screen saver, moves the
 # pointer. Checked from outside:
 #  - the working folder and everything in it is open to its user only while the book plays,
-#  - without a runtime folder the screen saver's lock sits in a folder of the user's own (0700),
+#  - without a runtime folder the screen saver's lock sits in a folder of the user's own (0700) in
+#    the user's cache folder,
 #  - the player ends, and its working folder is gone.
 # With --window-manager, openbox manages the windows on each display.
 # usage: player-display-lost-e2e.sh <bookstub-player> <bookstub-make-test-book> <bookstub-flash-host-harness> <work folder> [--window-manager]
@@ -84,7 +85,7 @@ start_display() {
 # start_player <executable> [argument]: on a fresh display, without a runtime folder.
 start_player() {
   start_display
-  env -u XDG_RUNTIME_DIR TMPDIR="$work/tmp" "$@" >"$work/player.log" 2>&1 &
+  env -u XDG_RUNTIME_DIR TMPDIR="$work/tmp" XDG_CACHE_HOME="$work/cache" "$@" >"$work/player.log" 2>&1 &
   pid=$!
 }
 
@@ -134,7 +135,7 @@ echo "ok: $case"
 case="screen saver, display lost while the book plays"
 start_player "$work/bin/book.scr" /s
 wait_for full_screen 300 || fail "the screen saver did not show the book full screen"
-lock_folder="$work/tmp/bookstub-$(id -u)"
+lock_folder="$work/cache/bookstub"
 [[ $(stat -c %a "$lock_folder") == 700 ]] || fail "the lock folder is $(stat -c %a "$lock_folder")"
 kill_display
 expect_folder_removed_after_end

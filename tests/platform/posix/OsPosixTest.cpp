@@ -103,24 +103,38 @@ TEST(NamedLockTest, ReleasedWhenHoldingProcessDies) {
   EXPECT_FALSE(platform::CreateNamedLock(name)->AlreadyExists());
 }
 
-// Points the lock at a temporary folder of the test's own, without a runtime folder, and puts
-// both variables back afterwards.
+// A test name made of a case's description.
+std::string TestNameOf(const ::testing::TestParamInfo<const char*>& info) {
+  std::string name = info.param;
+  std::replace_if(
+      name.begin(), name.end(), [](char c) { return !std::isalnum(c); }, '_');
+  return name;
+}
+
+// Points the temporary folder and the cache folder at folders of the test's own, without a
+// runtime folder, and puts the variables back afterwards.
 class LockFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"TMPDIR", "XDG_RUNTIME_DIR"})
+    for (const char* name : kVariables)
       if (const char* value = std::getenv(name)) saved_.emplace_back(name, value);
     fs::permissions(scratch_.path(), fs::perms::all | fs::perms::sticky_bit);  // as /tmp is
     ::setenv("TMPDIR", scratch_.path().c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", Cache().c_str(), 1);
     ::unsetenv("XDG_RUNTIME_DIR");
   }
   void TearDown() override {
-    ::unsetenv("TMPDIR");
-    ::unsetenv("XDG_RUNTIME_DIR");
+    for (const char* name : kVariables) ::unsetenv(name);
     for (const auto& [name, value] : saved_) ::setenv(name.c_str(), value.c_str(), 1);
   }
 
-  fs::path OwnFolder() const {
+  static constexpr const char* kVariables[] = {"TMPDIR", "XDG_RUNTIME_DIR", "XDG_CACHE_HOME",
+                                               "HOME"};
+
+  fs::path Cache() const { return scratch_.path() / "home" / ".cache"; }
+  fs::path OwnFolder() const { return Cache() / "bookstub"; }
+  // The name the lock folder had in the shared temporary folder, where anyone could take it.
+  fs::path SharedName() const {
     return scratch_.path() / ("bookstub-" + std::to_string(::geteuid()));
   }
   bool LockIsSingle() {
@@ -133,11 +147,20 @@ class LockFolderTest : public ::testing::Test {
   std::vector<std::pair<std::string, std::string>> saved_;
 };
 
-TEST_F(LockFolderTest, WithoutARuntimeFolderTheLockIsInAFolderOfTheUsersOwn) {
+TEST_F(LockFolderTest, WithoutARuntimeFolderTheLockIsInAFolderOfTheUsersOwnInTheCache) {
   EXPECT_TRUE(LockIsSingle());
   EXPECT_EQ(fs::symlink_status(OwnFolder()).type(), fs::file_type::directory);
   EXPECT_EQ(fs::status(OwnFolder()).permissions(), fs::perms::owner_all);
+  EXPECT_EQ(fs::status(Cache()).permissions(), fs::perms::owner_all) << "made private too";
   EXPECT_TRUE(LockIsSingle()) << "the folder made by an earlier lock is taken again";
+  EXPECT_FALSE(fs::exists(fs::symlink_status(SharedName())));
+}
+
+TEST_F(LockFolderTest, WithoutACacheVariableTheHomeFoldersCacheIsUsed) {
+  ::unsetenv("XDG_CACHE_HOME");
+  ::setenv("HOME", (scratch_.path() / "home").c_str(), 1);
+  EXPECT_TRUE(LockIsSingle());
+  EXPECT_TRUE(fs::is_directory(OwnFolder()));
 }
 
 TEST_F(LockFolderTest, ARuntimeFolderOpenToOthersIsNotUsed) {
@@ -150,8 +173,38 @@ TEST_F(LockFolderTest, ARuntimeFolderOpenToOthersIsNotUsed) {
   EXPECT_TRUE(fs::is_directory(OwnFolder()));
 }
 
-// Whatever another user put in the place of the user's folder is refused: the screen saver then
-// runs without its lock rather than trusting it, and nothing is written there.
+// What another user plants in the shared temporary folder under the name the lock folder once
+// had (a folder, a link) changes nothing: the lock still keeps a second screen saver out, and
+// nothing is written there.
+class PlantedInTheSharedFolder : public LockFolderTest,
+                                 public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(PlantedInTheSharedFolder, DoesNotDisableTheLock) {
+  const std::string planted = GetParam();
+  const fs::path target = scratch_.path() / "target";
+  fs::create_directory(target);
+  if (planted == "link") {
+    fs::create_directory_symlink(target, SharedName());
+  } else {
+    fs::create_directory(SharedName());
+    fs::permissions(SharedName(), fs::perms::all);
+    if (planted == "other user's folder" && ::geteuid() == 0) {
+      ASSERT_EQ(::chown(SharedName().c_str(), 65534, 65534), 0);
+    }
+  }
+  EXPECT_TRUE(LockIsSingle());
+  EXPECT_TRUE(fs::is_empty(target));
+  if (fs::symlink_status(SharedName()).type() == fs::file_type::directory) {
+    EXPECT_TRUE(fs::is_empty(SharedName()));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PlantedInTheSharedFolder,
+                         ::testing::Values("open folder", "link", "other user's folder"),
+                         TestNameOf);
+
+// Whatever stands in the place of the user's own folder and is not that folder is refused: the
+// screen saver then runs without its lock rather than trusting it, and nothing is written there.
 class PlantedLockFolder : public LockFolderTest,
                           public ::testing::WithParamInterface<const char*> {};
 
@@ -160,6 +213,7 @@ TEST_P(PlantedLockFolder, IsRefusedAndLeftAlone) {
   const fs::path target = scratch_.path() / "target";
   fs::create_directory(target);
   fs::permissions(target, fs::perms::owner_all);
+  fs::create_directories(Cache());
   if (planted == "open folder") {
     fs::create_directory(OwnFolder());
     fs::permissions(OwnFolder(), fs::perms::all);
@@ -183,13 +237,7 @@ TEST_P(PlantedLockFolder, IsRefusedAndLeftAlone) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, PlantedLockFolder,
                          ::testing::Values("open folder", "link", "other user's folder"),
-                         [](const auto& info) {
-                           std::string name = info.param;
-                           std::replace_if(
-                               name.begin(), name.end(), [](char c) { return !std::isalnum(c); },
-                               '_');
-                           return name;
-                         });
+                         TestNameOf);
 
 class PrivateFolderTest : public ::testing::Test {
  protected:
