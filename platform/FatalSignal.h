@@ -1,8 +1,10 @@
 #pragma once
-// Work done while the process dies of a fault (a bad memory access, a bus error, an illegal
-// instruction, an arithmetic fault) or of an abort. It runs inside a signal handler, where
-// nothing may allocate, take a lock or write through a stream: only async-signal-safe calls.
-// Implemented per platform (platform/posix/ here).
+// Work done while the process dies of a signal: a fault (a bad memory access, a bus error, an
+// illegal instruction, an arithmetic fault), an abort, or any other signal whose default action
+// ends the process (a quit request, a user signal, a timer, a CPU or file-size limit, a broken
+// pipe, ...) while nothing else handles it. It runs inside a signal handler, where nothing may
+// allocate, take a lock or write through a stream: only async-signal-safe calls. Implemented per
+// platform (platform/posix/ here).
 
 #include <filesystem>
 #include <memory>

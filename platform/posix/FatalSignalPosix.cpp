@@ -1,14 +1,21 @@
 // POSIX back-end of the fatal-signal work of platform/FatalSignal.h.
-// Implements: one handler for SIGSEGV, SIGBUS, SIGILL, SIGFPE and SIGABRT, installed with
-// sigaction (SA_SIGINFO | SA_ONSTACK), keeping the actions it replaces; an alternate signal
-// stack for the installing thread where it has none, so a thread whose stack overflowed can
-// still run the work; the work bounded by alarm(2), whose SIGALRM handler ends the process with
-// the fatal signal; afterwards the replaced action is put back and the signal handed to it (a
-// fault recurs as the handler returns, a sent signal is raised again).
+// Implements: one handler, installed with sigaction (SA_SIGINFO | SA_ONSTACK), keeping the
+// actions it replaces: always for the faults and the abort (SIGSEGV, SIGBUS, SIGILL, SIGFPE,
+// SIGABRT), and for every other signal whose default action ends the process (SIGQUIT, SIGTRAP,
+// SIGSYS, SIGXCPU, SIGXFSZ, SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF, SIGPIPE, SIGIO,
+// SIGSTKFLT, SIGPWR, SIGTERM, SIGINT, SIGHUP and the real-time signals) where that default
+// action is still in place; an alternate signal stack for the installing thread where it has
+// none, so a thread whose stack overflowed can still run the work; the work bounded by alarm(2),
+// whose SIGALRM handler ends the process with the fatal signal; afterwards the replaced action
+// is put back and the signal handed to it: a fault recurs as the handler returns, every other
+// signal is raised again (the kernel's own ones too: a timer, a limit or a breakpoint does not
+// come back by itself).
 // Not SA_RESETHAND: a second thread taking the same signal during the work would end the
 // process at once, the work half done; it waits for the work instead. The handler's own fault
 // needs no reset: the kernel ends a thread that faults with that signal blocked.
-// Does not: give other threads an alternate stack.
+// Does not: give other threads an alternate stack; take a signal that is ignored or has a
+// handler of someone else's when the work is first set (it does not end the process); survive
+// a handler installed later for a signal (that one is then in charge of it).
 
 #include <signal.h>
 #include <time.h>
@@ -25,7 +32,15 @@
 namespace platform {
 namespace {
 
-constexpr std::array kFatalSignals{SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
+// Taken whatever handled them before: a fault or an abort ends the process in any case.
+constexpr std::array kFaultSignals{SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
+// Taken only while their default action, which ends the process, is in place; the real-time
+// signals too.
+constexpr std::array kEndingSignals{SIGQUIT,   SIGTRAP, SIGSYS,    SIGXCPU, SIGXFSZ, SIGUSR1,
+                                    SIGUSR2,   SIGALRM, SIGVTALRM, SIGPROF, SIGPIPE, SIGIO,
+                                    SIGSTKFLT, SIGPWR,  SIGTERM,   SIGINT,  SIGHUP};
+// Signal numbers run from 1 to below this.
+constexpr int kSignalLimit = _NSIG;
 constexpr std::size_t kStackSize = 64 * 1024;
 constexpr int kWaitStepMilliseconds = 10;
 
@@ -34,8 +49,9 @@ constexpr int kWaitStepMilliseconds = 10;
 struct HandlerState {
   std::atomic<FatalSignalWork> work{nullptr};
   std::atomic<unsigned> limitSeconds{0};
-  std::array<struct sigaction, kFatalSignals.size()> replaced{};
-  std::atomic<int> dyingOf{0};  // the first fatal signal taken
+  std::array<struct sigaction, kSignalLimit> replaced{};
+  std::array<std::atomic<bool>, kSignalLimit> taken{};  // the handler replaced that action
+  std::atomic<int> dyingOf{0};                          // the first fatal signal taken
   std::atomic<bool> workDone{false};
   std::once_flag installed;
   alignas(16) std::array<char, kStackSize> stack{};
@@ -62,7 +78,7 @@ void Unblock(int signal) {
   ::sigaction(signal, &byDefault, nullptr);
   Unblock(signal);
   ::raise(signal);
-  ::_exit(128 + signal);  // every one of the fatal signals ends the process by default
+  ::_exit(128 + signal);  // every signal taken ends the process by default
 }
 
 extern "C" void OnTimeLimit(int) {
@@ -79,6 +95,10 @@ void RunWorkBounded() {
   handlerState.workDone.store(true);
 }
 
+bool IsFault(int signal) {
+  return signal == SIGSEGV || signal == SIGBUS || signal == SIGILL || signal == SIGFPE;
+}
+
 extern "C" void OnFatalSignal(int signal, siginfo_t* info, void*) {
   const int savedErrno = errno;
   int none = 0;
@@ -88,12 +108,24 @@ extern "C" void OnFatalSignal(int signal, siginfo_t* info, void*) {
     // Another thread runs the work; its time limit ends this wait too.
     while (!handlerState.workDone.load()) PauseInSignalHandler(kWaitStepMilliseconds);
   }
-  for (std::size_t i = 0; i < kFatalSignals.size(); ++i)
-    if (kFatalSignals[i] == signal) ::sigaction(signal, &handlerState.replaced[i], nullptr);
-  // A sent signal (raise, kill, abort) is sent again, to arrive once this handler returns; a
-  // fault recurs at the same instruction, with its own details for the action put back.
-  if (info == nullptr || info->si_code <= 0) ::raise(signal);
+  if (signal > 0 && signal < kSignalLimit && handlerState.taken[signal].load())
+    ::sigaction(signal, &handlerState.replaced[signal], nullptr);
+  // A fault recurs at the same instruction, with its own details for the action put back; any
+  // other signal (sent by raise, kill or abort, or the kernel's: a timer, a limit, a breakpoint)
+  // is sent again, to arrive once this handler returns.
+  const bool recurs = IsFault(signal) && info != nullptr && info->si_code > 0;
+  if (!recurs) ::raise(signal);
   errno = savedErrno;
+}
+
+void Take(int signal, const struct sigaction& action, bool onlyFromDefault) {
+  struct sigaction current {};
+  if (::sigaction(signal, nullptr, &current) != 0) return;
+  const bool byDefault = (current.sa_flags & SA_SIGINFO) == 0 && current.sa_handler == SIG_DFL;
+  if (onlyFromDefault && !byDefault) return;
+  handlerState.replaced[signal] = current;
+  handlerState.taken[signal].store(true);
+  ::sigaction(signal, &action, nullptr);
 }
 
 void Install() {
@@ -108,8 +140,9 @@ void Install() {
   action.sa_sigaction = OnFatalSignal;
   action.sa_flags = SA_SIGINFO | SA_ONSTACK;
   ::sigemptyset(&action.sa_mask);
-  for (std::size_t i = 0; i < kFatalSignals.size(); ++i)
-    ::sigaction(kFatalSignals[i], &action, &handlerState.replaced[i]);
+  for (const int signal : kFaultSignals) Take(signal, action, false);
+  for (const int signal : kEndingSignals) Take(signal, action, true);
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) Take(signal, action, true);
 }
 
 }  // namespace

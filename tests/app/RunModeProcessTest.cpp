@@ -1,12 +1,16 @@
 // The player started as a process: the run modes chosen by its file name and first argument,
-// the single screen saver, and the working folder removed when the player is asked to stop.
+// the single screen saver, and the working folder on every way out: asked to stop, a book that
+// cannot be played, no display, a signal that ends it, and a killed player's folder, which the
+// next player removes.
+
+#include <signal.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -412,5 +416,21 @@ INSTANTIATE_TEST_SUITE_P(Kinds, StartupErrorTest, testing::Values("error", "othe
                            return std::string(info.param) == "error" ? "GeneralError"
                                                                      : "OtherError";
                          });
+
+// Every signal whose default action ends the process removes the working folder, and the player
+// still dies of that signal. (Each signal, as the kernel and other processes send it, is checked
+// on the clean-up itself; here the player arms it for them.)
+class EndingSignal : public RunModeProcessTest, public testing::WithParamInterface<int> {};
+
+TEST_P(EndingSignal, RemovesTheFolderAndTheSignalEndsThePlayer) {
+  auto process = Start(Player(), {});
+  ASSERT_TRUE(WaitForSplit(*process));
+  process->Signal(GetParam());
+  EXPECT_EQ(process->WaitForSignal(), GetParam());
+  EXPECT_TRUE(WorkingFolders().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, EndingSignal, testing::Values(SIGQUIT, SIGUSR1, SIGPWR),
+                         [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
 }  // namespace

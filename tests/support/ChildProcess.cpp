@@ -34,7 +34,21 @@ ChildProcess::ChildProcess(std::vector<std::string> arguments, std::vector<std::
                                        O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ::posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   }
-  if (::posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+  // Every signal at its default action and none blocked, as for a program started from a
+  // desktop, whatever the shell that runs the tests ignores (a background job ignores SIGINT and
+  // SIGQUIT).
+  posix_spawnattr_t attributes;
+  ::posix_spawnattr_init(&attributes);
+  sigset_t all;
+  sigset_t none;
+  ::sigfillset(&all);
+  ::sigemptyset(&none);
+  ::posix_spawnattr_setsigdefault(&attributes, &all);
+  ::posix_spawnattr_setsigmask(&attributes, &none);
+  ::posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  if (::posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), envp.data()) != 0)
+    pid_ = -1;
+  ::posix_spawnattr_destroy(&attributes);
   ::posix_spawn_file_actions_destroy(&actions);
 }
 
@@ -46,7 +60,11 @@ ChildProcess::~ChildProcess() {
 }
 
 void ChildProcess::Terminate() const {
-  if (Started()) ::kill(pid_, SIGTERM);
+  Signal(SIGTERM);
+}
+
+void ChildProcess::Signal(int signal) const {
+  if (Started()) ::kill(pid_, signal);
 }
 
 bool ChildProcess::Poll() {
@@ -69,6 +87,11 @@ bool ChildProcess::Ended(std::chrono::milliseconds giveUp) {
 std::optional<int> ChildProcess::WaitForExit(std::chrono::milliseconds giveUp) {
   if (!Ended(giveUp) || !WIFEXITED(*status_)) return std::nullopt;
   return WEXITSTATUS(*status_);
+}
+
+std::optional<int> ChildProcess::WaitForSignal(std::chrono::milliseconds giveUp) {
+  if (!Ended(giveUp) || !WIFSIGNALED(*status_)) return std::nullopt;
+  return WTERMSIG(*status_);
 }
 
 std::vector<std::string> ChildProcess::CurrentEnvironment(

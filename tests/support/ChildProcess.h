@@ -1,6 +1,7 @@
 #pragma once
-// A program the test starts and watches from outside: its exit code, or that it is still
-// running. A child left running when the object goes is killed and reaped.
+// A program the test starts and watches from outside: its exit code or the signal that ended it,
+// or that it is still running. It starts with every signal at its default action. A child left
+// running when the object goes is killed and reaped.
 
 #include <sys/types.h>
 
@@ -25,11 +26,14 @@ class ChildProcess {
 
   bool Started() const { return pid_ > 0; }
   bool Running() { return Started() && !Poll(); }
-  void Terminate() const;
+  void Terminate() const;  // SIGTERM
+  void Signal(int signal) const;
   // Ended in any way (an exit code or a signal) within `giveUp`.
   bool Ended(std::chrono::milliseconds giveUp = kGiveUp);
   // The exit code; none when the process was ended by a signal or did not end within `giveUp`.
   std::optional<int> WaitForExit(std::chrono::milliseconds giveUp = kGiveUp);
+  // The signal that ended the process; none when it exited or did not end within `giveUp`.
+  std::optional<int> WaitForSignal(std::chrono::milliseconds giveUp = kGiveUp);
 
   // The test's own environment, entry by entry, without the variables `leaveOut` names.
   static std::vector<std::string> CurrentEnvironment(
