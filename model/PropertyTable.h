@@ -247,12 +247,15 @@ class TPropTableBuilder {
     return *this;
   }
 
-  std::unique_ptr<TClassInfo> Build() {
+  // The table lives as long as the process, never destroyed: a thread still reading a document
+  // when another ends the process (exit does not wait for it) must not find it gone.
+  const TClassInfo& Build() {
     auto factory = [](typename Model::Owner owner) -> std::unique_ptr<Object> {
       return std::make_unique<C>(owner);
     };
-    return std::make_unique<TClassInfo>(std::move(className_), parent_, factory, std::move(own_),
-                                        std::move(defaults_), savesUnderElementName_, saveSkips_);
+    return *std::make_unique<TClassInfo>(std::move(className_), parent_, factory, std::move(own_),
+                                         std::move(defaults_), savesUnderElementName_, saveSkips_)
+                .release();
   }
 
  private:

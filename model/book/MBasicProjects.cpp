@@ -142,9 +142,9 @@ std::optional<TPropValue> TBookModel::ChildValue(TPropKind kind, const std::stri
 // TMBasicObject
 
 const TClassInfo& TMBasicObject::StaticClassInfo() {
-  static const auto info =
+  static const auto& info =
       TPropTableBuilder<TBookModel, TMBasicObject>("TMBasicObject", nullptr).Build();
-  return *info;
+  return info;
 }
 
 TMBasicObject::TMBasicObject(TMPersistent* owner) : owner_(owner) {}

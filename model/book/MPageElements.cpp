@@ -24,13 +24,13 @@ std::string LowerExtension(std::string path) {
 }  // namespace
 
 const TClassInfo& TMBasicPageElement::StaticClassInfo() {
-  static const auto info = Table("TMBasicPageElement").Build();
-  return *info;
+  static const auto& info = Table("TMBasicPageElement").Build();
+  return info;
 }
 
 const TClassInfo& TBasicVisualPageElement::StaticClassInfo() {
   using C = TBasicVisualPageElement;
-  static const auto info = Table("TBasicVisualPageElement")
+  static const auto& info = Table("TBasicVisualPageElement")
                                .Prop("left", &C::left)
                                .Prop("top", &C::top)
                                .Prop("width", &C::width)
@@ -43,12 +43,12 @@ const TClassInfo& TBasicVisualPageElement::StaticClassInfo() {
                                .Prop("mouseenabled", &C::mouseenabled)
                                .Prop("priority", &C::priority)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TClassInfo& TMBaseInteractive::StaticClassInfo() {
   using C = TMBaseInteractive;
-  static const auto info = Table("TMBaseInteractive")
+  static const auto& info = Table("TMBaseInteractive")
                                .Prop("url", &C::url)
                                .Prop("target", &C::target)
                                .Prop("linktype", &C::linktype)
@@ -56,12 +56,12 @@ const TClassInfo& TMBaseInteractive::StaticClassInfo() {
                                .Prop("email", &C::email)
                                .Prop("code", &C::code)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TClassInfo& TMArea::StaticClassInfo() {
   using C = TMArea;
-  static const auto info = Table("TMArea")
+  static const auto& info = Table("TMArea")
                                .Prop("bgcolor", &C::bgcolor)
                                .Prop("alpha", &C::alpha)
                                .Prop("orgWidth", &C::orgWidth)
@@ -69,12 +69,12 @@ const TClassInfo& TMArea::StaticClassInfo() {
                                .DefaultOf("priority", std::int32_t{5})
                                .SavedUnderElementName()
                                .Build();
-  return *info;
+  return info;
 }
 
 const TClassInfo& TMTxt::StaticClassInfo() {
   using C = TMTxt;
-  static const auto info = Table("TMTxt")
+  static const auto& info = Table("TMTxt")
                                .Prop("align", &C::align)
                                .Prop("color", &C::color)
                                .Prop("content", &C::content)
@@ -91,12 +91,12 @@ const TClassInfo& TMTxt::StaticClassInfo() {
                                .DefaultOf("linktype", S("none"))
                                .DefaultOf("page", std::int32_t{1})
                                .Build();
-  return *info;
+  return info;
 }
 
 const TClassInfo& TBasicVisualPageFileElement::StaticClassInfo() {
   using C = TBasicVisualPageFileElement;
-  static const auto info =
+  static const auto& info =
       Table("TBasicVisualPageFileElement")
           .Accessor<std::string>("src", TPropKind::WideString, &C::src, &C::SetSrc)
           .Prop("pos_", &C::pos_)
@@ -105,7 +105,7 @@ const TClassInfo& TBasicVisualPageFileElement::StaticClassInfo() {
           .Prop("pos_thumb_", &C::pos_thumb_)
           .Prop("size_thumb_", &C::size_thumb_)
           .Build();
-  return *info;
+  return info;
 }
 
 void TBasicVisualPageFileElement::SetSrc(std::string value) {
@@ -115,7 +115,7 @@ void TBasicVisualPageFileElement::SetSrc(std::string value) {
 
 const TClassInfo& TMImg::StaticClassInfo() {
   using C = TMImg;
-  static const auto info = Table("TMImg")
+  static const auto& info = Table("TMImg")
                                .Prop("keepar", &C::keepar)
                                .Prop("yt", &C::yt)
                                .Prop("aa", &C::aa)
@@ -129,17 +129,17 @@ const TClassInfo& TMImg::StaticClassInfo() {
                                .DefaultOf("priority", std::int32_t{10})
                                .SavedUnderElementName()
                                .Build();
-  return *info;
+  return info;
 }
 
 const TClassInfo& TMGif::StaticClassInfo() {
-  static const auto info = Table("TMGif").Prop("cache", &TMGif::cache).Build();
-  return *info;
+  static const auto& info = Table("TMGif").Prop("cache", &TMGif::cache).Build();
+  return info;
 }
 
 const TClassInfo& TMSnd::StaticClassInfo() {
   using C = TMSnd;
-  static const auto info = Table("TMSnd")
+  static const auto& info = Table("TMSnd")
                                .Prop("delay", &C::delay)
                                .Prop("fade", &C::fade)
                                .Prop("loop", &C::loop)
@@ -147,12 +147,12 @@ const TClassInfo& TMSnd::StaticClassInfo() {
                                .Prop("restart", &C::restart)
                                .DefaultOf("priority", std::int32_t{15})
                                .Build();
-  return *info;
+  return info;
 }
 
 const TClassInfo& TMVid::StaticClassInfo() {
   using C = TMVid;
-  static const auto info = Table("TMVid")
+  static const auto& info = Table("TMVid")
                                .Prop("autoplay", &C::autoplay)
                                .Prop("delay", &C::delay)
                                .Prop("fade", &C::fade)
@@ -167,7 +167,7 @@ const TClassInfo& TMVid::StaticClassInfo() {
                                .Prop("size_pre_", &C::size_pre_)
                                .DefaultOf("priority", std::int32_t{20})
                                .Build();
-  return *info;
+  return info;
 }
 
 std::unique_ptr<TMBasicObject> TBasicVisualPageElements::CreateItemFor(

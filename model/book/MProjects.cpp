@@ -30,13 +30,13 @@ const TSaveSkipList& BoxSaveSkips() {
 }  // namespace
 
 const TClassInfo& TMURL::StaticClassInfo() {
-  static const auto info = Table("TMURL").Prop("src", &TMURL::src).Build();
-  return *info;
+  static const auto& info = Table("TMURL").Prop("src", &TMURL::src).Build();
+  return info;
 }
 
 const TClassInfo& TMLink::StaticClassInfo() {
   using C = TMLink;
-  static const auto info = Table("TMLink")
+  static const auto& info = Table("TMLink")
                                .Prop("x", &C::x)
                                .Prop("y", &C::y)
                                .Prop("width", &C::width)
@@ -44,12 +44,12 @@ const TClassInfo& TMLink::StaticClassInfo() {
                                .Prop("urls", &C::urls)
                                .Prop("page", &C::page)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TClassInfo& TMPage::StaticClassInfo() {
   using C = TMPage;
-  static const auto info =
+  static const auto& info =
       Table("TMPage")
           .Accessor<bool>("isSimplePage", TPropKind::Boolean, &C::isSimplePage, &C::SetIsSimplePage)
           .Prop("bgcolor", &C::bgcolor)
@@ -76,7 +76,7 @@ const TClassInfo& TMPage::StaticClassInfo() {
           .Prop("links", &C::links)
           .SavedUnderElementName()
           .Build();
-  return *info;
+  return info;
 }
 
 void TMPage::SetIsSimplePage(bool value) {
@@ -117,7 +117,7 @@ void TMPages::MovePages(const std::vector<std::string>& indexes, int target) {
 
 const TClassInfo& TMChapter::StaticClassInfo() {
   using C = TMChapter;
-  static const auto info = Table("TMChapter")
+  static const auto& info = Table("TMChapter")
                                .Prop("Pages", &C::Pages)
                                .Wide("bgsound", &C::bgsound)
                                .Prop("fade", &C::fade)
@@ -125,22 +125,22 @@ const TClassInfo& TMChapter::StaticClassInfo() {
                                .Prop("pos_", &C::pos_)
                                .Prop("size_", &C::size_)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TClassInfo& TMBookmark::StaticClassInfo() {
   using C = TMBookmark;
-  static const auto info = Table("TMBookmark")
+  static const auto& info = Table("TMBookmark")
                                .Wide("title", &C::title)
                                .Prop("page", &C::page)
                                .Prop("color", &C::color)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TClassInfo& TMBox::StaticClassInfo() {
   using C = TMBox;
-  static const auto info = Table("TMBox")
+  static const auto& info = Table("TMBox")
                                .Prop("anchors", &C::anchors)
                                .Prop("width", &C::width)
                                .Prop("height", &C::height)
@@ -151,17 +151,17 @@ const TClassInfo& TMBox::StaticClassInfo() {
                                .Prop("pos", &C::pos)
                                .SaveSkips(BoxSaveSkips())
                                .Build();
-  return *info;
+  return info;
 }
 
 const TClassInfo& TMBackground::StaticClassInfo() {
-  static const auto info = Table("TMBackground").Prop("box", &TMBackground::box).Build();
-  return *info;
+  static const auto& info = Table("TMBackground").Prop("box", &TMBackground::box).Build();
+  return info;
 }
 
 const TClassInfo& TMBook::StaticClassInfo() {
   using C = TMBook;
-  static const auto info = Table("TMBook")
+  static const auto& info = Table("TMBook")
                                .Prop("version", &C::version)
                                .Prop("title", &C::title)
                                .Prop("uid", &C::uid)
@@ -251,7 +251,7 @@ const TClassInfo& TMBook::StaticClassInfo() {
                                .Prop("bookmarktype", &C::bookmarktype)
                                .Prop("errorlevel", &C::errorlevel)
                                .Build();
-  return *info;
+  return info;
 }
 
 void TMBook::LoadFromStream(std::string_view xmlBytes) {

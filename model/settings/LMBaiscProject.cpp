@@ -43,9 +43,9 @@ TLMBasicProject::TLMBasicProject(const void* owner) : owner_(owner) {}
 TLMBasicProject::~TLMBasicProject() = default;
 
 const TLMClassInfo& TLMBasicProject::StaticClassInfo() {
-  static const auto info =
+  static const auto& info =
       TPropTableBuilder<TSettingsModel, TLMBasicProject>("TLMBasicProject", nullptr).Build();
-  return *info;
+  return info;
 }
 
 void TLMBasicProject::LoadFromXML(const platform::XmlNode& node) {

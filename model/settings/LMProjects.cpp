@@ -6,7 +6,7 @@
 
 const TLMClassInfo& TLMText::StaticClassInfo() {
   using C = TLMText;
-  static const auto info = Table("TLMText")
+  static const auto& info = Table("TLMText")
                                .Wide("value", &C::value)
                                .Prop("color", &C::color)
                                .Prop("size", &C::size)
@@ -16,12 +16,12 @@ const TLMClassInfo& TLMText::StaticClassInfo() {
                                .Prop("underline", &C::underline)
                                .Prop("url", &C::url)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TLMClassInfo& TLMPagination::StaticClassInfo() {
   using C = TLMPagination;
-  static const auto info = Table("TLMPagination")
+  static const auto& info = Table("TLMPagination")
                                .Prop("usepagination", &C::usepagination)
                                .Prop("color", &C::color)
                                .Prop("size", &C::size)
@@ -30,12 +30,12 @@ const TLMClassInfo& TLMPagination::StaticClassInfo() {
                                .Prop("italic", &C::italic)
                                .Prop("underline", &C::underline)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TLMClassInfo& TLMNavBar::StaticClassInfo() {
   using C = TLMNavBar;
-  static const auto info = Table("TLMNavBar")
+  static const auto& info = Table("TLMNavBar")
                                .Prop("usetop", &C::usetop)
                                .Prop("usebottom", &C::usebottom)
                                .Prop("usefile", &C::usefile)
@@ -54,12 +54,12 @@ const TLMClassInfo& TLMNavBar::StaticClassInfo() {
                                .Prop("pos_", &C::pos_)
                                .Prop("size_", &C::size_)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TLMClassInfo& TLMBasicBg::StaticClassInfo() {
   using C = TLMBasicBg;
-  static const auto info = Table("TLMBasicBg")
+  static const auto& info = Table("TLMBasicBg")
                                .Prop("usefile", &C::usefile)
                                .Prop("usegradient", &C::usegradient)
                                .Prop("gradienttype", &C::gradienttype)
@@ -77,17 +77,17 @@ const TLMClassInfo& TLMBasicBg::StaticClassInfo() {
                                .Prop("pos_", &C::pos_)
                                .Prop("size_", &C::size_)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TLMClassInfo& TLMBackground::StaticClassInfo() {
-  static const auto info = Table("TLMBackground").Build();
-  return *info;
+  static const auto& info = Table("TLMBackground").Build();
+  return info;
 }
 
 const TLMClassInfo& TLMButtons::StaticClassInfo() {
   using C = TLMButtons;
-  static const auto info = Table("TLMButtons")
+  static const auto& info = Table("TLMButtons")
                                .Wide("name", &C::name)
                                .Prop("margin_lt_x", &C::margin_lt_x)
                                .Prop("margin_lt_y", &C::margin_lt_y)
@@ -116,12 +116,12 @@ const TLMClassInfo& TLMButtons::StaticClassInfo() {
                                .Prop("pos_", &C::pos_)
                                .Prop("size_", &C::size_)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TLMClassInfo& TLMLogo::StaticClassInfo() {
   using C = TLMLogo;
-  static const auto info = Table("TLMLogo")
+  static const auto& info = Table("TLMLogo")
                                .Prop("usefile", &C::usefile)
                                .Wide("filename", &C::filename)
                                .Prop("position", &C::position)
@@ -131,38 +131,38 @@ const TLMClassInfo& TLMLogo::StaticClassInfo() {
                                .Prop("pos_", &C::pos_)
                                .Prop("size_", &C::size_)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TLMClassInfo& TLMToc::StaticClassInfo() {
   using C = TLMToc;
-  static const auto info = Table("TLMToc")
+  static const auto& info = Table("TLMToc")
                                .Wide("filename", &C::filename)
                                .Prop("pos_", &C::pos_)
                                .Prop("size_", &C::size_)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TLMClassInfo& TLMPreloader::StaticClassInfo() {
   using C = TLMPreloader;
-  static const auto info = Table("TLMPreloader")
+  static const auto& info = Table("TLMPreloader")
                                .Wide("filename", &C::filename)
                                .Prop("pos_", &C::pos_)
                                .Prop("size_", &C::size_)
                                .Build();
-  return *info;
+  return info;
 }
 
 const TLMClassInfo& TLMSettings::StaticClassInfo() {
   using C = TLMSettings;
-  static const auto info = Table("TLMSettings")
+  static const auto& info = Table("TLMSettings")
                                .Prop("genmobile", &C::genmobile)
                                .Prop("genthumbnail", &C::genthumbnail)
                                .Prop("extractpdflink", &C::extractpdflink)
                                .Prop("extracttoc", &C::extracttoc)
                                .Build();
-  return *info;
+  return info;
 }
 
 void TLMProject::LoadFromStream(std::string_view xmlBytes) {
@@ -173,7 +173,7 @@ void TLMProject::LoadFromStream(std::string_view xmlBytes) {
 
 const TLMClassInfo& TLMProject::StaticClassInfo() {
   using C = TLMProject;
-  static const auto info = Table("TLMProject")
+  static const auto& info = Table("TLMProject")
                                .Prop("booksizetype", &C::booksizetype)
                                .Prop("swfwd", &C::swfwd)
                                .Prop("swfht", &C::swfht)
@@ -250,5 +250,5 @@ const TLMClassInfo& TLMProject::StaticClassInfo() {
                                .Wide("exetitle", &C::exetitle)
                                .Prop("settings", &C::settings)
                                .Build();
-  return *info;
+  return info;
 }

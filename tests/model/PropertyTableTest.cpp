@@ -17,8 +17,8 @@ class Base : public TModelClass<Base, TLMBasicProject> {
  public:
   using TModelClass::TModelClass;
   static const TLMClassInfo& StaticClassInfo() {
-    static const auto info = Table("Base").Prop("level", &Base::level).Build();
-    return *info;
+    static const auto& info = Table("Base").Prop("level", &Base::level).Build();
+    return info;
   }
   std::int32_t level = 1;
 };
@@ -27,8 +27,8 @@ class Middle : public TModelClass<Middle, Base> {
  public:
   using TModelClass::TModelClass;
   static const TLMClassInfo& StaticClassInfo() {
-    static const auto info = Table("Middle").DefaultOf("level", std::int32_t{2}).Build();
-    return *info;
+    static const auto& info = Table("Middle").DefaultOf("level", std::int32_t{2}).Build();
+    return info;
   }
 };
 
@@ -36,9 +36,9 @@ class Leaf : public TModelClass<Leaf, Middle> {
  public:
   using TModelClass::TModelClass;
   static const TLMClassInfo& StaticClassInfo() {
-    static const auto info =
+    static const auto& info =
         Table("Leaf").Prop("own", &Leaf::own).DefaultOf("level", std::int32_t{3}).Build();
-    return *info;
+    return info;
   }
   std::int32_t own = 4;
 };
@@ -54,9 +54,9 @@ class Holder : public TModelClass<Holder, TLMBasicProject> {
  public:
   using TModelClass::TModelClass;
   static const TLMClassInfo& StaticClassInfo() {
-    static const auto info =
+    static const auto& info =
         Table("Holder").Prop("leaf", &Holder::leaf).Prop("items", &Holder::items).Build();
-    return *info;
+    return info;
   }
   std::unique_ptr<Leaf> leaf = std::make_unique<Leaf>(this);
   std::unique_ptr<BaseItems> items = std::make_unique<BaseItems>(this);

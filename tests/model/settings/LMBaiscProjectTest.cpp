@@ -17,9 +17,9 @@ class TestItem : public TModelClass<TestItem, TLMBasicProject> {
  public:
   using TModelClass::TModelClass;
   static const TLMClassInfo& StaticClassInfo() {
-    static const auto info =
+    static const auto& info =
         Table("TestItem").Prop("number", &TestItem::number).Prop("label", &TestItem::label).Build();
-    return *info;
+    return info;
   }
 
   std::int32_t number = 7;
@@ -30,11 +30,11 @@ class TestSpecialItem : public TModelClass<TestSpecialItem, TestItem> {
  public:
   using TModelClass::TModelClass;
   static const TLMClassInfo& StaticClassInfo() {
-    static const auto info = Table("TestSpecialItem")
+    static const auto& info = Table("TestSpecialItem")
                                  .Prop("special", &TestSpecialItem::special)
                                  .DefaultOf("label", std::string("special"))
                                  .Build();
-    return *info;
+    return info;
   }
 
   bool special = true;
@@ -52,12 +52,12 @@ class TestHolder : public TModelClass<TestHolder, TLMBasicProject> {
   using TModelClass::TModelClass;
   static const TLMClassInfo& StaticClassInfo() {
     using C = TestHolder;
-    static const auto info = Table("TestHolder")
+    static const auto& info = Table("TestHolder")
                                  .Prop("items", &C::items)
                                  .Prop("bar", &C::bar)
                                  .Prop("big", &C::big)
                                  .Build();
-    return *info;
+    return info;
   }
 
   std::unique_ptr<TestItems> items = std::make_unique<TestItems>(this);
