@@ -98,9 +98,14 @@ expect_private_while_playing() {
 }
 
 expect_folder_removed_after_end() {
+  local status=0
   wait_for player_ended 300 || fail "the player did not end"
-  wait "$pid" || true  # ended by a lost display: its exit code is Qt's, not ours
+  wait "$pid" || status=$?  # ended by a lost display: its exit code is Qt's, not ours
   pid=""
+  if ((status > 128)); then
+    echo "($case) the player died of SIG$(kill -l $((status - 128)))" >&2
+    sed 's/^/  player: /' "$work/player.log" >&2
+  fi
   [[ -z $(working_folders) ]] || fail "the working folder is still there: $(working_folders)"
 }
 
