@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
 std::vector<std::string> FuzzSeeds() {
   using namespace testsupport;
-  TestPdfSpec small;
+  TestPdfContent small;
   small.pages.resize(2);
   small.pages[0].texts = {{20, 40, "Two words", 10}};
   small.pages[0].links = {{10, 10, 30, 10, "https://example.org/", 0, ""}};

@@ -46,16 +46,16 @@ class WebExportTest : public ::testing::Test {
   void SetUp() override {
     dir_ = platform::TempPath() / ("bookstub-export-" + platform::NewGuid());
     fs::create_directories(dir_);
-    BookSpec spec;
-    spec.exetitle = "A <small> book";
-    spec.preloader = FileSpec("book.swf", testsupport::SwfBytes(500, 700));
-    spec.toc = FileSpec("res\\other\\toc.xml", Text(5000));
-    spec.pages.push_back(PageSpec({ElementSpec(
+    BookSpec source;
+    source.exetitle = "A <small> book";
+    source.preloader = FileSpec("book.swf", testsupport::SwfBytes(500, 700));
+    source.toc = FileSpec("res\\other\\toc.xml", Text(5000));
+    source.pages.push_back(PageSpec({ElementSpec(
         "img", FileSpec("res\\pages\\Page_0001.PNG", testsupport::PictureBytes(50, 70)))}));
-    spec.pages.push_back(PageSpec({ElementSpec(
+    source.pages.push_back(PageSpec({ElementSpec(
         "img", FileSpec("res/pages/page_0002.png", testsupport::PictureBytes(50, 70)))}));
     book_ = dir_ / "book.exe";
-    testsupport::BuildBook(spec).WriteTo(book_);
+    testsupport::BuildBook(source).WriteTo(book_);
     site_ = dir_ / "site";
   }
   void TearDown() override { fs::remove_all(dir_); }

@@ -1,5 +1,5 @@
 // Writes a test PDF (tests/support/pdf) for the scripts that make books from PDFs:
-//   bookstub-write-test-pdf OUT standard     the standard test document (StandardTestPdfSpec)
+//   bookstub-write-test-pdf OUT standard     the standard test document (StandardTestPdfContent)
 //   bookstub-write-test-pdf OUT text PAGES   PAGES A4 pages full of text lines, as a long manual
 //                                            is (the make benchmark's input)
 

@@ -76,14 +76,14 @@ void AddOutline(cairo_surface_t* surface, const std::vector<TestPdfOutlineEntry>
 
 }  // namespace
 
-std::string MakeTestPdf(const TestPdfSpec& spec) {
-  if (spec.pages.empty()) throw std::invalid_argument("a test PDF needs a page");
+std::string MakeTestPdf(const TestPdfContent& content) {
+  if (content.pages.empty()) throw std::invalid_argument("a test PDF needs a page");
   std::string bytes;
   cairo_surface_t* surface = cairo_pdf_surface_create_for_stream(
-      Append, &bytes, spec.pages.front().width, spec.pages.front().height);
+      Append, &bytes, content.pages.front().width, content.pages.front().height);
   cairo_t* cairo = cairo_create(surface);
-  for (const TestPdfPage& page : spec.pages) DrawPage(cairo, surface, page);
-  AddOutline(surface, spec.outline);
+  for (const TestPdfPage& page : content.pages) DrawPage(cairo, surface, page);
+  AddOutline(surface, content.outline);
   cairo_destroy(cairo);
   cairo_surface_finish(surface);
   const cairo_status_t status = cairo_surface_status(surface);
@@ -93,8 +93,8 @@ std::string MakeTestPdf(const TestPdfSpec& spec) {
   return bytes;
 }
 
-TestPdfSpec StandardTestPdfSpec() {
-  TestPdfSpec spec;
+TestPdfContent StandardTestPdfContent() {
+  TestPdfContent content;
   TestPdfPage first;
   first.label = "i";
   first.texts = {{72, 100, "Bookstub test document", 24}, {72, 160, "Hello, world", 12}};
@@ -110,17 +110,17 @@ TestPdfSpec StandardTestPdfSpec() {
   third.dest = "results";
   third.texts = {{100, 100, "Results landscape", 12}};
   third.links = {{100, 300, 80, 20, "", 1, ""}, {100, 400, 80, 20, "", 2, ""}};
-  spec.pages = {first, second, third};
-  spec.outline = {{"Front matter", 1, 1}, {"Preface", 2, 2}, {"Results", 3, 1}};
-  return spec;
+  content.pages = {first, second, third};
+  content.outline = {{"Front matter", 1, 1}, {"Preface", 2, 2}, {"Results", 3, 1}};
+  return content;
 }
 
 std::string StandardTestPdf() {
-  return MakeTestPdf(StandardTestPdfSpec());
+  return MakeTestPdf(StandardTestPdfContent());
 }
 
 std::string TextHeavyPdf(int pages, int linesPerPage) {
-  TestPdfSpec spec;
+  TestPdfContent content;
   for (int p = 1; p <= pages; ++p) {
     TestPdfPage page;
     for (int line = 1; line <= linesPerPage; ++line)
@@ -128,9 +128,9 @@ std::string TextHeavyPdf(int pages, int linesPerPage) {
                             "Page " + std::to_string(p) + ", line " + std::to_string(line) +
                                 ": the quick brown fox jumps over the lazy dog, once more.",
                             11});
-    spec.pages.push_back(std::move(page));
+    content.pages.push_back(std::move(page));
   }
-  return MakeTestPdf(spec);
+  return MakeTestPdf(content);
 }
 
 int RawPdf::Add(const std::string& body) {

@@ -38,13 +38,13 @@ struct TestPdfOutlineEntry {
   int level = 1;  // each entry is at most one level below the one before it
 };
 
-struct TestPdfSpec {
+struct TestPdfContent {
   std::vector<TestPdfPage> pages;
   std::vector<TestPdfOutlineEntry> outline;
 };
 
 // The document as PDF bytes.
-std::string MakeTestPdf(const TestPdfSpec& spec);
+std::string MakeTestPdf(const TestPdfContent& content);
 
 // A document with what a book made from a PDF must keep, every part known:
 //   page 1, A4 portrait, label "i": "Bookstub test document" (24 pt) at (72, 100), then
@@ -56,7 +56,7 @@ std::string MakeTestPdf(const TestPdfSpec& spec);
 //     page 2 over (100, 400, 80, 20);
 // (Cairo writes links to pages by number only for pages it has already written.)
 //   outline: "Front matter" (page 1), "Preface" (page 2, level 2), "Results" (page 3).
-TestPdfSpec StandardTestPdfSpec();
+TestPdfContent StandardTestPdfContent();
 std::string StandardTestPdf();
 
 // A document of `pages` pages drawn full of text lines, as a long manual is: the benchmarks'
