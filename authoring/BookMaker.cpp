@@ -60,6 +60,7 @@ std::vector<fs::path> SourcesInFolder(const fs::path& folder) {
   std::sort(found.begin(), found.end(),
             [](const auto& a, const auto& b) { return NaturalLess(a.first, b.first); });
   std::vector<fs::path> sources;
+  sources.reserve(found.size());
   for (auto& [name, real] : found) sources.push_back(std::move(real));
   return sources;
 }
