@@ -4,13 +4,14 @@
 #  - the demo source book packed onto a player, with the compressed copies;
 #  - a book built the way old books are: a stub of another platform, the documents naming
 #    their files with "\" and in letter cases the table of contents does not repeat;
+#  - a book made by `bookstub make` from the standard test PDF, with its search texts;
 #  - the demo book's package alone, without a stub (exported, not played: its site must be the
 #    demo's).
 # Also: a half-made export leaves nothing, serve refuses what is outside the site and stops on
 # Ctrl-C.
-#   export-e2e.sh <bookstub> <demo source book> <viewer movie> <work folder>
+#   export-e2e.sh <bookstub> <demo source book> <viewer movie> <bookstub-write-test-pdf> <work folder>
 set -euo pipefail
-bookstub=$1 demo_source=$2 viewer=$3 work=$4
+bookstub=$1 demo_source=$2 viewer=$3 write_pdf=$4 work=$5
 here=$(cd "$(dirname "$0")" && pwd)
 
 fail() {
@@ -71,9 +72,14 @@ XML
 { printf 'MZ\x90\x00'; head -c 4096 /dev/zero; printf 'PE\0\0'; } >"$work/old-stub.exe"
 "$bookstub" pack --player "$work/old-stub.exe" --source "$old" -o "$work/old-book.exe" >/dev/null
 
+# A book made from a PDF, on the same stand-in stub.
+"$write_pdf" "$work/standard.pdf" standard
+"$bookstub" make --quiet --title "A PDF book" --player "$work/stub" -o "$work/pdf.book" "$work/standard.pdf"
+
 "$bookstub" export "$work/demo.book" "$work/sites/demo" | tee "$work/export.out"
 grep -q 'compressed copies' "$work/export.out" || fail "no compressed copies reported"
 "$bookstub" export --quiet --no-compressed-copies "$work/old-book.exe" "$work/sites/old"
+"$bookstub" export --quiet "$work/pdf.book" "$work/sites/pdf"
 "$bookstub" export --quiet "$work/demo.package" "$work/bare"
 
 # The site's layout, its page and its copies.
@@ -92,6 +98,7 @@ grep -q '<title>An old book &amp; its &lt;names&gt;</title>' "$work/sites/old/in
   fail "the old book's title is not escaped in its page"
 [[ -z $(find "$work/sites/old" -name '*.gz' -o -name '*.br') ]] || fail "--no-compressed-copies wrote copies"
 grep -q '"res/pages/Page_0001.PNG"' "$work/sites/old/book-files.json" || fail "the old book's names are not listed as written"
+grep -q '"res/other/search.xml"' "$work/sites/pdf/book-files.json" || fail "the PDF book's search index is not listed"
 cmp -s "$work/bare/book-files.json" "$demo/book-files.json" || fail "the bare package's site differs from the book's"
 # The split's own files never reach the site.
 [[ -z $(find "$work/sites" -iname 'log*.txt') ]] || fail "a log reached the site"
@@ -126,7 +133,7 @@ curl -s -D - -o /dev/null "${address}demo/ruffle/$wasm" | grep -qi '^content-typ
 
 for browser in chromium firefox; do
   node "$here/play-exported-books.js" "$browser" "$work" "${address}demo/index.html" \
-    "${address}old/index.html"
+    "${address}old/index.html" "${address}pdf/index.html|files/res/other/search.xml|Bookstub test document"
 done
 
 kill -INT "$server"

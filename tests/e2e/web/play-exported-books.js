@@ -7,9 +7,10 @@
 //    its address, and calls of the page without a click open nothing and never leave the page;
 //    a book file named in another letter case or with "\" loads, a path outside the book fails
 //    without being sent, and the page asks nothing of any other origin;
-//  - each other book given: its first page shows and a key turns to a two-page spread.
+//  - each other book given: its first page shows and a key turns to a two-page spread; given as
+//    URL|FILE|TEXT, the book's FILE (relative to the page) loads through the page and holds TEXT.
 // Nothing leaves the machine: the browsers' proxy for other hosts is a closed port.
-//   node play-exported-books.js chromium|firefox WORK DEMO_URL [OTHER_URL...]
+//   node play-exported-books.js chromium|firefox WORK DEMO_URL [OTHER_URL[|FILE|TEXT]...]
 'use strict';
 
 const fs = require('node:fs');
@@ -230,11 +231,18 @@ async function playDemo(browser, tabs) {
   await page.close();
 }
 
-async function playOther(browser, url) {
+async function playOther(browser, given) {
+  const [url, file, text] = given.split('|');
   const page = await browser.newPage();
   await page.setViewport({ width: kWidth, height: kHeight });
   await page.goto(url);
   await waitForHalves(page, 'right', `the first page of ${url}`, kStartTimeoutMs);
+  if (file) {
+    const result = await fetchFromPage(page, file);
+    if (!result.ok || !result.text.includes(text)) {
+      throw new Failure(`${file} of ${url} did not load with "${text}": ${JSON.stringify(result)}`);
+    }
+  }
   await page.keyboard.press('ArrowRight');
   await waitForHalves(page, 'left right', `a spread of ${url} after the right arrow`);
   await page.close();
@@ -262,9 +270,9 @@ async function main() {
     const tabs = watchTabs(browser);
     step = `the demo book ${demoUrl}`;
     await playDemo(browser, tabs);
-    for (const url of otherUrls) {
-      step = `the book ${url}`;
-      await playOther(browser, url);
+    for (const given of otherUrls) {
+      step = `the book ${given}`;
+      await playOther(browser, given);
     }
     console.log(`${browserName}: every exported book played`);
   } catch (error) {
