@@ -1,5 +1,7 @@
 import Keys.Action;
 import SearchText.Hit;
+import flash.display.DisplayObject;
+import flash.display.DisplayObjectContainer;
 import flash.display.Sprite;
 import flash.display.StageAlign;
 import flash.display.StageScaleMode;
@@ -55,6 +57,7 @@ class Viewer extends Sprite {
 		stage.align = StageAlign.TOP_LEFT;
 		stage.addEventListener(Event.RESIZE, function(_) layout());
 		stage.addEventListener(KeyboardEvent.KEY_DOWN, onKey);
+		stage.addEventListener(Event.REMOVED, onRemoved);
 		stage.addEventListener(MouseEvent.MOUSE_WHEEL, onWheel);
 		stage.addEventListener(MouseEvent.MOUSE_DOWN, function(_) closeMenu());
 		layout();
@@ -173,6 +176,16 @@ class Viewer extends Sprite {
 		strip.setCurrent(shown);
 		panel.setPage(first);
 		closeMenu();
+	}
+
+	// Keys go to the object in focus and rise from it to the stage: one taken off the stage (the
+	// link clicked on a page turned away, a search hit listed anew) would take them with it.
+	function onRemoved(event:Event) {
+		var gone = Std.downcast(event.target, DisplayObject);
+		var focus = stage.focus;
+		if (gone == null || focus == null) return;
+		var container = Std.downcast(gone, DisplayObjectContainer);
+		if (focus == gone || (container != null && container.contains(focus))) stage.focus = stage;
 	}
 
 	// Keys typed into a text box are the box's, not the book's.
