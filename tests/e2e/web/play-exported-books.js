@@ -7,10 +7,13 @@
 //    its address, and calls of the page without a click open nothing and never leave the page;
 //    a book file named in another letter case or with "\" loads, a path outside the book fails
 //    without being sent, and the page asks nothing of any other origin;
-//  - each other book given: its first page shows and a key turns to a two-page spread; given as
-//    URL|FILE|TEXT, the book's FILE (relative to the page) loads through the page and holds TEXT.
+//  - the old-style book: its first page shows and a key turns to a two-page spread;
+//  - the book made from a PDF: a click beside its web link opens nothing and one on it exactly
+//    one tab with its address, its link to page 3 turns to that spread, and the search (Ctrl+F,
+//    a word, Enter, a click on the hit) reads the book's texts through the page, shows page 2
+//    and marks the word there.
 // Nothing leaves the machine: the browsers' proxy for other hosts is a closed port.
-//   node play-exported-books.js chromium|firefox WORK DEMO_URL [OTHER_URL[|FILE|TEXT]...]
+//   node play-exported-books.js chromium|firefox WORK DEMO_URL OLD_URL PDF_URL
 'use strict';
 
 const fs = require('node:fs');
@@ -18,7 +21,7 @@ const path = require('node:path');
 const puppeteer = require('puppeteer-core');
 const { decodePng } = require('./png.js');
 
-const [browserName, work, demoUrl, ...otherUrls] = process.argv.slice(2);
+const [browserName, work, demoUrl, oldUrl, pdfUrl] = process.argv.slice(2);
 const kWidth = 1000;
 const kHeight = 700;
 // The viewer's layout: a title band on top, the toolbar at the bottom, the pages between.
@@ -97,15 +100,15 @@ function paperShare(image, x0, y0, x1, y1) {
   return all ? light / all : 0;
 }
 
-// Which halves of the page area show a page: "left right", "right", "left" or "".
-function halves(image) {
-  const { width, height } = image;
-  const area = height - kTitleBand - kToolbar;
+// Which halves of the book's area (the screenshot's first `areaWidth` pixels: a panel may take
+// the rest) show a page: "left right", "right", "left" or "".
+function halves(image, areaWidth = image.width) {
+  const area = image.height - kTitleBand - kToolbar;
   const top = kTitleBand + area / 5;
   const bottom = top + (area * 3) / 5;
   const shown = [];
-  if (paperShare(image, width * 0.1, top, width * 0.4, bottom) > 0.5) shown.push('left');
-  if (paperShare(image, width * 0.6, top, width * 0.9, bottom) > 0.5) shown.push('right');
+  if (paperShare(image, areaWidth * 0.1, top, areaWidth * 0.4, bottom) > 0.5) shown.push('left');
+  if (paperShare(image, areaWidth * 0.6, top, areaWidth * 0.9, bottom) > 0.5) shown.push('right');
   return shown.join(' ');
 }
 
@@ -114,17 +117,30 @@ async function waitForHalves(page, expected, what, timeoutMs) {
     async () => halves(await screenshot(page)) === expected, timeoutMs);
 }
 
-// Where the left page of the spread lies on the screenshot: its light paper around the middle.
-function leftPageBox(image) {
+// Where the page on the `side` of the spine lies on the screenshot (the spine in the middle of
+// the book's area, the first `areaWidth` pixels): its light paper across the middle row, and
+// down a column inside its outer edge.
+function pageBox(image, side, areaWidth = image.width) {
   const middle = Math.round(image.height / 2);
-  let left = 0;
-  while (left < image.width / 2 && !isPaper(image.pixel(left, middle))) left += 1;
-  const column = left + 3;
+  const spine = Math.round(areaWidth / 2);
+  let outer = side === 'left' ? 0 : areaWidth - 1;
+  const inward = side === 'left' ? 1 : -1;
+  while (outer !== spine && !isPaper(image.pixel(outer, middle))) outer += inward;
+  const column = outer + 3 * inward;
   let top = kTitleBand;
   while (top < middle && !isPaper(image.pixel(column, top))) top += 1;
   let bottom = image.height - kToolbar - 1;
   while (bottom > middle && !isPaper(image.pixel(column, bottom))) bottom -= 1;
-  return { left, top, right: Math.round(image.width / 2), bottom };
+  const [left, right] = side === 'left' ? [outer, spine] : [spine, outer + 1];
+  return { left, top, right, bottom };
+}
+
+// The screenshot's point at the share (fx, fy) of a page's width and height.
+function pointOn(box, fx, fy) {
+  return {
+    x: Math.round(box.left + fx * (box.right - box.left)),
+    y: Math.round(box.top + fy * (box.bottom - box.top)),
+  };
 }
 
 async function cursorOfMovie(page) {
@@ -174,6 +190,24 @@ async function isFullScreen(page) {
   return page.evaluate(() => document.fullscreenElement !== null);
 }
 
+// A click at `point` (once the movie shows a hand there) opens exactly one tab since
+// `tabsBefore`, with `url`, and the book's page stays where it is.
+async function clickOpensOneTab(page, tabs, tabsBefore, point, url) {
+  const pageUrl = page.url();
+  const address = url.replace(/^https:\/\//, '');
+  await clickWhenPointing(page, point.x, point.y);
+  const linkTab = await waitFor(`a tab with ${url}`, () =>
+    tabs.opened().slice(tabsBefore).find((tab) => tab.urls().some((u) => u.includes(address))));
+  await sleep(3000);  // time for a second tab, which must not come
+  const newTabs = tabs.opened().slice(tabsBefore);
+  if (newTabs.length !== 1) {
+    throw new Failure(`the click opened ${newTabs.length} tabs: ${newTabs.map((t) => t.urls()).join(' | ')}`);
+  }
+  if (page.url() !== pageUrl) throw new Failure(`the book's page went to ${page.url()}`);
+  await (await linkTab.target.page())?.close();
+  await page.bringToFront();
+}
+
 async function playDemo(browser, tabs) {
   const page = await browser.newPage();
   await page.setViewport({ width: kWidth, height: kHeight });
@@ -209,21 +243,9 @@ async function playDemo(browser, tabs) {
   await page.setViewport({ width: kWidth, height: kHeight });
   await waitForHalves(page, 'left right', 'the spread again after full screen');
 
-  const box = leftPageBox(await screenshot(page));
-  const x = Math.round(box.left + (kDemoLink.x / kDemoPage.width) * (box.right - box.left));
-  const y = Math.round(box.top + (kDemoLink.y / kDemoPage.height) * (box.bottom - box.top));
-  await clickWhenPointing(page, x, y);
-  const linkTab = await waitFor('a tab with the link', () =>
-    tabs.opened().slice(tabsBefore).find((tab) => tab.urls().some((u) => u.includes('example.org'))));
-  await sleep(3000);  // time for a second tab, which must not come
-  const newTabs = tabs.opened().slice(tabsBefore);
-  if (newTabs.length !== 1) {
-    throw new Failure(`the click opened ${newTabs.length} tabs: ${newTabs.map((t) => t.urls()).join(' | ')}`);
-  }
-  if (!linkTab.urls().some((u) => u.includes(kDemoLink.url.replace(/^https:\/\//, '')))) {
-    throw new Failure(`the tab is not the link's: ${linkTab.urls()}`);
-  }
-  if (page.url() !== demoUrl) throw new Failure(`the book's page went to ${page.url()}`);
+  const box = pageBox(await screenshot(page), 'left');
+  const link = pointOn(box, kDemoLink.x / kDemoPage.width, kDemoLink.y / kDemoPage.height);
+  await clickOpensOneTab(page, tabs, tabsBefore, link, kDemoLink.url);
 
   const elsewhere = requests.filter((url) => !/^(data|blob):/.test(url) && new URL(url).origin !== origin);
   if (elsewhere.length) throw new Failure(`requests to other origins: ${elsewhere.join(' ')}`);
@@ -231,20 +253,97 @@ async function playDemo(browser, tabs) {
   await page.close();
 }
 
-async function playOther(browser, given) {
-  const [url, file, text] = given.split('|');
+async function playOld(browser) {
   const page = await browser.newPage();
   await page.setViewport({ width: kWidth, height: kHeight });
-  await page.goto(url);
-  await waitForHalves(page, 'right', `the first page of ${url}`, kStartTimeoutMs);
-  if (file) {
-    const result = await fetchFromPage(page, file);
-    if (!result.ok || !result.text.includes(text)) {
-      throw new Failure(`${file} of ${url} did not load with "${text}": ${JSON.stringify(result)}`);
+  await page.goto(oldUrl);
+  await waitForHalves(page, 'right', `the first page of ${oldUrl}`, kStartTimeoutMs);
+  await page.keyboard.press('ArrowRight');
+  await waitForHalves(page, 'left right', `a spread of ${oldUrl} after the right arrow`);
+  await page.close();
+}
+
+// The standard test PDF (tests/support/pdf/TestPdf.h), as shares of its A4 page (595 x 842
+// points): the centres of page 1's two links, and the box of "Preface" on page 2.
+const kPdfWebLink = { x: 147 / 595, y: 200 / 842, url: 'https://example.org/' };
+const kPdfBesideWebLink = { x: 0.7, y: 200 / 842 };
+const kPdfLinkToPage3 = { x: 147 / 595, y: 240 / 842 };
+const kPdfPrefaceBox = { x: 72 / 595, y: 90 / 842, width: 38 / 595, height: 14 / 842 };
+// The search panel at the right of the book's area (viewer/SearchPanel.hx): its box, and the
+// first hit's row.
+const kSearchWidth = 300;
+const kSearchBox = { x: kWidth - 200, y: kTitleBand + 52 };
+const kFirstHit = { x: kWidth - 150, y: kTitleBand + 84 + 25 };
+
+async function pressWithControl(page, key) {
+  await page.keyboard.down('Control');
+  await page.keyboard.press(key);
+  await page.keyboard.up('Control');
+}
+
+// The search panel's dark bar over the book's background.
+function searchIsOpen(image) {
+  const [r, , b] = image.pixel(kWidth - 150, kTitleBand + 300);
+  return r < 40 && b < 64;
+}
+
+// The share of a rectangle where the highlight's yellow lies: red far above blue, which neither
+// paper nor ink has.
+function yellowShare(image, box) {
+  let red = 0;
+  let all = 0;
+  for (let y = Math.floor(box.top); y < box.bottom; y += 1) {
+    for (let x = Math.floor(box.left); x < box.right; x += 1) {
+      const [r, , b] = image.pixel(x, y);
+      red += (r - b) / 255;
+      all += 1;
     }
   }
-  await page.keyboard.press('ArrowRight');
-  await waitForHalves(page, 'left right', `a spread of ${url} after the right arrow`);
+  return all ? red / all : 0;
+}
+
+async function playPdf(browser, tabs) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: kWidth, height: kHeight });
+  await page.goto(pdfUrl);
+  await waitForHalves(page, 'right', 'the PDF\'s first page alone on the right', kStartTimeoutMs);
+  const cover = pageBox(await screenshot(page), 'right');
+
+  // Beside the web link first: input arrives in order, so when the click on the link has opened
+  // its tab, the one before it had its chance to open something too.
+  const tabsBefore = tabs.opened().length;
+  const beside = pointOn(cover, kPdfBesideWebLink.x, kPdfBesideWebLink.y);
+  await page.mouse.click(beside.x, beside.y);
+  await clickOpensOneTab(page, tabs, tabsBefore,
+    pointOn(cover, kPdfWebLink.x, kPdfWebLink.y), kPdfWebLink.url);
+
+  const toPage3 = pointOn(cover, kPdfLinkToPage3.x, kPdfLinkToPage3.y);
+  await clickWhenPointing(page, toPage3.x, toPage3.y);
+  await waitForHalves(page, 'left right', 'the spread of pages 2 and 3 after the link to page 3');
+
+  // The search, from the cover: its hit must turn the page. Home again until the cover shows: a
+  // key pressed while the page still turns may be dropped.
+  await waitFor('the cover again after Home', async () => {
+    await page.keyboard.press('Home');
+    return halves(await screenshot(page)) === 'right';
+  });
+  await pressWithControl(page, 'KeyF');
+  await waitFor('the search panel after Ctrl+F', async () => searchIsOpen(await screenshot(page)));
+  await page.mouse.click(kSearchBox.x, kSearchBox.y);
+  await page.keyboard.type('Preface');
+  await page.keyboard.press('Enter');
+  const bookArea = kWidth - kSearchWidth;
+  await waitFor('the spread of page 2 after a click on the hit for "Preface"', async () => {
+    await page.mouse.click(kFirstHit.x, kFirstHit.y);
+    return halves(await screenshot(page), bookArea) === 'left right';
+  });
+  await waitFor('"Preface" marked on page 2', async () => {
+    const image = await screenshot(page);
+    const box = pageBox(image, 'left', bookArea);
+    const from = pointOn(box, kPdfPrefaceBox.x, kPdfPrefaceBox.y);
+    const to = pointOn(box, kPdfPrefaceBox.x + kPdfPrefaceBox.width, kPdfPrefaceBox.y + kPdfPrefaceBox.height);
+    return yellowShare(image, { left: from.x, top: from.y, right: to.x, bottom: to.y }) > 0.15;
+  });
   await page.close();
 }
 
@@ -270,10 +369,10 @@ async function main() {
     const tabs = watchTabs(browser);
     step = `the demo book ${demoUrl}`;
     await playDemo(browser, tabs);
-    for (const given of otherUrls) {
-      step = `the book ${given}`;
-      await playOther(browser, given);
-    }
+    step = `the old-style book ${oldUrl}`;
+    await playOld(browser);
+    step = `the book made from a PDF ${pdfUrl}`;
+    await playPdf(browser, tabs);
     console.log(`${browserName}: every exported book played`);
   } catch (error) {
     for (const page of await browser.pages()) {
