@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <set>
 #include <string>
@@ -12,6 +11,7 @@
 #include "platform/Compression.h"
 #include "platform/Os.h"
 #include "tests/support/BookFixture.h"
+#include "tests/support/ToolRun.h"
 #include "util/Error.h"
 
 namespace {
@@ -21,11 +21,7 @@ using testsupport::BookSpec;
 using testsupport::ElementSpec;
 using testsupport::FileSpec;
 using testsupport::PageSpec;
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testsupport::ReadFile;
 
 std::string Text(std::size_t size) {
   std::string text;

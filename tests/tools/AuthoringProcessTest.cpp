@@ -3,9 +3,6 @@
 // property and the path and leave nothing behind.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -19,6 +16,7 @@
 #include "platform/Os.h"
 #include "tests/support/BookFixture.h"
 #include "tests/support/FullBook.h"
+#include "tests/support/ToolRun.h"
 #include "util/ZanUtils.h"
 
 namespace {
@@ -28,11 +26,8 @@ using testsupport::BookSpec;
 using testsupport::ElementSpec;
 using testsupport::FileSpec;
 using testsupport::PageSpec;
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using testsupport::ReadFile;
+using Outcome = testsupport::ToolOutcome;
 
 void WriteFile(const fs::path& file, const std::string& bytes) {
   fs::create_directories(file.parent_path());
@@ -49,12 +44,6 @@ struct SplitOutcome {
   bool operator==(const SplitOutcome&) const = default;
 };
 
-struct Outcome {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
 class AuthoringTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -65,15 +54,7 @@ class AuthoringTest : public ::testing::Test {
 
   Outcome Tool(const std::string& arguments, const std::string& environment = "",
                const fs::path& tool = BOOKSTUB_TOOL_PATH) const {
-    const std::string command = environment + "'" + tool.string() + "' " + arguments + " >'" +
-                                (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() +
-                                "' </dev/null";
-    const int status = std::system(command.c_str());
-    Outcome outcome;
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.out = ReadFile(dir_ / "out");
-    outcome.err = ReadFile(dir_ / "err");
-    return outcome;
+    return testsupport::RunTool(tool, arguments, dir_, environment);
   }
 
   SplitOutcome Split(const fs::path& package, const std::string& name) const {
@@ -635,12 +616,9 @@ TEST_F(AuthoringTest, MakeNamesWhatItLeavesOutAndKeepsTheTitlesLetters) {
   WriteFile(dir_ / "pictures/cover.psd", "8BPS");
   WriteFile(dir_ / "pictures/.hidden", "hidden");
 
-  const std::string make = "cd '" + dir_.string() + "' && PATH=/usr/bin:/bin '" + tool.string() +
-                           "' make --title 'Été 2024 / Ölüdeniz' pictures";
   const auto run = [&] {
-    const int status = std::system((make + " >out 2>err </dev/null").c_str());
-    return Outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(dir_ / "out"),
-                   ReadFile(dir_ / "err")};
+    return testsupport::RunTool(tool, "make --title 'Été 2024 / Ölüdeniz' pictures", dir_,
+                                "cd '" + dir_.string() + "' && PATH=/usr/bin:/bin ");
   };
   const Outcome made = run();
   ASSERT_EQ(made.exitCode, 0) << made.err;

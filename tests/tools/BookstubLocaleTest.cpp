@@ -7,7 +7,6 @@
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -17,6 +16,7 @@
 #include "platform/Os.h"
 #include "tests/support/BookFixture.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ToolRun.h"
 #include "util/ZanUtils.h"
 
 extern char** environ;
@@ -24,14 +24,10 @@ extern char** environ;
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::ReadFile;
 
 constexpr const char* kLocale = "de_DE.UTF-8";
 constexpr auto kGiveUp = std::chrono::seconds(60);  // a hang becomes a failure
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // Every file under `files` by its relative path; the log by its messages, without time stamps.
 std::map<std::string, std::string> Written(const fs::path& files) {

@@ -2,9 +2,6 @@
 // the package reports.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -13,6 +10,7 @@
 
 #include "platform/Os.h"
 #include "tests/support/BookFixture.h"
+#include "tests/support/ToolRun.h"
 #include "util/ZanUtils.h"
 
 namespace {
@@ -22,11 +20,8 @@ using testsupport::BookSpec;
 using testsupport::ElementSpec;
 using testsupport::FileSpec;
 using testsupport::PageSpec;
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using testsupport::ReadFile;
+using Outcome = testsupport::ToolOutcome;
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -34,12 +29,6 @@ std::vector<std::string> Lines(const std::string& text) {
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
 }
-
-struct Outcome {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
 
 class BookstubTest : public ::testing::Test {
  protected:
@@ -52,15 +41,7 @@ class BookstubTest : public ::testing::Test {
   void TearDown() override { DeleteFolderTree(dir_); }
 
   Outcome Tool(const std::string& arguments) const {
-    const std::string command = std::string("'") + BOOKSTUB_TOOL_PATH + "' " + arguments + " >'" +
-                                (dir_ / "out").string() + "' 2>'" + (dir_ / "err").string() +
-                                "' </dev/null";
-    const int status = std::system(command.c_str());
-    Outcome outcome;
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.out = ReadFile(dir_ / "out");
-    outcome.err = ReadFile(dir_ / "err");
-    return outcome;
+    return testsupport::RunTool(BOOKSTUB_TOOL_PATH, arguments, dir_);
   }
   std::string Split(bool messages = true) const {
     return std::string("split ") + (messages ? "--messages " : "") + package_.string() + " " +

@@ -3,11 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
-#include <sys/wait.h>
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
 #include <thread>
@@ -15,16 +12,13 @@
 #include "platform/Os.h"
 #include "tests/support/BookFixture.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/ToolRun.h"
 #include "util/ZanUtils.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testsupport::ReadFile;
 
 class WebExportProcessTest : public ::testing::Test {
  protected:
@@ -40,25 +34,24 @@ class WebExportProcessTest : public ::testing::Test {
   }
   void TearDown() override { DeleteFolderTree(dir_); }
 
-  int Run(const std::string& arguments) const {
-    const std::string command = std::string("'") + BOOKSTUB_TOOL_PATH + "' " + arguments + " >'" +
-                                (dir_ / "out").string() + "' 2>&1 </dev/null";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  testsupport::ToolOutcome Run(const std::string& arguments) const {
+    return testsupport::RunTool(BOOKSTUB_TOOL_PATH, arguments, dir_);
   }
 
   fs::path dir_;
 };
 
 TEST_F(WebExportProcessTest, ExportNeedsAFolderUnlessItServes) {
-  EXPECT_EQ(Run("export '" + (dir_ / "book.exe").string() + "'"), 2);
-  EXPECT_NE(ReadFile(dir_ / "out").find("export needs DIR"), std::string::npos)
-      << ReadFile(dir_ / "out");
+  const testsupport::ToolOutcome withoutFolder =
+      Run("export '" + (dir_ / "book.exe").string() + "'");
+  EXPECT_EQ(withoutFolder.exitCode, 2);
+  EXPECT_NE(withoutFolder.err.find("export needs DIR"), std::string::npos) << withoutFolder.err;
   EXPECT_EQ(Run("export --quiet '" + (dir_ / "book.exe").string() + "' '" +
-                (dir_ / "site").string() + "'"),
+                (dir_ / "site").string() + "'")
+                .exitCode,
             0);
   EXPECT_TRUE(fs::is_regular_file(dir_ / "site" / "index.html"));
-  EXPECT_EQ(Run("serve '" + (dir_ / "missing").string() + "'"), 1);
+  EXPECT_EQ(Run("serve '" + (dir_ / "missing").string() + "'").exitCode, 1);
 }
 
 TEST_F(WebExportProcessTest, ServesATemporarySiteUntilStoppedAndDeletesIt) {
