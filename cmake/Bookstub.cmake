@@ -22,3 +22,17 @@ function(bookstub_test name dir)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "BOOKSTUB_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
 endfunction()
+
+# bookstub_web_page(OUTPUT FORM_ACTION NOTE SCRIPT...): writes OUTPUT, a web page that plays the
+# viewer movie, from the one source of the player's host page and an exported site's page
+# (platform/ruffle/web/page.html.in). The page's content security policy lets forms go to
+# FORM_ACTION (NOTE says why, in the page); the page loads each SCRIPT in order.
+function(bookstub_web_page output form_action note)
+  set(BOOKSTUB_PAGE_FORM_ACTION "${form_action}")
+  set(BOOKSTUB_PAGE_FORMS_NOTE "${note}")
+  set(BOOKSTUB_PAGE_SCRIPTS "")
+  foreach(script IN LISTS ARGN)
+    string(APPEND BOOKSTUB_PAGE_SCRIPTS "<script src=\"${script}\"></script>\n")
+  endforeach()
+  configure_file(${PROJECT_SOURCE_DIR}/platform/ruffle/web/page.html.in ${output} @ONLY)
+endfunction()
