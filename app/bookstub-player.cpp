@@ -19,6 +19,7 @@
 #include "app/PlayerStart.h"
 #include "package/PackageProbe.h"
 #include "platform/Os.h"
+#include "platform/qt/QtApplication.h"
 #include "platform/qt/QtMessageBox.h"
 #include "platform/qt/QtOpenBookDialog.h"
 #include "platform/ruffle/RuffleFlashHost.h"
@@ -60,7 +61,9 @@ int ReportNoBook(const TPlayerStart& start) {
     char name[] = "bookstub-player";
     char* toolkitArgv[] = {name, nullptr};
     int toolkitArgc = 1;
-    QApplication application(toolkitArgc, toolkitArgv);
+    // A display that cannot be opened gets the message on stderr, as without any display.
+    const auto application = platform::OpenApplication(
+        toolkitArgc, toolkitArgv, {"Bookstub: " + start.message, start.exitCode});
     platform::ShowErrorBox(start.message, "Bookstub");
   } else {
     platform::ShowMessageBox(start.message, "Bookstub");
@@ -132,7 +135,8 @@ int main(int argc, char* argv[]) {
     // The toolkit and the browser engine see argument 0 alone: their own options (-platform,
     // -style, engine switches) are not the player's to take.
     int toolkitArgc = std::min(argc, 1);
-    QApplication application(toolkitArgc, argv);
+    // Without a display the run ends here, with one line: no working folder exists yet.
+    const auto application = platform::OpenApplication(toolkitArgc, argv);
     std::filesystem::path book = start.book;
     if (start.action == TPlayerStart::TAction::ChooseBook) {
       // Started from the desktop's menu: the book comes from the file dialog.

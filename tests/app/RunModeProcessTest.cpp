@@ -417,6 +417,44 @@ INSTANTIATE_TEST_SUITE_P(Kinds, StartupErrorTest, testing::Values("error", "othe
                                                                      : "OtherError";
                          });
 
+// Without a display the player says so in one line and fails; the toolkit does not abort (no
+// core file), and no working folder is made.
+class WithoutDisplay : public RunModeProcessTest,
+                       public testing::WithParamInterface<const char*> {};
+
+TEST_P(WithoutDisplay, OneLineAndAFailureWithoutWorkingFolder) {
+  const std::string display = GetParam();
+  // An empty platform variable leaves the choice to the toolkit, as when it is not set.
+  auto process =
+      Start(Player(), {}, {"QT_QPA_PLATFORM=", "WAYLAND_DISPLAY=", "DISPLAY=" + display});
+  EXPECT_EQ(process->WaitForExit(), EXIT_FAILURE) << "ended by a signal, or hung";
+  const std::string output = ReadFile(Output());
+  EXPECT_THAT(output, testing::StartsWith("Bookstub: cannot open the display"));
+  EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+  if (!display.empty()) {
+    EXPECT_THAT(output, testing::HasSubstr("\"" + display + "\""));
+  }
+  EXPECT_TRUE(TmpIsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Displays, WithoutDisplay, testing::Values("", ":4093"),
+                         [](const auto& info) {
+                           return std::string(info.param).empty() ? "NoneSet" : "NoServerThere";
+                         });
+
+// The bare player given a file without a book, with a display that cannot be opened: the
+// message about the book on standard error, as with no display at all.
+TEST_F(RunModeProcessTest, BarePlayerWithoutBookOrReachableDisplaySaysWhatIsWrong) {
+  std::ofstream(root_ / "notes.txt") << "Not a book at all.\n";
+  auto process =
+      Start(BarePlayer(), {(root_ / "notes.txt").string()}, {"QT_QPA_PLATFORM=", "DISPLAY=:4093"});
+  EXPECT_EQ(process->WaitForExit(), 1);
+  const std::string output = ReadFile(Output());
+  EXPECT_THAT(output, testing::StartsWith("Bookstub: "));
+  EXPECT_THAT(output, testing::HasSubstr("notes.txt\" carries no book"));
+  EXPECT_TRUE(TmpIsEmpty());
+}
+
 // Every signal whose default action ends the process removes the working folder, and the player
 // still dies of that signal. (Each signal, as the kernel and other processes send it, is checked
 // on the clean-up itself; here the player arms it for them.)
