@@ -35,6 +35,7 @@
 #include "package/ProSaver.h"
 #include "package/uPathGetter.h"
 #include "package/uSWFStreamReader.h"
+#include "platform/qt/QtApplication.h"
 #include "platform/qt/QtSaveDownloadDialog.h"
 #include "util/Error.h"
 #include "util/ZanUtils.h"
@@ -356,6 +357,13 @@ void TMainForm::HandleBookMessage(const BookMessage& message) {
 }
 
 void TMainForm::OnBookLoaded() {
+  // A display gone since the toolkit last heard from it gets no book: the message can come
+  // first, and the browser engine's start (OpenGL drivers) crashes on a dead connection. The
+  // window closes instead, and the toolkit ends the run as for any lost display.
+  if (!platform::DisplayAnswers()) {
+    close();
+    return;
+  }
   SetWindowAlpha(0);
   panel_->hide();
   ApplyPlacement({true, {x(), y(), kBookWindowSize.width, kBookWindowSize.height}});

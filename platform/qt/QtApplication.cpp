@@ -1,10 +1,13 @@
 #include "platform/qt/QtApplication.h"
 
 #include <unistd.h>
+#include <xcb/xcb.h>
 
+#include <QGuiApplication>
 #include <QtGlobal>
 
 #include <cstdlib>
+#include <memory>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -85,6 +88,17 @@ std::unique_ptr<QApplication> OpenApplication(int& argc, char** argv,
     }
   }
   return application;
+}
+
+bool DisplayAnswers() {
+  auto* x11 =
+      qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  if (x11 == nullptr) return true;
+  xcb_connection_t* connection = x11->connection();
+  if (connection == nullptr || xcb_connection_has_error(connection) != 0) return false;
+  const std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&std::free)> reply(
+      xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr), &std::free);
+  return reply != nullptr && xcb_connection_has_error(connection) == 0;
 }
 
 }  // namespace platform

@@ -1,11 +1,13 @@
 #pragma once
-// The application object of a program with windows, made so that a display that cannot be
-// opened ends the process with a line of ours instead of the toolkit's abort (and core dump).
+// The application object of a program with windows and its display: a display that cannot be
+// opened ends the process with a line of ours instead of the toolkit's abort (and core dump), and
+// a display that went away can be noticed before anything touches it that would not survive it.
 // Implements: a Qt message handler, installed while the object is made, that holds back the
 // toolkit's messages and, on its fatal one, writes one line on stderr and ends the process with
-// _exit; the messages held back go to the handler before once the object is made.
+// _exit (the messages held back go to the handler before once the object is made); on X11 a
+// round trip to the display server through the toolkit's XCB connection.
 // Does not: tell why the display cannot be opened (the toolkit does not say in a form to pass
-// on), or try another platform.
+// on), try another platform, or ask a display of another platform than X11.
 
 #include <QApplication>
 
@@ -28,5 +30,11 @@ std::unique_ptr<QApplication> OpenApplication(int& argc, char** argv,
 
 // The line written when the display cannot be opened, for the display the environment names.
 std::string CannotOpenDisplayMessage();
+
+// Whether the display still answers. The toolkit hears of a display server gone only when it
+// next handles its events, which may come after work already queued; OpenGL drivers crash on a
+// dead connection. On X11 a round trip to the server tells (and marks the connection broken for
+// the toolkit too); other platforms are taken to answer. Needs the application object.
+bool DisplayAnswers();
 
 }  // namespace platform
