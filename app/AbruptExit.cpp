@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
@@ -37,6 +38,7 @@ struct AbruptExitState {
   bool handlersInstalled = false;
   std::unique_ptr<platform::SignalSafeFolderRemoval> crashRemoval;
   std::atomic<bool> crashRemovalArmed{false};
+  std::atomic<bool> crashing{false};  // a crash's removal has begun: the crash ends the process
 };
 
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free);
@@ -49,13 +51,14 @@ AbruptExitState& State() {
 // Set while this thread runs the clean-up: a crash in it must not wait for itself.
 thread_local bool cleaningUpHere = false;
 
-void RunCleanUp() {
+// True when this call ran the clean-up.
+bool RunCleanUp() {
   AbruptExitState& state = State();
   std::function<void()> cleanUp;
   {
     const std::lock_guard lock(state.mutex);
     cleanUp = std::exchange(state.cleanUp, nullptr);
-    if (!cleanUp) return;
+    if (!cleanUp) return false;
   }
   // Only a crash's removal on another thread can hold it; that thread is about to end the process.
   const auto deadline = std::chrono::steady_clock::now() + kLongestCleanUp;
@@ -70,10 +73,15 @@ void RunCleanUp() {
   const std::lock_guard lock(state.mutex);
   state.remover.store(kNobody);
   state.cleanUpDone.notify_all();
+  return true;
 }
 
+// The process ends here once the clean-up ran: what exit would do next (destroy static objects)
+// can crash threads that still run.
 extern "C" void CleanUpAtExit() {
-  RunCleanUp();
+  if (!RunCleanUp() || State().crashing.load()) return;
+  std::fflush(nullptr);
+  std::_Exit(EXIT_FAILURE);
 }
 
 // Two threads may call exit at once (a lost display is noticed by several): both take exit
@@ -91,7 +99,7 @@ extern "C" void WaitForCleanUpAtExit() {
 }
 
 [[noreturn]] void CleanUpAtTerminate() {
-  RunCleanUp();
+  static_cast<void>(RunCleanUp());
   if (const std::terminate_handler previous = State().previousTerminate) previous();
   std::abort();
 }
@@ -100,6 +108,7 @@ extern "C" void WaitForCleanUpAtExit() {
 void RemoveFolderOnCrash() {
   AbruptExitState& state = State();
   if (!state.crashRemovalArmed.load()) return;
+  state.crashing.store(true);
   // The clean-up on another thread stops the loader before it removes the folder: wait for it.
   // Past the wait it is stuck (perhaps on a lock this thread held): the folder goes all the same.
   // The clean-up interrupted on this very thread is waited for by nothing.
@@ -127,6 +136,12 @@ void ArmAbruptExitCleanUp(std::function<void()> cleanUp) {
   std::atexit(WaitForCleanUpAtExit);
   std::atexit(CleanUpAtExit);
   state.previousTerminate = std::set_terminate(CleanUpAtTerminate);
+}
+
+void PutExitCleanUpFirst() {
+  // Registered again: the clean-up runs once whichever registration comes first.
+  std::atexit(WaitForCleanUpAtExit);
+  std::atexit(CleanUpAtExit);
 }
 
 void DisarmAbruptExitCleanUp() {

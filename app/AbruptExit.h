@@ -9,9 +9,16 @@
 #include <functional>
 
 // `cleanUp` runs at most once, on whichever abrupt exit comes first, on the thread that took it.
-// Replaces a clean-up armed before.
+// Replaces a clean-up armed before. An exit that ran it ends the process at once, with
+// EXIT_FAILURE, rather than going on to destroy static objects that threads still running (the
+// browser engine's) use; unless a crash is ending the process meanwhile, which then does.
 void ArmAbruptExitCleanUp(std::function<void()> cleanUp);
 void DisarmAbruptExitCleanUp();
+
+// An exit runs the handlers registered last first, and destroys static objects made after the
+// clean-up was armed before it. Once something with threads and static objects of its own has
+// started (the browser engine), this puts the exit clean-up before everything made so far.
+void PutExitCleanUpFirst();
 
 // A crash runs none of the above: the process is in a signal handler, where only a removal made
 // ready beforehand can run. From now on a crash removes `folder` (replacing a folder armed

@@ -186,6 +186,9 @@ platform::QtFlashHost& TMainForm::FlashHost() {
   if (flashHost_) return *flashHost_;
   flashHost_ = options_.createFlashHost ? options_.createFlashHost(this, popupMenu_)
                                         : platform::CreateEmptyFlashHost(this, popupMenu_);
+  // The engine leaves threads running and static objects of its own: an exit now ends the
+  // process once the folder is gone, before those go.
+  PutExitCleanUpFirst();
   flashHost_->SetFlashCallHandler([this](const std::string& request) { SWFFlashCall(request); });
   flashHost_->Widget()->setGeometry(rect());
   if (isVisible()) flashHost_->Widget()->show();

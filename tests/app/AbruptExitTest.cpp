@@ -299,4 +299,48 @@ TEST_F(CrashRemovalTest, ACrashWaitsForTheCleanUpRunningOnAnotherThread) {
   ExpectRemovedWithOutsideIntact();
 }
 
+// What an exit runs after the clean-up may use what is still running: the browser engine's
+// threads outlive the exit, and its static objects, made after the clean-up was armed, would be
+// destroyed first. Once the clean-up is put first, an exit that ran it ends the process there,
+// failed, and destroys nothing more; an exit with nothing to clean up ends as it always did.
+TEST_F(CrashRemovalTest, AnExitThatCleanedUpEndsThereOnceTheCleanUpIsFirst) {
+  static fs::path destroyed;
+  destroyed = scratch_ / "destroyed";
+  const fs::path cleanedUp = scratch_ / "cleaned-up";
+  const auto exitArmed = [&](bool putFirst) {
+    return RunChild([&] {
+      ArmAbruptExitCleanUp([&] { WriteFile(cleanedUp, "done"); });
+      // As an engine's static object does: made later, so destroyed first.
+      std::atexit([] { WriteFile(destroyed, "gone"); });
+      if (putFirst) PutExitCleanUpFirst();
+      std::exit(0);
+    });
+  };
+
+  int status = exitArmed(true);
+  ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+  EXPECT_EQ(WEXITSTATUS(status), EXIT_FAILURE);
+  EXPECT_TRUE(fs::exists(cleanedUp));
+  EXPECT_FALSE(fs::exists(destroyed));
+
+  // Not put first: the later object goes before the clean-up, as exit orders them.
+  fs::remove(cleanedUp);
+  status = exitArmed(false);
+  ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+  EXPECT_TRUE(fs::exists(cleanedUp));
+  EXPECT_TRUE(fs::exists(destroyed));
+
+  fs::remove(destroyed);
+  status = RunChild([&] {
+    ArmAbruptExitCleanUp([&] { WriteFile(cleanedUp, "again"); });
+    PutExitCleanUpFirst();
+    DisarmAbruptExitCleanUp();
+    std::atexit([] { WriteFile(destroyed, "gone"); });
+    std::exit(3);
+  });
+  ASSERT_TRUE(WIFEXITED(status)) << "status " << status;
+  EXPECT_EQ(WEXITSTATUS(status), 3);
+  EXPECT_TRUE(fs::exists(destroyed));
+}
+
 }  // namespace
