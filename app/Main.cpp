@@ -360,13 +360,15 @@ void TMainForm::HandleBookMessage(const BookMessage& message) {
 }
 
 void TMainForm::OnBookLoaded() {
-  // A display gone since the toolkit last heard from it gets no book: the message can come
-  // first, and the browser engine's start (OpenGL drivers) crashes on a dead connection. The
-  // window closes instead, and the toolkit ends the run as for any lost display.
+  // The browser engine starts first, right after the display is known to answer: its start
+  // (OpenGL drivers) crashes on a dead connection, and this message can come before the toolkit
+  // has noticed that its display went. A display that does not answer gets no book: the window
+  // closes, and the toolkit ends the run as for any lost display.
   if (!platform::DisplayAnswers()) {
     close();
     return;
   }
+  FlashHost();
   SetWindowAlpha(0);
   panel_->hide();
   ApplyPlacement({true, {x(), y(), kBookWindowSize.width, kBookWindowSize.height}});

@@ -148,6 +148,10 @@ int main(int argc, char* argv[]) {
       if (!chosen) return EXIT_SUCCESS;
       book = *chosen;
     }
+    // OpenGL is asked how it draws now, before any working folder exists, while the display has
+    // just answered: not when the book is shown, when the display may go during the question (the
+    // drivers crash on a connection that breaks under them).
+    if (FlashEmulatorWanted()) platform::PrepareFlashHostDrawing();
     return RunMainWindow({book, mode, ChooseFlashHost()});
   } catch (const Error& error) {
     // Before the window: there is no log yet.
