@@ -27,7 +27,16 @@ int RunMainWindow(TMainFormOptions options) {
     form = std::make_unique<TMainForm>(std::move(options));
     termination = std::make_unique<platform::TerminationRequestHandler>([&form] { form->close(); });
     form->Start();
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    if (form->LoadFailure().empty()) return result;
+    // The book cannot be played: the box comes over the loading window, once nothing of the
+    // book is left (a request to stop now ends the process at once).
+    const Error error(form->LoadFailure());
+    LogApplicationError(error);
+    form->RemoveWorkingFolder();
+    termination.reset();
+    ShowApplicationError(error);
+    return EXIT_FAILURE;
   } catch (const Error& error) {
     LogApplicationError(error);
     termination.reset();

@@ -115,6 +115,11 @@ void TLoadProjectThread::PublishOpener(TProjectOpener* opener) {
   if (opener_ != nullptr && abortRequested_) opener_->SetAbort(true);
 }
 
+std::string TLoadProjectThread::Failure() {
+  const std::lock_guard lock(openerMutex_);
+  return failure_;
+}
+
 void TLoadProjectThread::run() {
   try {
     auto opener = std::make_unique<TProjectOpener>(windowHandle_);
@@ -125,10 +130,9 @@ void TLoadProjectThread::run() {
     } unpublish{this};  // runs before the opener is freed
     opener->Open(packageFile_);
     opener->SplitAll();
-  } catch (const Error&) {
-    // The opener has logged it; without WM_BOOK_LOADED the window keeps its progress display.
   } catch (const std::exception& error) {
-    LogMessage(std::string("[TLoadProjectThread.Execute]: Error:") + error.what());
+    const std::lock_guard lock(openerMutex_);
+    failure_ = "The book in \"" + packageFile_.string() + "\" cannot be played: " + error.what();
   }
 }
 
@@ -245,7 +249,16 @@ void TMainForm::StartLoading() {
 
 void TMainForm::OnLoaderFinished() {
   loaderFinished_ = true;
-  if (closeAfterLoader_) close();
+  if (closeAfterLoader_) {
+    close();
+    return;
+  }
+  loadFailure_ = loadThread_->Failure();
+  if (!loadFailure_.empty()) QCoreApplication::exit(EXIT_FAILURE);
+}
+
+void TMainForm::RemoveWorkingFolder() {
+  StopLoaderAndRemoveRunFolder();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

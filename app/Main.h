@@ -26,8 +26,8 @@ class QProgressBar;
 class TProjectOpener;
 
 // Runs one Open + SplitAll of the package in `packageFile`, reporting to `window`. Created
-// suspended (QThread::start runs it). Errors escaping the opener end the body silently: the
-// opener has logged them and the window keeps its progress display.
+// suspended (QThread::start runs it). An error escaping the opener ends the body; its message
+// is kept for Failure.
 class TLoadProjectThread : public QThread {
  public:
   TLoadProjectThread(BookMessageTarget* window, std::filesystem::path packageFile);
@@ -35,6 +35,9 @@ class TLoadProjectThread : public QThread {
 
   // Any thread: asks the running split to stop at its next check.
   void RequestAbort();
+  // Once the thread has finished: why the book could not be opened or split; empty when it was,
+  // or when the split stopped on request.
+  std::string Failure();
 
  protected:
   void run() override;
@@ -47,6 +50,7 @@ class TLoadProjectThread : public QThread {
   std::mutex openerMutex_;  // guards opener_ against RequestAbort from the window thread
   TProjectOpener* opener_ = nullptr;
   bool abortRequested_ = false;
+  std::string failure_;  // guarded by openerMutex_ too
 };
 
 using FlashHostFactory =
@@ -79,6 +83,14 @@ class TMainForm : public QWidget, public BookMessageTarget {
   void miFullscreenClick();
   void miExitClick();
   void SWFFlashCall(const std::string& request);
+
+  // Set when the book could not be opened or split: the error's message. The window then ends
+  // the event loop (with EXIT_FAILURE) and stays the loading window; whoever runs it reports
+  // the failure (see RunMainWindow).
+  const std::string& LoadFailure() const { return loadFailure_; }
+  // Stops the loader and removes the working folder now; the window stays on screen. Also done
+  // when the window goes.
+  void RemoveWorkingFolder();
 
   bool IsBordered() const { return bordered_; }
   bool BookShown() const { return bookShown_; }
@@ -165,5 +177,6 @@ class TMainForm : public QWidget, public BookMessageTarget {
   bool downloadRefusalReported_ = false;
   // The last left click or key press in the window that no save dialog has used yet.
   std::optional<std::chrono::steady_clock::time_point> downloadGestureAt_;
+  std::string loadFailure_;
   std::atomic<bool> closing_{false};
 };

@@ -417,6 +417,54 @@ INSTANTIATE_TEST_SUITE_P(Kinds, StartupErrorTest, testing::Values("error", "othe
                                                                      : "OtherError";
                          });
 
+// A book that cannot be played ends the run as a failure: the error in the "Application Error"
+// box (on standard error without a display), exit status 1, and no working folder, whether the
+// package cannot be read at all or its split fails halfway, and whether the book is the
+// player's own or a file given to the bare player.
+struct BrokenBookCase {
+  const char* label;
+  bool bare;
+  bool halfway;  // the documents are read; a page's file lies past the end of the package
+};
+
+void PrintTo(const BrokenBookCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class BrokenBook : public RunModeProcessTest, public testing::WithParamInterface<BrokenBookCase> {
+ protected:
+  fs::path WriteBrokenBook(const fs::path& file) const {
+    if (GetParam().halfway) {
+      testsupport::BookSpec spec = AppendedBook(3);
+      spec.pages.back().elements.emplace_back(
+          "img", testsupport::FileSpec{"res/pages/lost.swf", "", BlobAddress{0x7FFFFF00u, 0x100u}});
+      testsupport::BuildBook(spec).WriteTo(file);
+    } else {
+      // A package as its end describes one, whose documents are no XML.
+      const std::string unreadable("<no\x03\0\0\0<no\x03\0\0\0", 14);
+      std::ofstream(file, std::ios::binary) << ReadFile(BOOKSTUB_PLAYER_PATH) << unreadable;
+    }
+    fs::permissions(file, fs::perms::owner_all);
+    return file;
+  }
+};
+
+TEST_P(BrokenBook, EndsTheRunAsAFailureWithoutItsFolder) {
+  const fs::path book = WriteBrokenBook(root_ / "bin" / "broken-book");
+  auto process = GetParam().bare ? Start(BarePlayer(), {book.string()}) : Start(book, {});
+  EXPECT_EQ(process->WaitForExit(), EXIT_FAILURE) << ReadFile(Output());
+  EXPECT_THAT(ReadFile(Output()), testing::HasSubstr("Application Error: The book in \"" +
+                                                     book.string() + "\" cannot be played: "));
+  EXPECT_TRUE(WorkingFolders().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Books, BrokenBook,
+                         testing::Values(BrokenBookCase{"UnreadableFileGivenToTheBarePlayer", true,
+                                                        false},
+                                         BrokenBookCase{"UnreadablePackagedBook", false, false},
+                                         BrokenBookCase{"PackagedBookFailingHalfway", false, true}),
+                         [](const auto& info) { return std::string(info.param.label); });
+
 // Without a display the player says so in one line and fails; the toolkit does not abort (no
 // core file), and no working folder is made.
 class WithoutDisplay : public RunModeProcessTest,

@@ -2,8 +2,9 @@
 # End to end, on a virtual display (run through run-under-xvfb.sh, with or without a window
 # manager, on one monitor or with the primary one away from the origin). Checked from outside, on
 # the window's outer rectangle (frame included):
-#  - the loading window (of a player whose book cannot be read, which stays loading) is centred
-#    on the primary screen by its outer size;
+#  - a player whose book cannot be read shows the "Application Error" box over its loading
+#    window, which is centred on the primary screen by its outer size; its working folder is gone
+#    already, and answering the box ends it with status 1;
 # then, the bare player started as from the desktop's menu (no argument) asks for a book in the
 # "Open a book" dialog: Cancel ends it with 0 and nothing left behind, a file without a book is
 # said so in an error box and the dialog comes again, and the book chosen is opened;
@@ -29,39 +30,61 @@ mkdir -p "$work/tmp"
 "$make_book" --player "$player" --movie "$work/book.swf" --output "$work/book-player" \
   --pages 1 --plain-pages 300x200 --title "$title" >/dev/null
 
+player_log=""
 fail() {
   echo "FAILED: $*" >&2
-  [[ -n ${pid:-} ]] && kill "$pid" 2>/dev/null
+  if [[ -n ${pid:-} ]]; then
+    report_player "$pid" "$player_log"
+    kill "$pid" 2>/dev/null
+  fi
   exit 1
 }
 
 source "$(dirname "$0")/window-probes.sh"
 
 # A player whose appended package looks like a book from its end but whose documents are no XML:
-# its loader fails and the window stays the loading window.
+# its loader fails, and the error box comes over the loading window, which stays until the box is
+# answered.
 cp "$player" "$work/stuck-player"
 printf '<no\x03\x00\x00\x00<no\x03\x00\x00\x00' >>"$work/stuck-player"
 loading_window=""
 find_loading_window() {
-  loading_window=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -n1)
-  [[ -n $loading_window ]]
+  local candidate x y w h
+  for candidate in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+    read -r x y w h < <(client_geometry "$candidate") || continue
+    if ((w == 234 && h == 25)); then
+      loading_window=$candidate
+      return 0
+    fi
+  done
+  return 1
 }
 loading_window_is_centred() {
-  local x y w h left right top bottom
-  read -r x y w h < <(client_geometry "$loading_window") || return 1
+  local left right top bottom
   read -r left right top bottom < <(frame_extents "$loading_window")
-  ((w == 234 && h == 25)) &&
-    [[ $(frame_geometry "$loading_window") == "$(centred_on_screen $((234 + left + right)) $((25 + top + bottom)))" ]]
+  [[ $(frame_geometry "$loading_window") == "$(centred_on_screen $((234 + left + right)) $((25 + top + bottom)))" ]]
 }
-TMPDIR="$work/tmp" BOOKSTUB_FLASH_HOST=none "$work/stuck-player" >"$work/loading.log" 2>&1 &
+error_box=""
+find_error_box() {
+  error_box=$(xdotool search --onlyvisible --name '^Application Error$' 2>/dev/null | head -n1)
+  [[ -n $error_box ]]
+}
+player_log=$work/loading.log
+TMPDIR="$work/tmp" BOOKSTUB_FLASH_HOST=none "$work/stuck-player" >"$player_log" 2>&1 &
 pid=$!
-wait_for 300 find_loading_window || fail "no loading window"
+wait_for 300 find_error_box || fail "no error box"
+wait_for 300 find_loading_window || fail "no loading window under the error box"
 wait_for 300 loading_window_is_centred ||
   fail "the loading window is not centred by its outer size: $(frame_geometry "$loading_window") (client $(client_geometry "$loading_window"), border $(frame_extents "$loading_window"))"
 echo "loading window centred: $(frame_geometry "$loading_window")"
-kill "$pid"
-wait "$pid" || fail "the loading player did not end cleanly when asked to"
+[[ -z $(find "$work/tmp" -mindepth 1 -maxdepth 1 -name '{*}') ]] ||
+  fail "the working folder is still there while the error box is up"
+xdotool windowfocus --sync "$error_box" key Return
+status=0
+wait "$pid" || status=$?
+((status == 1)) || fail "the player that cannot play its book ended with status $status, not 1"
 pid=""
+echo "error box answered: the player ended with status 1, no working folder"
 
 # The bare player as the desktop's menu starts it; the emulator is left out: the window's title
 # tells which book it opened.
@@ -96,7 +119,8 @@ wait "$pid" || fail "the player of the chosen book exited with an error: $(cat "
 pid=""
 echo "from the menu: the file dialog, its Cancel, a file without a book, then the book chosen"
 
-TMPDIR="$work/tmp" "$work/book-player" >"$work/player.log" 2>&1 &
+player_log=$work/player.log
+TMPDIR="$work/tmp" "$work/book-player" >"$player_log" 2>&1 &
 pid=$!
 
 # The colour at the window's centre as "R G B".

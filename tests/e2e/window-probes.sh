@@ -92,3 +92,21 @@ pixel() {
   [[ $text =~ \#([0-9A-F]{2})([0-9A-F]{2})([0-9A-F]{2}) ]] || return 1
   echo $((16#${BASH_REMATCH[1]})) $((16#${BASH_REMATCH[2]})) $((16#${BASH_REMATCH[3]}))
 }
+
+# For a failure report: when the player (pid $1) has ended, how it ended (its exit status or the
+# signal it died of), then its output ($2, standard output and error), so a failure explains
+# itself.
+report_player() {
+  local player_pid=$1 log=$2 state status=0
+  state=$(ps -o stat= -p "$player_pid" 2>/dev/null) || state=""
+  if [[ -z $state || $state == Z* ]]; then
+    wait "$player_pid" 2>/dev/null || status=$?
+    if ((status > 128)); then
+      echo "the player died of SIG$(kill -l $((status - 128)))" >&2
+    else
+      echo "the player ended with status $status" >&2
+    fi
+  fi
+  [[ -s $log ]] && sed 's/^/  player: /' "$log" >&2
+  return 0
+}
