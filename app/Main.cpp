@@ -121,6 +121,10 @@ std::string TLoadProjectThread::Failure() {
 }
 
 void TLoadProjectThread::run() {
+  // Off the window's thread: a killed player's book may be large.
+  if (const int removed = RemoveAbandonedRunFolders(); removed > 0)
+    LogMessage("Removed " + std::to_string(removed) +
+               " working folders of players that were killed");
   try {
     auto opener = std::make_unique<TProjectOpener>(windowHandle_);
     PublishOpener(opener.get());

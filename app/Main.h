@@ -25,9 +25,9 @@ class QMenu;
 class QProgressBar;
 class TProjectOpener;
 
-// Runs one Open + SplitAll of the package in `packageFile`, reporting to `window`. Created
-// suspended (QThread::start runs it). An error escaping the opener ends the body; its message
-// is kept for Failure.
+// Removes the run folders players killed before left behind, then runs one Open + SplitAll of
+// the package in `packageFile`, reporting to `window`. Created suspended (QThread::start runs
+// it). An error escaping the opener ends the body; its message is kept for Failure.
 class TLoadProjectThread : public QThread {
  public:
   TLoadProjectThread(BookMessageTarget* window, std::filesystem::path packageFile);

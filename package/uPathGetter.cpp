@@ -1,6 +1,7 @@
 #include "package/uPathGetter.h"
 
 #include <algorithm>
+#include <memory>
 #include <system_error>
 
 #include "platform/Os.h"
@@ -16,6 +17,7 @@ struct RunFolderState {
   std::string runIdentifier;
   fs::path root;  // R, with trailing separator
   bool ready = false;
+  std::unique_ptr<platform::FileLock> lock;  // the run lock of a prepared temp run
 };
 
 RunFolderState& State() {
@@ -103,6 +105,12 @@ void PrepareRunFolder() {
   CreatePrivateLayout(root);
   state.root = root;
   state.ready = true;
+  try {
+    state.lock = platform::HoldFolderLock(root, kRunLockFile);
+  } catch (const Error&) {
+    // Without its lock file the folder is never taken for abandoned.
+    state.lock.reset();
+  }
 }
 
 void PrepareRunFolderAt(const fs::path& root) {
@@ -120,6 +128,37 @@ void RemoveRunFolder() {
   if (!state.ready) return;
   DeleteFolderTree(state.root);
   state.ready = false;
+  state.lock.reset();  // only now: until the folder is gone, it is not abandoned
+}
+
+bool IsRunIdentifier(std::string_view name) {
+  constexpr std::string_view kForm = "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}";
+  if (name.size() != kForm.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    const bool hex = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+    if (kForm[i] == 'X' ? !hex : c != kForm[i]) return false;
+  }
+  return true;
+}
+
+int RemoveAbandonedRunFolders() {
+  fs::path temp;
+  try {
+    temp = platform::TempPath();
+  } catch (const std::exception&) {
+    return 0;
+  }
+  const std::unique_ptr<platform::OpenFolder> folder = platform::OpenFolderAt(temp);
+  if (!folder) return 0;
+  int removed = 0;
+  for (const platform::FolderEntry& entry : folder->Entries()) {
+    if (!entry.folder || !IsRunIdentifier(entry.name)) continue;
+    // Held while the folder goes: no other player removes it alongside.
+    const auto lock = platform::TakeAbandonedFolder(temp, entry.name, kRunLockFile);
+    if (lock && DeleteFolderTree(temp / entry.name)) ++removed;
+  }
+  return removed;
 }
 
 fs::path GetRootPath(bool absolute) {

@@ -29,6 +29,9 @@ inline constexpr const char* kFlagsFolder = "res/flags/";
 inline constexpr const char* kLogFolder = "Log/";
 // The framework movie, directly in F.
 inline constexpr const char* kFrameworkFile = "framework.swf";
+// In R, beside F: locked while the run lives, so that a later run knows a folder whose player
+// was killed.
+inline constexpr const char* kRunLockFile = "run.lock";
 
 // Working-folder state (the one process-wide state beside the log).
 const std::filesystem::path& TempFolderOfRun();  // with trailing separator
@@ -37,16 +40,26 @@ bool RunFolderReady();
 
 // Sets the temporary folder and a new run identifier, then creates the layout one folder at a
 // time: R, files, files/js, files/res, and under res: downloads, navbar, navbtn, other, pages,
-// thumbnails, mobile, sounds, languages, flags, each open to the current user only. R must be
-// new: when anything is in its place, or it cannot be made (no temporary folder either), raises
-// Error and the run has no folder. Errors below R are swallowed; a later write into a missing
-// folder fails instead. The log folder is created by whoever starts the log.
+// thumbnails, mobile, sounds, languages, flags, each open to the current user only, and the run
+// lock in R, held until RemoveRunFolder (or the process's end). R must be new: when anything is
+// in its place, or it cannot be made (no temporary folder either), raises Error and the run has
+// no folder. Errors below R are swallowed (a run without its lock is never taken for
+// abandoned); a later write into a missing folder fails instead. The log folder is created by
+// whoever starts the log.
 void PrepareRunFolder();
 // The same layout with R = `root` (created with its parents when missing); the run identifier
 // becomes the last name of `root`.
 void PrepareRunFolderAt(const std::filesystem::path& root);
 // Deletes R with everything in it (read-only files included, links not followed).
 void RemoveRunFolder();
+
+// Whether `name` has the form of a run identifier: a braced GUID in upper-case registry form.
+bool IsRunIdentifier(std::string_view name);
+// Removes the run folders in the temporary folder that players killed before left behind: those
+// named like a run identifier whose run lock nobody holds, owned by the current user and open to
+// that user only (see platform::TakeAbandonedFolder); never a link, never another user's folder,
+// never a folder whose player still runs (this one's included). Returns how many went.
+int RemoveAbandonedRunFolders();
 
 // R (absolute) or the run identifier + separator (relative).
 std::filesystem::path GetRootPath(bool absolute);

@@ -60,6 +60,26 @@ class OpenFolder {
 // The folder at `path` (links along the path followed); null when it cannot be opened.
 std::unique_ptr<OpenFolder> OpenFolderAt(const std::filesystem::path& path);
 
+// A lock held on a file for as long as the object lives. The kernel releases it when the process
+// ends, however it ends (also killed), so a lock nobody holds marks a file whose owner is gone.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
+// Creates the file `name` in `folder` (a new file, never through a link; open to its owner only)
+// and holds an exclusive lock on it; the lock is not handed to programs the process starts.
+// Raises Error when the file cannot be made or locked.
+std::unique_ptr<FileLock> HoldFolderLock(const std::filesystem::path& folder,
+                                         const std::string& name);
+
+// The folder `name` in `parent`, when it was left by a process that is gone: a real folder (no
+// link), owned by the current user and open to that user only (mode 0700), holding the regular
+// file `lockName` (no link) whose lock nobody holds. Returns that lock, now held, so that no
+// other process takes the folder meanwhile; null for anything else, which is to be left alone.
+std::unique_ptr<FileLock> TakeAbandonedFolder(const std::filesystem::path& parent,
+                                              const std::string& name, const std::string& lockName);
+
 // A new GUID in registry text form: 38 characters, braces, upper-case 8-4-4-4-12 hex groups.
 std::string NewGuid();
 

@@ -5,11 +5,14 @@
 // relative to the descriptor, O_NOFOLLOW everywhere, identity from fstat's device and inode.
 // A folder without owner access (mode 000) is opened through an O_PATH descriptor and given
 // that access through /proc/self/fd, so no link is followed there either.
+// Folder locks: flock(2) on a file opened with O_NOFOLLOW | O_CLOEXEC; an abandoned folder is
+// checked through descriptors (openat with O_NOFOLLOW, fstat) and its lock tried with LOCK_NB.
 // Does not: follow links, cross into other users' folders (the kernel refuses), or restore the
 // access it added to a folder it could not empty.
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -147,7 +150,67 @@ class PosixFolder : public OpenFolder {
   FolderIdentity identity_;
 };
 
+class FlockFileLock final : public FileLock {
+ public:
+  explicit FlockFileLock(int fd) : fd_(fd) {}
+  ~FlockFileLock() override { ::close(fd_); }  // closing releases the lock
+  FlockFileLock(const FlockFileLock&) = delete;
+  FlockFileLock& operator=(const FlockFileLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+bool Lock(int fd, int operation) {
+  int rc;
+  do {
+    rc = ::flock(fd, operation);
+  } while (rc != 0 && errno == EINTR);
+  return rc == 0;
+}
+
+// Owned by this user and open to nobody else.
+bool IsPrivateToUser(const struct stat& status, mode_t kind) {
+  return (status.st_mode & S_IFMT) == kind && status.st_uid == ::geteuid() &&
+         (status.st_mode & 077) == 0;
+}
+
 }  // namespace
+
+std::unique_ptr<FileLock> HoldFolderLock(const fs::path& folder, const std::string& name) {
+  const Descriptor parent(::open(folder.c_str(), kFolderFlags));
+  // Locked before it gets its name: whoever looks for free locks never sees it unlocked.
+  const std::string unnamed = name + ".new";
+  Descriptor file(parent.get() < 0
+                      ? -1
+                      : ::openat(parent.get(), unnamed.c_str(),
+                                 O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+  const bool held = file.get() >= 0 && Lock(file.get(), LOCK_EX | LOCK_NB) &&
+                    // Fails when anything has the name already, a link planted there too.
+                    ::linkat(parent.get(), unnamed.c_str(), parent.get(), name.c_str(), 0) == 0;
+  const int error = errno;
+  if (file.get() >= 0) ::unlinkat(parent.get(), unnamed.c_str(), 0);
+  if (!held) throw Error("Cannot lock " + (folder / name).string() + ": " + std::strerror(error));
+  return std::make_unique<FlockFileLock>(file.release());
+}
+
+std::unique_ptr<FileLock> TakeAbandonedFolder(const fs::path& parent, const std::string& name,
+                                              const std::string& lockName) {
+  const Descriptor within(::open(parent.c_str(), kFolderFlags));
+  if (within.get() < 0) return nullptr;
+  const Descriptor folder(::openat(within.get(), name.c_str(), kFolderFlags));
+  struct stat status {};
+  if (folder.get() < 0 || ::fstat(folder.get(), &status) != 0 ||
+      !IsPrivateToUser(status, S_IFDIR) || (status.st_mode & 07777) != 0700)
+    return nullptr;
+  // Without blocking: a FIFO in its place would wait for a writer.
+  Descriptor lock(
+      ::openat(folder.get(), lockName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (lock.get() < 0 || ::fstat(lock.get(), &status) != 0 || !IsPrivateToUser(status, S_IFREG) ||
+      !Lock(lock.get(), LOCK_EX | LOCK_NB))
+    return nullptr;
+  return std::make_unique<FlockFileLock>(lock.release());
+}
 
 std::unique_ptr<OpenFolder> OpenFolderAt(const fs::path& path) {
   return PosixFolder::Adopt(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), false);

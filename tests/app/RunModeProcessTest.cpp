@@ -519,4 +519,40 @@ TEST_P(EndingSignal, RemovesTheFolderAndTheSignalEndsThePlayer) {
 INSTANTIATE_TEST_SUITE_P(Signals, EndingSignal, testing::Values(SIGQUIT, SIGUSR1, SIGPWR),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
+// A killed player (SIGKILL, a power cut, the out-of-memory killer) leaves its folder: the next
+// player removes it, but never the folder of a player that still runs.
+TEST_F(RunModeProcessTest, TheNextPlayerRemovesTheFolderOfAKilledOneButNotOfARunningOne) {
+  auto killed = Start(Player(), {});
+  ASSERT_TRUE(WaitForSplit(*killed));
+  const fs::path left = WorkingFolders().front();
+  killed->Signal(SIGKILL);
+  ASSERT_TRUE(killed->Ended());
+  ASSERT_TRUE(fs::exists(left / "files" / "book.swf"));
+
+  auto running = Start(Player(), {});
+  ASSERT_TRUE(WaitForWorkingFolders(1, *running));
+  const auto giveUp = std::chrono::steady_clock::now() + testsupport::ChildProcess::kGiveUp;
+  while (fs::exists(left) && std::chrono::steady_clock::now() < giveUp)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_FALSE(fs::exists(left)) << "the killed player's folder";
+  ASSERT_TRUE(WaitForSplit(*running));
+  const fs::path kept = WorkingFolders().front();
+
+  auto next = Start(Player(), {});
+  ASSERT_TRUE(WaitForWorkingFolders(2, *next));
+  const fs::path log = [&] {
+    for (const fs::path& folder : WorkingFolders())
+      if (folder != kept) return folder / "files" / "Log" / "log1.txt";
+    return fs::path();
+  }();
+  while (ReadFile(log).find("Finish SplitPages") == std::string::npos && next->Running())
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(fs::exists(kept / "files" / "book.swf")) << "a running player's folder";
+  running->Terminate();
+  next->Terminate();
+  EXPECT_EQ(running->WaitForExit(), 0);
+  EXPECT_EQ(next->WaitForExit(), 0);
+  EXPECT_TRUE(WorkingFolders().empty());
+}
+
 }  // namespace

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "platform/Os.h"
 #include "util/Error.h"
@@ -78,10 +81,10 @@ TEST(RunFolderTest, PreparedLayoutExistsEmptyAndIsRemovedWhole) {
     EXPECT_EQ(fs::status(root / folder).permissions(), fs::perms::owner_all) << folder;
   }
   EXPECT_EQ(fs::status(root).permissions(), fs::perms::owner_all);
-  std::size_t files = 0;
+  std::vector<std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(root))
-    files += entry.is_regular_file() ? 1 : 0;
-  EXPECT_EQ(files, 0u);
+    if (entry.is_regular_file()) files.push_back(entry.path().lexically_relative(root).string());
+  EXPECT_EQ(files, std::vector<std::string>{kRunLockFile}) << "the run's lock alone";
   EXPECT_FALSE(fs::exists(root / "files" / "Log"));  // made when the log starts
 
   fs::create_directories(GetLogFolderPath(true));
@@ -111,6 +114,55 @@ TEST(RunFolderTest, WithoutATemporaryFolderThereIsNoRunFolder) {
   saved != nullptr ? ::setenv("TMPDIR", previous.c_str(), 1) : ::unsetenv("TMPDIR");
   EXPECT_FALSE(RunFolderReady());
   EXPECT_THROW(GetBookSwfPath(true), Error);
+}
+
+// Players killed before left their folders in the temporary folder: the next run removes those,
+// and only those.
+TEST(RunFolderTest, FoldersOfKilledPlayersGoAndNothingElse) {
+  const char* saved = std::getenv("TMPDIR");
+  const std::string previous = saved != nullptr ? saved : "";
+  const fs::path temp = fs::temp_directory_path() / ("bookstub-abandoned-" + platform::NewGuid());
+  fs::create_directory(temp);
+  ::setenv("TMPDIR", temp.c_str(), 1);
+  // A run folder as a player makes it, its lock released as when the player was killed.
+  const auto runFolder = [&](const std::string& name, bool released) {
+    const fs::path folder = temp / name;
+    fs::create_directories(folder / "files" / "res");
+    fs::permissions(folder, fs::perms::owner_all);
+    std::ofstream(folder / "files" / "res" / "page.swf") << "page";
+    auto lock = platform::HoldFolderLock(folder, kRunLockFile);
+    if (released) lock.reset();
+    return lock;
+  };
+  const std::string killed = "{0123ABCD-0000-4000-8000-00000000000A}";
+  const auto stillRunning = runFolder("{0123ABCD-0000-4000-8000-00000000000B}", false);
+  runFolder(killed, true);
+  runFolder("{0123abcd-0000-4000-8000-00000000000c}", true);  // not a name of ours
+  runFolder("{0123ABCD-0000-4000-8000-00000000000D", true);
+  runFolder("elsewhere", true);
+  fs::create_directory_symlink(temp / "elsewhere", temp / "{0123ABCD-0000-4000-8000-00000000000E}");
+  PrepareRunFolder();  // this run's own
+  const fs::path own = GetRootPath(true);
+
+  EXPECT_EQ(RemoveAbandonedRunFolders(), 1);
+  EXPECT_FALSE(fs::exists(temp / killed));
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(temp)) left.push_back(entry.path().filename());
+  std::vector<std::string> kept{RunIdentifier(),
+                                "{0123ABCD-0000-4000-8000-00000000000B}",
+                                "{0123ABCD-0000-4000-8000-00000000000D",
+                                "{0123ABCD-0000-4000-8000-00000000000E}",
+                                "{0123abcd-0000-4000-8000-00000000000c}",
+                                "elsewhere"};
+  std::sort(left.begin(), left.end());
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(left, kept);
+  EXPECT_TRUE(fs::exists(temp / "elsewhere" / "files" / "res" / "page.swf"));
+  EXPECT_TRUE(fs::exists(own / kRunLockFile));
+
+  RemoveRunFolder();
+  saved != nullptr ? ::setenv("TMPDIR", previous.c_str(), 1) : ::unsetenv("TMPDIR");
+  DeleteFolderTree(temp);
 }
 
 TEST(SeparatorsTest, BothDirections) {

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <set>
 #include <string>
@@ -278,6 +279,101 @@ TEST_F(PrivateFolderTest, FilesCreatedAfterwardsArePrivate) {
             fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(fs::status(scratch_.path() / "folder").permissions(), fs::perms::owner_all);
 }
+
+// A run folder whose process is gone is told from everything else by its lock: only a private
+// folder of this user's, holding a lock file nobody holds, is taken; anything else is left
+// alone untouched.
+class AbandonedFolderTest : public ::testing::Test {
+ protected:
+  static constexpr const char* kLock = "run.lock";
+
+  fs::path MakeRunFolder(const std::string& name) const {
+    const fs::path folder = scratch_.path() / name;
+    fs::create_directory(folder);
+    fs::permissions(folder, fs::perms::owner_all);
+    std::ofstream(folder / "page.swf") << "page";
+    return folder;
+  }
+  std::unique_ptr<platform::FileLock> Take(const std::string& name) const {
+    return platform::TakeAbandonedFolder(scratch_.path(), name, kLock);
+  }
+
+  ScratchFolder scratch_;
+};
+
+TEST_F(AbandonedFolderTest, TakenOnceItsLockIsFreeAndHeldByWhoeverTookIt) {
+  const fs::path folder = MakeRunFolder("run");
+  {
+    const auto held = platform::HoldFolderLock(folder, kLock);
+    EXPECT_EQ(Take("run"), nullptr) << "held in this very process";
+  }
+  const auto taken = Take("run");
+  EXPECT_NE(taken, nullptr);
+  EXPECT_EQ(Take("run"), nullptr) << "held by whoever took it";
+  EXPECT_TRUE(fs::exists(folder / "page.swf")) << "taking removes nothing";
+}
+
+TEST_F(AbandonedFolderTest, HeldByAnotherProcessUntilItIsKilled) {
+  const fs::path folder = MakeRunFolder("run");
+  int ready[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    const auto held = platform::HoldFolderLock(folder, kLock);
+    (void)!::write(ready[1], "k", 1);
+    for (;;) ::pause();
+  }
+  ::close(ready[1]);
+  char state = 0;
+  ASSERT_EQ(::read(ready[0], &state, 1), 1);
+  ::close(ready[0]);
+  EXPECT_EQ(Take("run"), nullptr);
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_NE(Take("run"), nullptr);
+}
+
+TEST_F(AbandonedFolderTest, TheLockIsAlwaysANewFile) {
+  const fs::path folder = MakeRunFolder("run");
+  const fs::path target = scratch_.path() / "target";
+  std::ofstream(target) << "kept";
+  fs::create_symlink(target, folder / kLock);
+  EXPECT_THROW(platform::HoldFolderLock(folder, kLock), Error);
+  EXPECT_EQ(fs::file_size(target), 4u);
+}
+
+class NotAbandoned : public AbandonedFolderTest,
+                     public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(NotAbandoned, IsLeftAlone) {
+  const std::string kind = GetParam();
+  const fs::path folder = MakeRunFolder(kind == "link to a folder" ? "target" : "run");
+  if (kind != "no lock file" && kind != "lock file is a link" && kind != "lock file is a pipe")
+    platform::HoldFolderLock(folder, kLock);
+  if (kind == "lock file is a link") {
+    std::ofstream(scratch_.path() / "free") << "";
+    fs::create_symlink(scratch_.path() / "free", folder / kLock);
+  } else if (kind == "lock file is a pipe") {
+    ASSERT_EQ(::mkfifo((folder / kLock).c_str(), 0600), 0);
+  } else if (kind == "folder open to others") {
+    fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+  } else if (kind == "link to a folder") {
+    fs::create_directory_symlink(folder, scratch_.path() / "run");
+  } else if (kind == "other user's folder") {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to make a folder of another user";
+    ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+  }
+  EXPECT_EQ(Take("run"), nullptr);
+  EXPECT_TRUE(fs::exists(folder / "page.swf"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, NotAbandoned,
+                         ::testing::Values("no lock file", "lock file is a link",
+                                           "lock file is a pipe", "folder open to others",
+                                           "link to a folder", "other user's folder"),
+                         TestNameOf);
 
 TEST(TempPathTest, IsAFolder) {
   EXPECT_TRUE(fs::is_directory(platform::TempPath()));
