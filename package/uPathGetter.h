@@ -48,7 +48,8 @@ bool RunFolderReady();
 // whoever starts the log.
 void PrepareRunFolder();
 // The same layout with R = `root` (created with its parents when missing); the run identifier
-// becomes the last name of `root`.
+// becomes the last name of `root`. No run lock: a folder the tools write (split, export) is the
+// user's output, never taken for a killed player's, wherever it is and whatever its name.
 void PrepareRunFolderAt(const std::filesystem::path& root);
 // Deletes R with everything in it (read-only files included, links not followed).
 void RemoveRunFolder();

@@ -141,6 +141,10 @@ TEST(RunFolderTest, FoldersOfKilledPlayersGoAndNothingElse) {
   runFolder("{0123ABCD-0000-4000-8000-00000000000D", true);
   runFolder("elsewhere", true);
   fs::create_directory_symlink(temp / "elsewhere", temp / "{0123ABCD-0000-4000-8000-00000000000E}");
+  // A folder the tools split into, named and made private like a run folder: it has no lock.
+  const std::string tool = "{0123ABCD-0000-4000-8000-00000000000F}";
+  PrepareRunFolderAt(temp / tool);
+  fs::permissions(temp / tool, fs::perms::owner_all);
   PrepareRunFolder();  // this run's own
   const fs::path own = GetRootPath(true);
 
@@ -152,6 +156,7 @@ TEST(RunFolderTest, FoldersOfKilledPlayersGoAndNothingElse) {
                                 "{0123ABCD-0000-4000-8000-00000000000B}",
                                 "{0123ABCD-0000-4000-8000-00000000000D",
                                 "{0123ABCD-0000-4000-8000-00000000000E}",
+                                tool,
                                 "{0123abcd-0000-4000-8000-00000000000c}",
                                 "elsewhere"};
   std::sort(left.begin(), left.end());
