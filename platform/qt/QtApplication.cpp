@@ -91,8 +91,9 @@ std::unique_ptr<QApplication> OpenApplication(int& argc, char** argv,
 }
 
 bool DisplayAnswers() {
-  auto* x11 =
-      qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  // The offscreen platform offers the X11 interface too, without a connection of its own.
+  if (qGuiApp == nullptr || QGuiApplication::platformName() != QStringLiteral("xcb")) return true;
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   if (x11 == nullptr) return true;
   xcb_connection_t* connection = x11->connection();
   if (connection == nullptr || xcb_connection_has_error(connection) != 0) return false;
