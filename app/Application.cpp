@@ -24,6 +24,7 @@ int RunMainWindow(TMainFormOptions options) {
   // window that is gone.
   std::unique_ptr<platform::TerminationRequestHandler> termination;
   try {
+    options.onLoadFailure = [] { QCoreApplication::exit(EXIT_FAILURE); };
     form = std::make_unique<TMainForm>(std::move(options));
     termination = std::make_unique<platform::TerminationRequestHandler>([&form] { form->close(); });
     form->Start();

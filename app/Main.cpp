@@ -258,7 +258,7 @@ void TMainForm::OnLoaderFinished() {
     return;
   }
   loadFailure_ = loadThread_->Failure();
-  if (!loadFailure_.empty()) QCoreApplication::exit(EXIT_FAILURE);
+  if (!loadFailure_.empty() && options_.onLoadFailure) options_.onLoadFailure();
 }
 
 void TMainForm::RemoveWorkingFolder() {

@@ -60,6 +60,9 @@ struct TMainFormOptions {
   std::filesystem::path packageFile;  // the running executable in the player
   RunMode runMode = RunMode::Window;
   FlashHostFactory createFlashHost;  // the empty host when not set
+  // Called on the window's thread once the book could not be opened or split (LoadFailure says
+  // why); whoever runs the window ends its event loop there. Not set: the loading window stays.
+  std::function<void()> onLoadFailure = nullptr;
 };
 
 class TMainForm : public QWidget, public BookMessageTarget {
@@ -84,9 +87,9 @@ class TMainForm : public QWidget, public BookMessageTarget {
   void miExitClick();
   void SWFFlashCall(const std::string& request);
 
-  // Set when the book could not be opened or split: the error's message. The window then ends
-  // the event loop (with EXIT_FAILURE) and stays the loading window; whoever runs it reports
-  // the failure (see RunMainWindow).
+  // Set when the book could not be opened or split: the error's message. The window stays the
+  // loading window and calls the options' onLoadFailure; whoever runs it reports the failure
+  // (see RunMainWindow).
   const std::string& LoadFailure() const { return loadFailure_; }
   // Stops the loader and removes the working folder now; the window stays on screen. Also done
   // when the window goes.
