@@ -288,10 +288,13 @@ class BookView extends Sprite {
 	function requestPictures() {
 		var near = spreads.neighbourhood(current, NEIGHBOURS);
 		if (pageTurn != null) for (page in spreads.pages(turnFrom).concat(spreads.pages(turnTo))) if (near.indexOf(page) < 0) near.unshift(page);
-		pages.want([
-			for (page in near)
+		// The pages on screen first, the neighbours after them.
+		var onScreen = [for (page in near) if (views.exists(page) && contents.pages[page].src != null) page];
+		var requests = [
+			for (page in onScreen.concat(near.filter(function(page) return onScreen.indexOf(page) < 0)))
 				if (contents.pages[page].src != null) {key: page, url: contents.pages[page].src}
-		]);
+		];
+		pages.want(requests, onScreen.length);
 		var shownNow = spreads.pages(current);
 		mobiles.want(zoom.zoomed() ? [
 			for (page in shownNow)

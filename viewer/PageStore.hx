@@ -15,6 +15,7 @@ class PageStore {
 	var cache:Cache<Loader>;
 	var queue:Array<{key:Int, url:String}> = [];
 	var wanted:Array<Int> = [];
+	var first:Array<Int> = [];
 	var loading = new Map<Int, Bool>();
 	var failed = new Map<String, Bool>();
 	var active = 0;
@@ -36,9 +37,12 @@ class PageStore {
 		return cache.get(key);
 	}
 
-	// `requests` nearest first; every listed key is pinned in the cache.
-	public function want(requests:Array<{key:Int, url:String}>) {
+	// `requests` nearest first; every listed key is pinned in the cache. The first `ahead` of them
+	// (the pictures on screen) are loaded before any of the others starts: decoding a neighbour
+	// at the same time would keep the reader waiting longer for the page in front of them.
+	public function want(requests:Array<{key:Int, url:String}>, ahead = 0) {
 		wanted = [for (request in requests) request.key];
+		first = [for (i in 0...Std.int(Math.min(ahead, requests.length))) requests[i].key];
 		queue = requests.filter(function(r) return !cache.has(r.key) && !loading.exists(r.key) && !failed.exists(r.url));
 		cache.trim(wanted);
 		pump();
@@ -47,11 +51,15 @@ class PageStore {
 	public function clear() {
 		queue = [];
 		wanted = [];
+		first = [];
 		cache.clear();
 	}
 
 	function pump() {
-		while (active < PARALLEL && queue.length > 0) start(queue.shift());
+		while (active < PARALLEL && queue.length > 0) {
+			if (first.indexOf(queue[0].key) < 0 && Lambda.exists(first, function(key) return loading.exists(key))) return;
+			start(queue.shift());
+		}
 	}
 
 	function start(request:{key:Int, url:String}) {

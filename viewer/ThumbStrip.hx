@@ -3,7 +3,8 @@ import flash.display.Sprite;
 import flash.events.MouseEvent;
 
 // A row of page thumbnails along the bottom. Only the cells that fit are built, and only their
-// thumbnails are loaded; the wheel scrolls the row, a click jumps to the page.
+// thumbnails are loaded, while the strip is shown; the wheel scrolls the row, a click jumps to
+// the page.
 class ThumbStrip extends Sprite {
 	public static inline var HEIGHT = 126;
 	static inline var THUMB_HEIGHT = 96;
@@ -57,6 +58,9 @@ class ThumbStrip extends Sprite {
 	}
 
 	function rebuild() {
+		// A hidden strip loads no thumbnails: they would only hold up the pages being read. It
+		// is built when it is shown.
+		if (!visible) return;
 		graphics.clear();
 		graphics.beginFill(Style.BAR, 0.94);
 		graphics.drawRect(0, 0, stripWidth, HEIGHT);
