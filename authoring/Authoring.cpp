@@ -9,10 +9,12 @@
 #include <system_error>
 
 #include "authoring/AddressedDocuments.h"
+#include "authoring/ListedDocument.h"
 #include "authoring/OutputFolders.h"
 #include "authoring/PackageWriter.h"
 #include "authoring/SourceFolder.h"
 #include "authoring/TableOfContents.h"
+#include "model/book/MPageElements.h"
 #include "model/book/MProjects.h"
 #include "model/settings/LMProjects.h"
 #include "package/BookBlobs.h"
@@ -272,6 +274,68 @@ class TPacker {
   TPackageWriter& writer_;
 };
 
+bool IsPageBlob(TBlobKind kind) {
+  switch (kind) {
+    case TBlobKind::ElementFile:
+    case TBlobKind::VideoPreview:
+    case TBlobKind::MobileImage:
+    case TBlobKind::PageSearch:
+    case TBlobKind::PageDownload:
+    case TBlobKind::PagePrint:
+    case TBlobKind::ElementThumb:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Packs the page's files and gives the page's text with their addresses, as it stands in the
+// book document at `depth`.
+std::string PackPage(TPacker& packer, TMPage& page, std::size_t index, int depth) {
+  const std::vector<TBookBlob> blobs =
+      ListPageBlobs(page, "Chapters[0].Pages[" + std::to_string(index) + "]");
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> addresses;
+  addresses.reserve(blobs.size());
+  for (const TBookBlob& blob : blobs) {
+    const BlobAddress address = packer.Pack(blob);
+    addresses.emplace_back(address.pos, address.size);
+  }
+  SetPageAddresses(page, addresses);
+  return ListItemText(depth, [&](platform::XmlNode parent) {
+    page.SaveToXML(parent.AddChild(TMBasicObjects::ItemElementName(page)));
+  });
+}
+
+// A file of the packing's own, removed when it goes: written, then read back from its start.
+class TScratchFile {
+ public:
+  explicit TScratchFile(fs::path path) : path_(std::move(path)) {
+    stream_.open(path_, std::ios::binary | std::ios::in | std::ios::out | std::ios::trunc);
+    if (!stream_) throw Error("Cannot create " + Quoted(path_));
+  }
+  ~TScratchFile() {
+    stream_.close();
+    std::error_code ec;
+    fs::remove(path_, ec);
+  }
+  TScratchFile(const TScratchFile&) = delete;
+  TScratchFile& operator=(const TScratchFile&) = delete;
+
+  std::ostream& Stream() { return stream_; }
+  // What was written; asked before Reread, which moves the one position of the file.
+  std::uint64_t Length() { return static_cast<std::uint64_t>(stream_.tellp()); }
+  std::istream& Reread() {
+    stream_.flush();
+    if (!stream_) throw Error("Cannot write " + Quoted(path_));
+    stream_.seekg(0);
+    return stream_;
+  }
+
+ private:
+  fs::path path_;
+  std::fstream stream_;
+};
+
 // --- unpack ---------------------------------------------------------------------------------
 
 class TUnpacker {
@@ -519,6 +583,44 @@ void PackBook(const fs::path& player, const fs::path& source, const fs::path& ou
   folder.RefuseLinksLeadingOut();
   const TDocumentTexts texts = documents.WithAddresses(addresses);
   writer->Finish(texts.project, texts.book);
+  out.Commit();
+}
+
+void PackPagedBook(const fs::path& player, const fs::path& source, const TPagedSourceBook& book,
+                   const fs::path& output) {
+  if (book.pages.count == 0) throw Error("A book needs at least one page");
+  const int depth = TListedDocument(book.book).Depth();
+  TSourceFolder folder(source);
+  const TAddressedDocuments documents(book.project, book.book, (source / kProjectDocument).string(),
+                                      (source / kBookDocument).string(),
+                                      TAddressedDocuments::TUse::Fill);
+  TOutputFile out(output);
+  const auto writer = StartPackage(player, out.Stream());
+  TPacker packer(source, folder, documents, *writer);
+  TScratchFile pagesText(source / ".pages.xml");
+  // The placeholder is the one page the documents hold: the pages take the place of its blobs.
+  const std::vector<TBookBlob>& blobs = documents.Blobs();
+  std::vector<BlobAddress> addresses(blobs.size());
+  bool pagesPacked = false;
+  for (std::size_t i = 0; i < blobs.size(); ++i) {
+    if (!IsPageBlob(blobs[i].kind)) {
+      addresses[i] = packer.Pack(blobs[i]);
+    } else if (!pagesPacked) {
+      for (std::size_t p = 0; p < book.pages.count; ++p)
+        pagesText.Stream() << PackPage(packer, book.pages.page(p), p, depth);
+      pagesPacked = true;
+    }
+  }
+  if (!pagesPacked) throw Error("The book document has no place for its pages");
+  folder.RefuseLinksLeadingOut();
+  const std::uint64_t pagesLength = pagesText.Length();
+  TDocumentTexts texts = documents.WithAddresses(addresses);
+  const TListedDocument around(std::move(texts.book));
+  writer->Finish(texts.project, [&] {
+    writer->AddRaw(around.Before());
+    writer->CopyRaw(pagesText.Reread(), pagesLength);
+    writer->AddRaw(around.After());
+  });
   out.Commit();
 }
 

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "authoring/ListedDocument.h"
+
 // Writes `output`: the bytes of `player`, the blobs of the source book in the authoring order,
 // then its two documents with every address filled in (no other byte of them changed), then the
 // two lengths; `output` gets the run bits. The package is written to a temporary file beside
@@ -20,6 +22,21 @@
 // property and the path at fault) ends the packing.
 void PackBook(const std::filesystem::path& player, const std::filesystem::path& source,
               const std::filesystem::path& output);
+
+// A source book whose one long page list is given a page at a time, so that packing it holds
+// one page (the book `bookstub make` writes): `book` is the book document with the list
+// placeholder (ListedDocument.h) standing for the pages of its first and only chapter.
+struct TPagedSourceBook {
+  std::string project;
+  std::string book;
+  TPageSequence pages;  // at least one
+};
+
+// Writes `output` as PackBook writes it for the source folder holding the two documents with
+// the pages in place of the placeholder; the other files the documents name are read from
+// `source`. The pages get their addresses.
+void PackPagedBook(const std::filesystem::path& player, const std::filesystem::path& source,
+                   const TPagedSourceBook& book, const std::filesystem::path& output);
 
 // Things an unpacking passed over (the package carries them, but the split would not write them
 // either), one sentence each.

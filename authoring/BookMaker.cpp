@@ -4,10 +4,12 @@
 #include <fstream>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <system_error>
 #include <utility>
 
 #include "authoring/Authoring.h"
+#include "authoring/ListedDocument.h"
 #include "authoring/OutputFolders.h"
 #include "authoring/PdfImport.h"
 #include "authoring/SearchText.h"
@@ -127,12 +129,84 @@ std::string WriteProject(std::string_view title) {
   return document.SaveToText();
 }
 
+// The documents of a made book, with the model of each page built only while it is written: the
+// documents of a book of many thousand pages are never held whole.
+class TMadeBook {
+ public:
+  TMadeBook(std::string_view title, const std::vector<TMadePage>& pages,
+            const std::vector<TMadeBookmark>& bookmarks, std::string_view searchIndex)
+      : title_(title), pages_(pages) {
+    if (pages.empty()) throw Error("A book needs at least one page");
+    pageSize_ = pages.front().picture;
+    book_.title = title;
+    book_.pagewidth = pageSize_.width;
+    book_.pageheight = pageSize_.height;
+    book_.thumbscale =
+        static_cast<double>(kThumbnailSide) / std::max({pageSize_.width, pageSize_.height, 1});
+    book_.searchindex = searchIndex;
+    book_.Chapters->AddNew<TMChapter>();
+    extras_.pageLabels.reserve(pages.size());
+    for (const TMadePage& made : pages) extras_.pageLabels.push_back(made.label);
+    extras_.bookmarkLevels.reserve(bookmarks.size());
+    for (const TMadeBookmark& made : bookmarks) {
+      auto& bookmark = book_.bookmarks->AddNew<TMBookmark>();
+      bookmark.title = made.title;
+      bookmark.page = made.page;
+      extras_.bookmarkLevels.push_back(made.level);
+    }
+  }
+
+  std::string Project() const { return WriteProject(title_); }
+
+  // The book document with the list placeholder in place of its pages.
+  std::string BookAroundPages() const {
+    platform::XmlDocument document;
+    platform::XmlNode root = document.CreateDocumentElement("book");
+    book_.SaveToXML(root);
+    const TMChapter& chapter = book_.Chapters->Items(0);
+    root.Child("Chapters")
+        .Child(TMBasicObjects::ItemElementName(chapter))
+        .Child("Pages")
+        .AddChild(kListPlaceholder);
+    return document.SaveToText();
+  }
+
+  // Each call builds the page afresh, without addresses.
+  TPageSequence Pages() {
+    return {pages_.size(), [this](std::size_t i) -> TMPage& {
+              page_ = MadePage(*book_.Chapters->Items(0).Pages, pages_[i], pageSize_);
+              return *page_;
+            }};
+  }
+
+  void WriteTableOfContents(std::ostream& out) {
+    ::WriteTableOfContents(book_, extras_, Pages(), out);
+  }
+
+ private:
+  std::string title_;
+  const std::vector<TMadePage>& pages_;
+  Size pageSize_;
+  TMBook book_;
+  TTocExtras extras_;
+  std::unique_ptr<TMPage> page_;
+};
+
 bool IsPdfFile(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   std::string start(1024, '\0');
   in.read(start.data(), static_cast<std::streamsize>(start.size()));
   start.resize(static_cast<std::size_t>(in.gcount()));
   return platform::LooksLikePdf(start);
+}
+
+void WriteTableOfContentsFile(TMadeBook& made, const fs::path& file) {
+  std::error_code ec;
+  fs::create_directories(file.parent_path(), ec);
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  made.WriteTableOfContents(out);
+  out.close();
+  if (!out) throw Error("Cannot write " + Quoted(file));
 }
 
 // A source of pages: a picture, or a PDF with its page count.
@@ -190,11 +264,11 @@ class TMaking {
     bookmarks_.insert(bookmarks_.end(), outline.begin(), outline.end());
   }
 
-  // Writes the book's search index and gives the documents.
-  TMadeDocuments Finish(std::string_view title) const {
+  // Writes the book's search index and gives the book.
+  TMadeBook Finish(std::string_view title) const {
     const bool search = !searchIndex_.Empty();
     if (search) WriteWholeFile(JoinBookPath(source_, kMadeSearchIndex), searchIndex_.Document());
-    return WriteMadeDocuments(title, pages_, bookmarks_, search ? kMadeSearchIndex : "");
+    return TMadeBook(title, pages_, bookmarks_, search ? kMadeSearchIndex : "");
   }
 
   std::size_t PageCount() const { return pages_.size(); }
@@ -305,30 +379,20 @@ TMadePage PlanPage(int index, Size picture) {
 TMadeDocuments WriteMadeDocuments(std::string_view title, const std::vector<TMadePage>& pages,
                                   const std::vector<TMadeBookmark>& bookmarks,
                                   std::string_view searchIndex) {
-  if (pages.empty()) throw Error("A book needs at least one page");
-  const Size pageSize = pages.front().picture;
-  TMBook book;
-  book.title = title;
-  book.pagewidth = pageSize.width;
-  book.pageheight = pageSize.height;
-  book.thumbscale =
-      static_cast<double>(kThumbnailSide) / std::max({pageSize.width, pageSize.height, 1});
-  book.searchindex = searchIndex;
-  TTocExtras extras;
-  auto chapter = std::make_unique<TMChapter>(book.Chapters.get());
-  for (const TMadePage& made : pages) {
-    chapter->Pages->Add(MadePage(*chapter->Pages, made, pageSize));
-    extras.pageLabels.push_back(made.label);
+  TMadeBook made(title, pages, bookmarks, searchIndex);
+  const TListedDocument around(made.BookAroundPages());
+  std::string book(around.Before());
+  const TPageSequence sequence = made.Pages();
+  for (std::size_t i = 0; i < sequence.count; ++i) {
+    const TMPage& page = sequence.page(i);
+    book += ListItemText(around.Depth(), [&](platform::XmlNode parent) {
+      page.SaveToXML(parent.AddChild(TMBasicObjects::ItemElementName(page)));
+    });
   }
-  book.Chapters->Add(std::move(chapter));
-  for (const TMadeBookmark& made : bookmarks) {
-    auto bookmark = std::make_unique<TMBookmark>(book.bookmarks.get());
-    bookmark->title = made.title;
-    bookmark->page = made.page;
-    book.bookmarks->Add(std::move(bookmark));
-    extras.bookmarkLevels.push_back(made.level);
-  }
-  return {WriteProject(title), book.SaveToText(), WriteTableOfContents(book, extras)};
+  book += around.After();
+  std::ostringstream toc;
+  made.WriteTableOfContents(toc);
+  return {made.Project(), std::move(book), std::move(toc).str()};
 }
 
 std::size_t MakeBook(const TMakeRequest& request, const TMakeProgress& progress) {
@@ -358,11 +422,10 @@ std::size_t MakeBook(const TMakeRequest& request, const TMakeProgress& progress)
     else
       making.AddPicture(source.file);
   }
-  const TMadeDocuments documents = making.Finish(request.title);
-  WriteWholeFile(folder.Path() / kMadeProjectDocument, documents.project);
-  WriteWholeFile(folder.Path() / kMadeBookDocument, documents.book);
-  WriteWholeFile(JoinBookPath(folder.Path(), kMadeTableOfContents), documents.toc);
+  TMadeBook made = making.Finish(request.title);
+  WriteTableOfContentsFile(made, JoinBookPath(folder.Path(), kMadeTableOfContents));
   WriteWholeFile(folder.Path() / kMadeViewerMovie, request.viewerMovie);
-  PackBook(request.player, folder.Path(), request.output);
+  PackPagedBook(request.player, folder.Path(),
+                {made.Project(), made.BookAroundPages(), made.Pages()}, request.output);
   return making.PageCount();
 }

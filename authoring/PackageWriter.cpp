@@ -122,8 +122,13 @@ BlobAddress TPackageWriter::EndGroup(std::string_view head) {
 }
 
 void TPackageWriter::Finish(std::string_view projectXml, std::string_view bookXml) {
-  Write(bookXml.data(), bookXml.size());
-  WriteUInt32(bookXml.size());
+  Finish(projectXml, [&] { AddRaw(bookXml); });
+}
+
+void TPackageWriter::Finish(std::string_view projectXml, const std::function<void()>& writeBook) {
+  const std::uint64_t bookStart = offset_;
+  writeBook();
+  WriteUInt32(offset_ - bookStart);
   Write(projectXml.data(), projectXml.size());
   WriteUInt32(projectXml.size());
   out_.flush();

@@ -52,6 +52,8 @@ class TPackageWriter {
 
   // The two documents with their lengths: the end of the package.
   void Finish(std::string_view projectXml, std::string_view bookXml);
+  // The same with the book document written by `writeBook`, through AddRaw and CopyRaw.
+  void Finish(std::string_view projectXml, const std::function<void()>& writeBook);
 
   // Package addresses are 32-bit: the highest offset a blob may end at.
   static constexpr std::uint64_t kMaxPos = 0xFFFFFFFFu;

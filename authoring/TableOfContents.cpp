@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <ostream>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,7 @@
 #include "package/SplitNames.h"
 #include "package/uPathGetter.h"
 #include "platform/Xml.h"
+#include "util/Error.h"
 #include "util/Geometry.h"
 #include "util/ZanUtils.h"
 
@@ -140,16 +143,12 @@ void WritePageFiles(platform::XmlNode node, int index, const TMPage& page,
     node.SetAttribute("label", extras.pageLabels[index]);
 }
 
-void WritePages(platform::XmlNode toc, const TMBook& book, const TMPages& pages,
-                const TTocExtras& extras) {
-  for (int i = 0; i < pages.Count(); ++i) {
-    const TMPage& page = pages.Items(i);
-    platform::XmlNode node = toc.AddChild("page");
-    if (const auto* picture = PagePicture(page)) WritePicture(node, *picture);
-    WriteDerivedImages(node, book, i, page);
-    WritePageFiles(node, i, page, extras);
-    WriteAreas(node, page);
-  }
+void WritePage(platform::XmlNode node, const TMBook& book, int index, const TMPage& page,
+               const TTocExtras& extras) {
+  if (const auto* picture = PagePicture(page)) WritePicture(node, *picture);
+  WriteDerivedImages(node, book, index, page);
+  WritePageFiles(node, index, page, extras);
+  WriteAreas(node, page);
 }
 
 void WriteBookmarks(platform::XmlNode toc, const TMBookmarks& bookmarks,
@@ -184,7 +183,10 @@ TTocExtras TocExtrasOf(const TLMProject& project) {
   return extras;
 }
 
-std::string WriteTableOfContents(const TMBook& book, const TTocExtras& extras) {
+namespace {
+
+// The document with the placeholder where the first chapter's pages go.
+std::string WriteTocAroundPages(const TMBook& book, const TTocExtras& extras) {
   platform::XmlDocument document;
   platform::XmlNode toc = document.CreateDocumentElement("toc");
   toc.SetAttribute("version", kFormatVersion);
@@ -193,12 +195,40 @@ std::string WriteTableOfContents(const TMBook& book, const TTocExtras& extras) {
   SetNumber(toc, "pageheight", book.pageheight);
   WriteBookFiles(toc, book, extras);
   if (book.Chapters->Count() > 0) {
-    const TMPages& pages = *book.Chapters->Items(0).Pages;
-    WritePages(toc, book, pages, extras);
+    toc.AddChild(kListPlaceholder);
     platform::XmlNode chapter = toc.AddChild("chapter");
     chapter.SetAttribute("title", book.title);
     SetNumber(chapter, "page", 1);
   }
   WriteBookmarks(toc, *book.bookmarks, extras.bookmarkLevels);
   return document.SaveToText();
+}
+
+}  // namespace
+
+std::string WriteTableOfContents(const TMBook& book, const TTocExtras& extras) {
+  if (book.Chapters->Count() == 0) return WriteTocAroundPages(book, extras);
+  const TMPages& pages = *book.Chapters->Items(0).Pages;
+  std::ostringstream out;
+  WriteTableOfContents(book, extras,
+                       {static_cast<std::size_t>(pages.Count()),
+                        [&](std::size_t i) -> TMPage& { return pages.Items(static_cast<int>(i)); }},
+                       out);
+  return std::move(out).str();
+}
+
+// The placeholder stands beside the chapter element: the document is the same with no page.
+void WriteTableOfContents(const TMBook& book, const TTocExtras& extras, const TPageSequence& pages,
+                          std::ostream& out) {
+  if (book.Chapters->Count() == 0) throw Error("A table of contents of pages needs a chapter");
+  const TListedDocument document(WriteTocAroundPages(book, extras));
+  out << document.Before();
+  for (std::size_t i = 0; i < pages.count; ++i) {
+    const TMPage& page = pages.page(i);
+    out << ListItemText(document.Depth(), [&](platform::XmlNode parent) {
+      WritePage(parent.AddChild("page"), book, static_cast<int>(i), page, extras);
+    });
+  }
+  out << document.After();
+  if (!out) throw Error("Cannot write the table of contents");
 }

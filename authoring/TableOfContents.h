@@ -4,8 +4,11 @@
 // clickable areas that carry a link, the chapters and the bookmarks. The format is described in
 // docs/formats.md ("The table of contents").
 
+#include <iosfwd>
 #include <string>
 #include <vector>
+
+#include "authoring/ListedDocument.h"
 
 class TLMProject;
 class TMBook;
@@ -36,3 +39,8 @@ TTocExtras TocExtrasOf(const TLMProject& project);
 // direction and the links of page elements and of the page's link list (a web or mail address,
 // or a page of the book) come from the book document as well; `extras` adds the rest.
 std::string WriteTableOfContents(const TMBook& book, const TTocExtras& extras = {});
+
+// The same, written to `out` one page at a time: `book` gives everything but the pages of its
+// first chapter, `pages` gives those (the book must have a chapter).
+void WriteTableOfContents(const TMBook& book, const TTocExtras& extras, const TPageSequence& pages,
+                          std::ostream& out);

@@ -1,9 +1,14 @@
 #include "package/BookBlobs.h"
 
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
 #include "model/book/MPageElements.h"
 #include "model/book/MProjects.h"
 #include "model/settings/LMProjects.h"
 #include "package/uPathGetter.h"
+#include "util/Error.h"
 
 namespace {
 
@@ -62,23 +67,37 @@ void AddBookHead(BlobList& list, const TLMProject& p, const TMBook& b) {
            kFlagsFolder);
 }
 
-void AddPage(BlobList& list, const std::string& at, const TMPage& page) {
+// Every read address pair of a page, in the authoring order: visit(kind, property, pos, size,
+// name), the pair as references into the page (const when the page is).
+template <class Page, class Visit>
+void ForEachPageBlob(Page& page, const std::string& at, Visit visit) {
+  constexpr bool kConst = std::is_const_v<Page>;
+  using File =
+      std::conditional_t<kConst, const TBasicVisualPageFileElement, TBasicVisualPageFileElement>;
+  using Video = std::conditional_t<kConst, const TMVid, TMVid>;
   for (int j = 0; j < page.elem->Count(); ++j) {
-    const auto* file = dynamic_cast<const TBasicVisualPageFileElement*>(&page.elem->Items(j));
+    auto* file = dynamic_cast<File*>(&page.elem->Items(j));
     if (!file) continue;
     const std::string element = at + ".elem[" + std::to_string(j) + "]";
-    list.Add(TBlobKind::ElementFile, kBook, element, TReadStyle::BySize, file->pos_, file->size_,
-             file->src());
-    if (const auto* video = dynamic_cast<const TMVid*>(file))
-      list.Add(TBlobKind::VideoPreview, kBook, element + ".preview", TReadStyle::BySize,
-               video->pos_pre_, video->size_pre_, video->preview);
+    visit(TBlobKind::ElementFile, element, file->pos_, file->size_, file->src());
+    if (auto* video = dynamic_cast<Video*>(file))
+      visit(TBlobKind::VideoPreview, element + ".preview", video->pos_pre_, video->size_pre_,
+            video->preview);
   }
-  list.Add(TBlobKind::MobileImage, kBook, at + ".pos_mobilefile2", TReadStyle::BySize,
-           page.pos_mobilefile2, page.size_mobilefile2, page.mobilefile2);
-  list.Add(TBlobKind::PageSearch, kBook, at + ".pos_search_", TReadStyle::BySize, page.pos_search_,
-           page.size_search_, page.searchtxt);
-  list.Add(TBlobKind::PageDownload, kBook, at + ".pos_download_", TReadStyle::BySize,
-           page.pos_download_, page.size_download_, page.download);
+  visit(TBlobKind::MobileImage, at + ".pos_mobilefile2", page.pos_mobilefile2,
+        page.size_mobilefile2, page.mobilefile2);
+  visit(TBlobKind::PageSearch, at + ".pos_search_", page.pos_search_, page.size_search_,
+        page.searchtxt);
+  visit(TBlobKind::PageDownload, at + ".pos_download_", page.pos_download_, page.size_download_,
+        page.download);
+}
+
+void AddPage(BlobList& list, const std::string& at, const TMPage& page) {
+  ForEachPageBlob(page, at,
+                  [&](TBlobKind kind, std::string property, std::uint32_t pos, std::uint32_t size,
+                      const std::string& name) {
+                    list.Add(kind, kBook, std::move(property), TReadStyle::BySize, pos, size, name);
+                  });
 }
 
 template <class Visit>
@@ -126,6 +145,25 @@ std::vector<TBookBlob> ListBookBlobs(const TLMProject& project, const TMBook& bo
   AddSharedMovies(list, project);
   ForEachPage(book, [&](const std::string& at, const TMPage& page) { AddUnread(list, at, page); });
   return list.Take();
+}
+
+std::vector<TBookBlob> ListPageBlobs(const TMPage& page, const std::string& at) {
+  BlobList list;
+  AddPage(list, at, page);
+  return list.Take();
+}
+
+void SetPageAddresses(TMPage& page,
+                      const std::vector<std::pair<std::uint32_t, std::uint32_t>>& addresses) {
+  std::size_t i = 0;
+  ForEachPageBlob(page, "",
+                  [&](TBlobKind, const std::string&, std::uint32_t& pos, std::uint32_t& size,
+                      const std::string&) {
+                    if (i >= addresses.size())
+                      throw Error("A page has more address pairs than addresses given");
+                    std::tie(pos, size) = addresses[i++];
+                  });
+  if (i != addresses.size()) throw Error("A page has fewer address pairs than addresses given");
 }
 
 std::vector<TBookBlob> ListSharedMovies(const TLMProject& project) {

@@ -16,10 +16,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class TLMProject;
 class TMBook;
+class TMPage;
 
 enum class TReadStyle { BySuffix, BySize, Group, Unread };
 
@@ -76,6 +78,14 @@ struct TBookBlob {
 
 // Every address pair of the two documents, in the authoring order, for every chapter.
 std::vector<TBookBlob> ListBookBlobs(const TLMProject& project, const TMBook& book);
+
+// The address pairs of one page that are read, as ListBookBlobs lists them; `at` names the page
+// in the properties ("Chapters[0].Pages[2]").
+std::vector<TBookBlob> ListPageBlobs(const TMPage& page, const std::string& at);
+// Stores the pairs ListPageBlobs lists into the page, addresses[i] into the i-th (pos, size).
+// Raises Error when the counts differ.
+void SetPageAddresses(TMPage& page,
+                      const std::vector<std::pair<std::uint32_t, std::uint32_t>>& addresses);
 
 const char* ReadStyleName(TReadStyle style);
 const char* DocumentName(TBlobDocument document);  // "project" or "book"

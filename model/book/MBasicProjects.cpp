@@ -263,11 +263,13 @@ void TMBasicObjects::LoadFromXML(const platform::XmlNode& node) {
 
 void TMBasicObjects::SaveToXML(platform::XmlNode node) const {
   for (const auto& item : items_) {
-    const TClassInfo& info = item->ClassInfo();
-    const std::string name =
-        info.SavesUnderElementName() ? item->ElementName() : DefaultElementName(info.ClassName());
-    item->SaveToXML(node.AddChild(name));
+    item->SaveToXML(node.AddChild(ItemElementName(*item)));
   }
+}
+
+std::string TMBasicObjects::ItemElementName(const TMBasicObject& item) {
+  const TClassInfo& info = item.ClassInfo();
+  return info.SavesUnderElementName() ? item.ElementName() : DefaultElementName(info.ClassName());
 }
 
 void TMBasicObjects::Assign(const TMBasicObjects& source) {

@@ -107,6 +107,8 @@ class TMBasicObjects : public TMPersistent {
   virtual void LoadFromXML(const platform::XmlNode& node);
   // Adds one child element per item, named after the item.
   virtual void SaveToXML(platform::XmlNode node) const;
+  // The name of the element an item is saved as.
+  static std::string ItemElementName(const TMBasicObject& item);
   // Replaces the items by copies of the source's items, each of its source item's class.
   virtual void Assign(const TMBasicObjects& source);
 

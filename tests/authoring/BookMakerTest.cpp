@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "authoring/AddressedDocuments.h"
+#include "authoring/Authoring.h"
 #include "model/book/MPageElements.h"
 #include "model/book/MProjects.h"
 #include "model/settings/LMProjects.h"
@@ -71,6 +74,13 @@ TEST_F(PictureFolderTest, NamesWithoutPicturesAreRefusedByName) {
   }
 }
 
+// The text a document saves to when it is built whole.
+std::string SavedWhole(const std::string& text) {
+  platform::XmlDocument document;
+  document.LoadFromText(std::regex_replace(text, std::regex(">\\s+<"), "><"));
+  return document.SaveToText();
+}
+
 std::vector<platform::XmlNode> ChildrenNamed(platform::XmlNode node, const std::string& name) {
   std::vector<platform::XmlNode> found;
   for (const platform::XmlNode& child : node.Children())
@@ -80,10 +90,17 @@ std::vector<platform::XmlNode> ChildrenNamed(platform::XmlNode node, const std::
 
 // The page takes the first picture's size; a picture of another shape sits centred in it; small
 // pictures need no zoom copy; the thumbnails come out small whatever the page size.
+// The documents are written a page at a time, yet they are the very text the whole document
+// saves to: a line feed or an indent out of place would show.
 TEST(MadeDocumentsTest, PageSizeFromTheFirstPictureAndEachPictureFittedIntoIt) {
-  const std::vector<TMadePage> pages = {PlanPage(0, {2500, 3500}), PlanPage(1, {3500, 2500}),
-                                        PlanPage(2, {600, 800})};
-  const TMadeDocuments documents = WriteMadeDocuments("Tom & <Jerry>", pages);
+  std::vector<TMadePage> pages = {PlanPage(0, {2500, 3500}), PlanPage(1, {3500, 2500}),
+                                  PlanPage(2, {600, 800})};
+  pages[1].label = "ii";
+  pages[1].links = {{{10, 20, 30, 40}, "https://example.org/", 0}, {{1, 2, 3, 4}, "", 3}};
+  const TMadeDocuments documents =
+      WriteMadeDocuments("Tom & <Jerry>", pages, {{"Start", 1, 1}, {"Inside", 2, 2}});
+  EXPECT_EQ(documents.book, SavedWhole(documents.book));
+  EXPECT_EQ(documents.toc, SavedWhole(documents.toc));
 
   const auto book = LoadBookDocument(documents.book, "book");
   EXPECT_EQ(book->title, "Tom & <Jerry>");
@@ -306,6 +323,15 @@ TEST_F(MakeFromPdfTest, APdfsPagesKeepTheirWordsLinksLabelsAndOutline) {
     lines.push_back(Attribute(page, "number") + ": " + page.Text());
   EXPECT_EQ(lines, (std::vector<std::string>{"1: Bookstub test document Hello, world", "2: Preface",
                                              "3: Results landscape"}));
+
+  // Packed a page at a time, the book is what `pack` makes of its own source book, byte for
+  // byte, and its book document is the text the whole document saves to.
+  const fs::path source = root_ / "unpacked";
+  UnpackBook(package_, source);
+  const std::string bookText = ReadFile(source / kMadeBookDocument);
+  EXPECT_EQ(bookText, SavedWhole(bookText));
+  PackBook(root_ / "stub", source, root_ / "repacked");
+  EXPECT_TRUE(ReadFile(root_ / "repacked") == ReadFile(package_));
 }
 
 TEST_F(MakeFromPdfTest, APdfThatCannotBeReadIsNamedWithItsPageAndNothingIsWritten) {
