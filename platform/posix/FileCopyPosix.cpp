@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/FileCopy.h"
+#include "platform/posix/DescriptorPosix.h"
 #include "util/Error.h"
 
 namespace fs = std::filesystem;
@@ -20,20 +21,6 @@ namespace {
 // One call copies at most this much: the kernel stops below 2 GiB anyway.
 constexpr std::uint64_t kMaxCallBytes = 1u << 30;
 
-class FileDescriptor {
- public:
-  FileDescriptor(const fs::path& file, int flags) : fd_(::open(file.c_str(), flags, 0666)) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int Get() const { return fd_; }
-
- private:
-  int fd_;
-};
-
 bool KernelRefuses(int error) {
   return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP;
 }
@@ -42,9 +29,9 @@ bool KernelRefuses(int error) {
 
 std::uint64_t KernelCopyRange(const fs::path& source, std::uint64_t offset, std::uint64_t length,
                               const fs::path& destination, CopyFileRangeCall call) {
-  const FileDescriptor in(source, O_RDONLY | O_CLOEXEC);
+  const Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
   if (in.Get() < 0) throw Error("Cannot open file \"" + source.string() + "\"");
-  const FileDescriptor out(destination, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC);
+  const Descriptor out(::open(destination.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
   if (out.Get() < 0) throw Error("Cannot create file \"" + destination.string() + "\"");
   auto from = static_cast<off64_t>(offset);
   std::uint64_t done = 0;

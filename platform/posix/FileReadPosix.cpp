@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/FileRead.h"
+#include "platform/posix/DescriptorPosix.h"
 #include "util/Error.h"
 
 namespace fs = std::filesystem;
@@ -25,23 +26,7 @@ namespace {
   throw Error("Cannot read \"" + file.string() + "\": " + why);
 }
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int Get() const { return fd_; }
-  void Reset(int fd) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-
- private:
-  int fd_;
-};
+using posix::Descriptor;
 
 class PosixReadableFile final : public ReadableFile {
  public:

@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "platform/Os.h"
+#include "platform/posix/DescriptorPosix.h"
 #include "util/Error.h"
 
 namespace fs = std::filesystem;
@@ -39,21 +40,7 @@ void CreatePrivateFolder(const fs::path& folder) {
 
 namespace {
 
-// Owns one descriptor.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
+using posix::Descriptor;
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
@@ -73,12 +60,12 @@ EntryKind KindOfMode(mode_t mode) {
 int OpenLockedFolder(int parent, const std::string& name) {
   const Descriptor located(
       ::openat(parent, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (located.get() < 0) return -1;
+  if (located.Get() < 0) return -1;
   struct stat status {};
-  if (::fstat(located.get(), &status) != 0) return -1;
-  const std::string byDescriptor = "/proc/self/fd/" + std::to_string(located.get());
+  if (::fstat(located.Get(), &status) != 0) return -1;
+  const std::string byDescriptor = "/proc/self/fd/" + std::to_string(located.Get());
   if (::chmod(byDescriptor.c_str(), (status.st_mode & 07777) | S_IRWXU) != 0) return -1;
-  return ::openat(located.get(), ".", kFolderFlags);
+  return ::openat(located.Get(), ".", kFolderFlags);
 }
 
 class PosixFolder : public OpenFolder {
@@ -88,13 +75,13 @@ class PosixFolder : public OpenFolder {
   static std::unique_ptr<PosixFolder> Adopt(int fd, bool grantOwnerAccess) {
     Descriptor owned(fd);
     struct stat status {};
-    if (owned.get() < 0 || ::fstat(owned.get(), &status) != 0 || !IsFolderMode(status.st_mode))
+    if (owned.Get() < 0 || ::fstat(owned.Get(), &status) != 0 || !IsFolderMode(status.st_mode))
       return nullptr;
     if (grantOwnerAccess && (status.st_mode & S_IRWXU) != S_IRWXU)
-      ::fchmod(owned.get(), (status.st_mode & 07777) | S_IRWXU);  // a failure shows up later
+      ::fchmod(owned.Get(), (status.st_mode & 07777) | S_IRWXU);  // a failure shows up later
     const FolderIdentity identity{static_cast<std::uint64_t>(status.st_dev),
                                   static_cast<std::uint64_t>(status.st_ino)};
-    return std::unique_ptr<PosixFolder>(new PosixFolder(owned.release(), identity));
+    return std::unique_ptr<PosixFolder>(new PosixFolder(owned.Release(), identity));
   }
 
   ~PosixFolder() override { ::close(fd_); }
@@ -181,35 +168,35 @@ std::unique_ptr<FileLock> HoldFolderLock(const fs::path& folder, const std::stri
   const Descriptor parent(::open(folder.c_str(), kFolderFlags));
   // Locked before it gets its name: whoever looks for free locks never sees it unlocked.
   const std::string unnamed = name + ".new";
-  Descriptor file(parent.get() < 0
+  Descriptor file(parent.Get() < 0
                       ? -1
-                      : ::openat(parent.get(), unnamed.c_str(),
+                      : ::openat(parent.Get(), unnamed.c_str(),
                                  O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-  const bool held = file.get() >= 0 && Lock(file.get(), LOCK_EX | LOCK_NB) &&
+  const bool held = file.Get() >= 0 && Lock(file.Get(), LOCK_EX | LOCK_NB) &&
                     // Fails when anything has the name already, a link planted there too.
-                    ::linkat(parent.get(), unnamed.c_str(), parent.get(), name.c_str(), 0) == 0;
+                    ::linkat(parent.Get(), unnamed.c_str(), parent.Get(), name.c_str(), 0) == 0;
   const int error = errno;
-  if (file.get() >= 0) ::unlinkat(parent.get(), unnamed.c_str(), 0);
+  if (file.Get() >= 0) ::unlinkat(parent.Get(), unnamed.c_str(), 0);
   if (!held) throw Error("Cannot lock " + (folder / name).string() + ": " + std::strerror(error));
-  return std::make_unique<FlockFileLock>(file.release());
+  return std::make_unique<FlockFileLock>(file.Release());
 }
 
 std::unique_ptr<FileLock> TakeAbandonedFolder(const fs::path& parent, const std::string& name,
                                               const std::string& lockName) {
   const Descriptor within(::open(parent.c_str(), kFolderFlags));
-  if (within.get() < 0) return nullptr;
-  const Descriptor folder(::openat(within.get(), name.c_str(), kFolderFlags));
+  if (within.Get() < 0) return nullptr;
+  const Descriptor folder(::openat(within.Get(), name.c_str(), kFolderFlags));
   struct stat status {};
-  if (folder.get() < 0 || ::fstat(folder.get(), &status) != 0 ||
+  if (folder.Get() < 0 || ::fstat(folder.Get(), &status) != 0 ||
       !IsPrivateToUser(status, S_IFDIR) || (status.st_mode & 07777) != 0700)
     return nullptr;
   // Without blocking: a FIFO in its place would wait for a writer.
   Descriptor lock(
-      ::openat(folder.get(), lockName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-  if (lock.get() < 0 || ::fstat(lock.get(), &status) != 0 || !IsPrivateToUser(status, S_IFREG) ||
-      !Lock(lock.get(), LOCK_EX | LOCK_NB))
+      ::openat(folder.Get(), lockName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+  if (lock.Get() < 0 || ::fstat(lock.Get(), &status) != 0 || !IsPrivateToUser(status, S_IFREG) ||
+      !Lock(lock.Get(), LOCK_EX | LOCK_NB))
     return nullptr;
-  return std::make_unique<FlockFileLock>(lock.release());
+  return std::make_unique<FlockFileLock>(lock.Release());
 }
 
 std::unique_ptr<OpenFolder> OpenFolderAt(const fs::path& path) {
