@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `bookstub make` of many tiny pictures keeps its peak memory flat: the peak for COUNT pictures
-# stays within a quarter above the peak for a twentieth of them, measured in the same run, and
+# stays within twice the peak for a twentieth of them (before streaming: 12 times), measured in
+# the same run, and
 # the book holds every page. Slow (minutes for 20,000 pictures): skipped unless
 # BOOKSTUB_SLOW_TESTS=1 (`BOOKSTUB_SLOW_TESTS=1 ctest --test-dir build/default -L slow`).
 #   make-many-pictures.sh BOOKSTUB PLAYER [COUNT]
@@ -29,4 +30,4 @@ peak_kib() {  # peak_kib N: makes a book of N pictures, prints its peak memory i
 small=$(peak_kib $((count / 20)))
 large=$(peak_kib "$count")
 echo "peak: $((small / 1024)) MiB for $((count / 20)) pictures, $((large / 1024)) MiB for $count"
-((large * 4 <= small * 5)) || { echo "the peak grows with the number of pictures" >&2; exit 1; }
+((large <= small * 2)) || { echo "the peak grows with the number of pictures" >&2; exit 1; }
