@@ -43,7 +43,9 @@ struct Channel {
   }
   std::uint8_t Of(std::uint32_t pixel) const {
     if (max == 0) return 0;
-    return static_cast<std::uint8_t>((((pixel & mask) >> shift) * 255 + max / 2) / max);
+    // In 64 bits: a channel of more than 24 bits times 255 does not fit in 32.
+    const std::uint64_t value = (pixel & mask) >> shift;
+    return static_cast<std::uint8_t>((value * 255 + max / 2) / max);
   }
 };
 
@@ -87,7 +89,7 @@ void DecodePalette(std::string_view bytes, const Header& h, size_t stride, RgbaP
   const std::uint32_t colors =
       h.colorsUsed == 0 || h.colorsUsed > maxColors ? maxColors : h.colorsUsed;
   std::vector<std::array<std::uint8_t, 4>> palette(maxColors, {0, 0, 0, 255});
-  for (std::uint32_t i = 0; i < colors && paletteAt + 4 * i + 3 < bytes.size(); ++i) {
+  for (size_t i = 0; i < colors && paletteAt + 4 * i + 3 < bytes.size(); ++i) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + paletteAt + 4 * i);
     palette[i] = {p[2], p[1], p[0], 255};
   }
@@ -101,7 +103,7 @@ void DecodePalette(std::string_view bytes, const Header& h, size_t stride, RgbaP
     for (int x = 0; x < out.width; ++x) {
       const int shift = (perByte - 1 - x % perByte) * h.bitCount;
       const unsigned index = (src[x / perByte] >> shift) & valueMask;
-      std::copy(palette[index].begin(), palette[index].end(), dst + x * 4);
+      std::copy(palette[index].begin(), palette[index].end(), dst + static_cast<size_t>(x) * 4);
     }
   }
 }
@@ -195,8 +197,15 @@ std::optional<RgbaPixels> Decode(std::string_view bytes, const std::string& name
 }
 
 std::string Encode(const RgbaPixels& image) {
-  const std::uint32_t dataSize = static_cast<std::uint32_t>(image.width) * image.height * 4;
   const std::uint32_t dataOffset = kFileHeaderSize + kV4HeaderSize;
+  const std::uint64_t pixelBytes = std::uint64_t{static_cast<std::uint32_t>(image.width)} *
+                                   static_cast<std::uint32_t>(image.height) * 4;
+  // The file's sizes are 32-bit fields.
+  if (image.width < 0 || image.height < 0 || pixelBytes > UINT32_MAX - dataOffset)
+    throw Error("Picture too large for BMP: " + std::to_string(image.width) + " x " +
+                std::to_string(image.height));
+  if (image.rgba.size() != pixelBytes) throw Error("BMP pixels do not match the picture's size");
+  const auto dataSize = static_cast<std::uint32_t>(pixelBytes);
   std::string out;
   out.reserve(dataOffset + dataSize);
   out += "BM";

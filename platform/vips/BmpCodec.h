@@ -34,6 +34,7 @@ std::optional<BmpSize> ReadSize(std::string_view bytes);
 // pixel data cut short raises Error with `name` in the message.
 std::optional<RgbaPixels> Decode(std::string_view bytes, const std::string& name);
 
+// Raises Error when the file would pass the format's 4 GiB or the pixels do not match the size.
 std::string Encode(const RgbaPixels& image);
 
 }  // namespace platform::bmp
