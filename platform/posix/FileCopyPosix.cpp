@@ -5,11 +5,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <string>
 
 #include "platform/FileCopy.h"
 #include "platform/posix/DescriptorPosix.h"
+#include "platform/posix/ErrnoText.h"
 #include "util/Error.h"
 
 namespace fs = std::filesystem;
@@ -41,7 +41,7 @@ std::uint64_t KernelCopyRange(const fs::path& source, std::uint64_t offset, std:
     if (copied < 0 && errno == EINTR) continue;
     if (copied < 0 && KernelRefuses(errno)) break;
     if (copied < 0)
-      throw Error("Cannot write file \"" + destination.string() + "\": " + std::strerror(errno));
+      throw Error("Cannot write file \"" + destination.string() + "\": " + ErrnoText(errno));
     if (copied == 0) throw Error(kStreamReadError);
     done += static_cast<std::uint64_t>(copied);
   }

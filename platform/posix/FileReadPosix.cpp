@@ -9,12 +9,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <iterator>
 #include <string>
 
 #include "platform/FileRead.h"
 #include "platform/posix/DescriptorPosix.h"
+#include "platform/posix/ErrnoText.h"
 #include "util/Error.h"
 
 namespace fs = std::filesystem;
@@ -35,7 +35,7 @@ class PosixReadableFile final : public ReadableFile {
   // Fails unless the file opened is a regular file.
   void CheckRegular() {
     struct stat status {};
-    if (::fstat(fd_.Get(), &status) != 0) Fail(file_, std::strerror(errno));
+    if (::fstat(fd_.Get(), &status) != 0) Fail(file_, posix::ErrnoText(errno));
     if (!S_ISREG(status.st_mode)) Fail(file_, "it is not a regular file");
     size_ = static_cast<std::uint64_t>(status.st_size);
   }
@@ -46,7 +46,7 @@ class PosixReadableFile final : public ReadableFile {
     for (;;) {
       const ssize_t got = ::read(fd_.Get(), buffer, size);
       if (got >= 0) return static_cast<std::size_t>(got);
-      if (errno != EINTR) Fail(file_, std::strerror(errno));
+      if (errno != EINTR) Fail(file_, posix::ErrnoText(errno));
     }
   }
 
@@ -61,7 +61,7 @@ std::string WhyNotOpened(int folder, const char* name, int error) {
   struct stat status {};
   if (::fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(status.st_mode))
     return "a part of its path is a link";
-  return std::strerror(error);
+  return posix::ErrnoText(error);
 }
 
 }  // namespace
@@ -69,7 +69,7 @@ std::string WhyNotOpened(int folder, const char* name, int error) {
 std::unique_ptr<ReadableFile> OpenFileWithoutLinks(const fs::path& file) {
   if (!file.is_absolute() || !file.has_filename()) Fail(file, "it is no absolute file path");
   Descriptor folder(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-  if (folder.Get() < 0) Fail(file, std::strerror(errno));
+  if (folder.Get() < 0) Fail(file, posix::ErrnoText(errno));
   const fs::path parts = file.relative_path();
   for (auto part = parts.begin(); std::next(part) != parts.end(); ++part) {
     const int next =

@@ -17,12 +17,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
 #include <utility>
 
 #include "platform/Os.h"
 #include "platform/posix/DescriptorPosix.h"
+#include "platform/posix/ErrnoText.h"
 #include "util/Error.h"
 
 namespace fs = std::filesystem;
@@ -35,7 +35,7 @@ void KeepNewFilesPrivate() {
 
 void CreatePrivateFolder(const fs::path& folder) {
   if (::mkdir(folder.c_str(), 0700) != 0)
-    throw Error("Cannot create the folder " + folder.string() + ": " + std::strerror(errno));
+    throw Error("Cannot create the folder " + folder.string() + ": " + posix::ErrnoText(errno));
 }
 
 namespace {
@@ -177,7 +177,8 @@ std::unique_ptr<FileLock> HoldFolderLock(const fs::path& folder, const std::stri
                     ::linkat(parent.Get(), unnamed.c_str(), parent.Get(), name.c_str(), 0) == 0;
   const int error = errno;
   if (file.Get() >= 0) ::unlinkat(parent.Get(), unnamed.c_str(), 0);
-  if (!held) throw Error("Cannot lock " + (folder / name).string() + ": " + std::strerror(error));
+  if (!held)
+    throw Error("Cannot lock " + (folder / name).string() + ": " + posix::ErrnoText(error));
   return std::make_unique<FlockFileLock>(file.Release());
 }
 
