@@ -36,13 +36,13 @@ bool IsProgram(const fs::path& file) {
 fs::path InstalledPlayer() {
   const fs::path own = platform::RunningExecutablePath().parent_path();
   if (IsProgram(own / kPlayerName)) return own / kPlayerName;
-  const fs::path built = own.parent_path() / "app" / kPlayerName;
+  fs::path built = own.parent_path() / "app" / kPlayerName;
   if (own.filename() == "tools" && IsProgram(built)) return built;
   const std::string_view path = std::getenv("PATH") ? std::getenv("PATH") : "";
   for (std::size_t start = 0; start <= path.size();) {
     const std::size_t end = std::min(path.find(':', start), path.size());
     const std::string_view folder = path.substr(start, end - start);
-    const fs::path candidate = fs::path(folder.empty() ? "." : folder) / kPlayerName;
+    fs::path candidate = fs::path(folder.empty() ? "." : folder) / kPlayerName;
     if (IsProgram(candidate)) return candidate;
     start = end + 1;
   }

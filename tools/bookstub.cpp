@@ -146,12 +146,7 @@ int Dispatch(const CLI::App& app, const Arguments& args) {
   return RunBookCommand(args.package);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  // The user's locale, exactly as the player's toolkit adopts it when it starts: the documents'
-  // child-element numbers are read in its format, so both must see the same one.
-  std::setlocale(LC_ALL, "");
+int Run(int argc, char** argv) {
   CLI::App app{
       "bookstub: makes books for the Bookstub player (from pictures, PDFs or a source book), "
       "unpacks them, moves old books onto the player, splits and inspects book packages, and "
@@ -174,8 +169,17 @@ int main(int argc, char** argv) {
   } catch (const CLI::ParseError& e) {
     return app.exit(e) == 0 ? kExitOk : kExitUsage;
   }
+  return Dispatch(app, args);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The user's locale, exactly as the player's toolkit adopts it when it starts: the documents'
+  // child-element numbers are read in its format, so both must see the same one.
+  std::setlocale(LC_ALL, "");  // NOLINT(concurrency-mt-unsafe): no thread yet
   try {
-    return Dispatch(app, args);
+    return Run(argc, argv);
   } catch (const std::exception& e) {
     std::cerr << "bookstub: " << e.what() << '\n';
     return kExitFailed;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include "util/Error.h"
 
@@ -161,7 +162,11 @@ std::optional<double> ReadDecimalNumber(std::string_view text, std::string_view 
 }
 
 std::string LocalDecimalSeparator() {
-  const std::lconv* conv = std::localeconv();
+  // localeconv fills one structure for all its callers: one thread at a time, copied out before
+  // the next. The locale itself is set once, before any thread starts.
+  static std::mutex oneAtATime;
+  const std::lock_guard lock(oneAtATime);
+  const std::lconv* conv = std::localeconv();  // NOLINT(concurrency-mt-unsafe): under the lock
   if (conv == nullptr || conv->decimal_point == nullptr || *conv->decimal_point == '\0') return ".";
   return conv->decimal_point;
 }

@@ -43,7 +43,7 @@ namespace fs = std::filesystem;
 
 constexpr int kExtractFlags =
     ARCHIVE_EXTRACT_TIME | ARCHIVE_EXTRACT_SECURE_SYMLINKS | ARCHIVE_EXTRACT_SECURE_NODOTDOT;
-constexpr size_t kReadBlockSize = 64 * 1024;
+constexpr size_t kReadBlockSize = size_t{64} * 1024;
 
 struct ReaderDeleter {
   void operator()(archive* a) const { archive_read_free(a); }

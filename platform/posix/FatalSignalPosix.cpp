@@ -41,7 +41,7 @@ constexpr std::array kEndingSignals{SIGQUIT,   SIGTRAP, SIGSYS,    SIGXCPU, SIGX
                                     SIGSTKFLT, SIGPWR,  SIGTERM,   SIGINT,  SIGHUP};
 // Signal numbers run from 1 to below this.
 constexpr int kSignalLimit = _NSIG;
-constexpr std::size_t kStackSize = 64 * 1024;
+constexpr std::size_t kStackSize = std::size_t{64} * 1024;
 constexpr int kWaitStepMilliseconds = 10;
 
 // A signal handler takes no argument of ours: what it reaches has to be here. Constant-

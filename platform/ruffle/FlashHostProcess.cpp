@@ -56,7 +56,7 @@ void SetEngineSwitches() {
 // environment when they start; a threshold the user set is theirs.
 void KeepLargeBlocksInOwnMappings() {
   if (!qEnvironmentVariableIsEmpty("MALLOC_MMAP_THRESHOLD_")) return;
-  mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes);
+  mallopt(M_MMAP_THRESHOLD, kOwnMappingBytes);  // NOLINT(concurrency-mt-unsafe): no thread yet
   qputenv("MALLOC_MMAP_THRESHOLD_", QByteArray::number(kOwnMappingBytes));
 }
 
