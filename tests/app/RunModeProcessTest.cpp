@@ -435,10 +435,10 @@ class BrokenBook : public RunModeProcessTest, public testing::WithParamInterface
  protected:
   fs::path WriteBrokenBook(const fs::path& file) const {
     if (GetParam().halfway) {
-      testsupport::BookSpec spec = AppendedBook(3);
-      spec.pages.back().elements.emplace_back(
+      testsupport::BookSpec contents = AppendedBook(3);
+      contents.pages.back().elements.emplace_back(
           "img", testsupport::FileSpec{"res/pages/lost.swf", "", BlobAddress{0x7FFFFF00u, 0x100u}});
-      testsupport::BuildBook(spec).WriteTo(file);
+      testsupport::BuildBook(contents).WriteTo(file);
     } else {
       // A package as its end describes one, whose documents are no XML.
       const std::string unreadable("<no\x03\0\0\0<no\x03\0\0\0", 14);

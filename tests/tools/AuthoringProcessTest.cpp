@@ -547,9 +547,9 @@ TEST_F(AuthoringTest, MakeRefusesPicturesLinkedFromOutsideTheFolder) {
 // written; a page of the same bytes is no conflict.
 TEST_F(AuthoringTest, UnpackNeverOverwritesTheDocuments) {
   for (const char* name : {"project.xml", "res/../book.xml"}) {
-    BookSpec spec = SmallBook();
-    spec.pages.push_back(PageSpec({ElementSpec{"img", {name, "<replaced/>"}}}));
-    testsupport::BuildBook(spec).WriteTo(dir_ / "book");
+    BookSpec contents = SmallBook();
+    contents.pages.push_back(PageSpec({ElementSpec{"img", {name, "<replaced/>"}}}));
+    testsupport::BuildBook(contents).WriteTo(dir_ / "book");
     const fs::path folder = dir_ / "." / "source";
     const Outcome run = Tool("unpack '" + (dir_ / "book").string() + "' '" + folder.string() + "'");
     EXPECT_EQ(run.exitCode, 1) << name;

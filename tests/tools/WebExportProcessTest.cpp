@@ -25,12 +25,12 @@ class WebExportProcessTest : public ::testing::Test {
   void SetUp() override {
     dir_ = platform::TempPath() / ("bookstub-web-" + platform::NewGuid());
     fs::create_directories(dir_ / "tmp");
-    testsupport::BookSpec spec;
-    spec.preloader = testsupport::FileSpec("book.swf", testsupport::SwfBytes(500, 700));
-    spec.pages.push_back(testsupport::PageSpec(
+    testsupport::BookSpec contents;
+    contents.preloader = testsupport::FileSpec("book.swf", testsupport::SwfBytes(500, 700));
+    contents.pages.push_back(testsupport::PageSpec(
         {testsupport::ElementSpec("img", testsupport::FileSpec("res/pages/page_0001.png",
                                                                testsupport::PictureBytes(5, 7)))}));
-    testsupport::BuildBook(spec).WriteTo(dir_ / "book.exe");
+    testsupport::BuildBook(contents).WriteTo(dir_ / "book.exe");
   }
   void TearDown() override { DeleteFolderTree(dir_); }
 
