@@ -77,7 +77,10 @@ PROJECT
 fail() {
   echo "FAILED: $*" >&2
   import -window root "$work/failure.png" 2>/dev/null || true
-  [[ -n ${pid:-} ]] && kill "$pid" 2>/dev/null
+  if [[ -n ${pid:-} ]]; then
+    report_player "$pid" "$work/player.log"
+    kill "$pid" 2>/dev/null
+  fi
   exit 1
 }
 
