@@ -187,9 +187,6 @@ void TMainForm::Start() {
   if (showFailure_) std::rethrow_exception(std::exchange(showFailure_, nullptr));
 }
 
-// The browser engine takes a good part of a second to start: the loading window is on screen
-// first, and the engine starts when the book is shown. Not while the book is split: an engine
-// that starts while the display goes away crashes in the toolkit, before any clean-up can run.
 platform::QtFlashHost& TMainForm::FlashHost() {
   if (flashHost_) return *flashHost_;
   flashHost_ = options_.createFlashHost ? options_.createFlashHost(this, popupMenu_)
@@ -234,6 +231,22 @@ void TMainForm::FormShow() {
   }
   StartLog();
   StartLoading();
+  // The engine starts once the loading window has been drawn (StartFlashHostEarly).
+  flashHostWanted_ = true;
+}
+
+// The browser engine takes seconds to start and to compile the emulator, and the first page
+// waits for both: they run while the book is split, once the loading window is on screen. Only
+// on a display that answers: the engine's start crashes on a connection that broke (OpenGL
+// drivers), so a display that went gets no engine, here or when the book comes, and the window
+// closes as in OnBookLoaded.
+void TMainForm::StartFlashHostEarly() {
+  if (closing_ || flashHost_) return;
+  if (!platform::DisplayAnswers()) {
+    close();
+    return;
+  }
+  FlashHost();
 }
 
 void TMainForm::StartLog() {
@@ -334,6 +347,13 @@ void TMainForm::Send(const BookMessage& message) {
     HandleBookMessage(message);
     return;
   }
+  if (message.id == WM_BOOK_PROGRESS || message.id == WM_BOOK_TITLE) {
+    // Only the bar and the caption wait for these: the split goes on while the window is busy
+    // (the browser engine starts on the window's thread meanwhile). Dropped with the window.
+    QMetaObject::invokeMethod(
+        this, [this, message] { HandleBookMessage(message); }, Qt::QueuedConnection);
+    return;
+  }
   // Waits until the window has handled the message, but no longer once the window closes: a
   // window that ends the process from inside a message (its display gone) waits for this
   // thread, and would wait forever for a thread that waits for it.
@@ -377,10 +397,10 @@ void TMainForm::HandleBookMessage(const BookMessage& message) {
 }
 
 void TMainForm::OnBookLoaded() {
-  // The browser engine starts first, right after the display is known to answer: its start
-  // (OpenGL drivers) crashes on a dead connection, and this message can come before the toolkit
-  // has noticed that its display went. A display that does not answer gets no book: the window
-  // closes, and the toolkit ends the run as for any lost display.
+  // The browser engine, unless it started during the split, starts right after the display is
+  // known to answer: its start (OpenGL drivers) crashes on a dead connection, and this message
+  // can come before the toolkit has noticed that its display went. A display that does not
+  // answer gets no book: the window closes, and the toolkit ends the run as for any lost display.
   if (!platform::DisplayAnswers()) {
     close();
     return;
@@ -603,6 +623,9 @@ void TMainForm::resizeEvent(QResizeEvent* event) {
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == windowHandle() && MayReportFrameMargins(event->type()))
     CorrectForReportedFrameMargins();
+  if (watched == windowHandle() && event->type() == QEvent::Expose &&
+      std::exchange(flashHostWanted_, false))
+    QTimer::singleShot(0, this, [this] { StartFlashHostEarly(); });  // after the drawing
   WatchUserGesture(watched, *event);
   if (screenSaverFilter_ && ScreenSaverMessageFilter(event)) {
     screenSaverFilter_ = false;

@@ -75,8 +75,9 @@ class TMainForm : public QWidget, public BookMessageTarget {
   TMainForm(const TMainForm&) = delete;
   TMainForm& operator=(const TMainForm&) = delete;
 
-  // Any thread; returns once the window thread has handled the message. Skipped once the
-  // window is closing, so a closing window never waits for a loader that waits for it.
+  // Any thread; returns once the window thread has handled the message (progress and title:
+  // once it is posted). Skipped once the window is closing, so a closing window never waits for a
+  // loader that waits for it.
   void Send(const BookMessage& message) override;
 
   // Shows the window; the first show prepares the working folder, starts the log and the
@@ -98,7 +99,8 @@ class TMainForm : public QWidget, public BookMessageTarget {
   bool IsBordered() const { return bordered_; }
   bool BookShown() const { return bookShown_; }
   bool LoaderFinished() const { return loaderFinished_; }
-  // Created on first use, at the latest once the window is shown.
+  // Created on first use: once the loading window is drawn, at the latest when the book is
+  // shown.
   platform::QtFlashHost& FlashHost();
   QProgressBar& ProgressBar() { return *progressBar_; }
   QMenu& ContextMenu() { return *popupMenu_; }
@@ -121,6 +123,7 @@ class TMainForm : public QWidget, public BookMessageTarget {
   void StartLog();
   void StartLoading();
   void OnLoaderFinished();
+  void StartFlashHostEarly();
 
   void HandleBookMessage(const BookMessage& message);
   void OnBookLoaded();
@@ -164,6 +167,7 @@ class TMainForm : public QWidget, public BookMessageTarget {
   bool maximiseBox_ = false;  // no maximise box while loading
   bool stayOnTop_ = false;
   bool shown_ = false;
+  bool flashHostWanted_ = false;    // the engine starts once the loading window is drawn
   std::exception_ptr showFailure_;  // of the first show, until Start takes it
   // The folder's making and its removal, which an exit on another thread may run at any time;
   // recursive, for an error nobody caught while the folder is being made.

@@ -8,11 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/Main.h"
@@ -52,11 +55,12 @@ class BookLoadingTest : public testing::Test {
     AppLog.reset();
   }
 
-  TMainForm& StartLoading(const testsupport::BookSpec& bookSpec) {
+  TMainForm& StartLoading(const testsupport::BookSpec& bookSpec,
+                          FlashHostFactory makeHost = formtest::MakeFakeFlashHost) {
     const fs::path package = packages_.Folder() / "book.bin";
     testsupport::BuildBook(bookSpec).WriteTo(package);
     form_ = std::make_unique<TMainForm>(
-        TMainFormOptions{package, RunMode::Window, formtest::MakeFakeFlashHost});
+        TMainFormOptions{package, RunMode::Window, std::move(makeHost)});
     QObject::connect(&form_->ProgressBar(), &QProgressBar::valueChanged,
                      [this](int value) { progress_.push_back(value); });
     form_->show();
@@ -89,6 +93,33 @@ TEST_F(BookLoadingTest, ReportsTitleAndRisingProgressThenShowsTheBookFullScreen)
   form.close();
   form_.reset();
   EXPECT_TRUE(tmp_.Subfolders().empty());
+}
+
+TEST_F(BookLoadingTest, TheEngineStartsDuringTheSplitWhichGoesOnMeanwhile) {
+  // The engine's start holds the window's thread for seconds: the split must not wait for it.
+  constexpr int kPages = 60;
+  std::optional<bool> bookShownAtStart;
+  bool splitWentOn = false;
+  const auto pagesWritten = [&] {
+    int pages = 0;
+    for (const fs::path& folder : tmp_.Subfolders())
+      for (const auto& entry : fs::recursive_directory_iterator(folder))
+        pages += entry.path().filename().string().starts_with("page_") ? 1 : 0;
+    return pages;
+  };
+  TMainForm& form = StartLoading(Book(kPages), [&](QWidget* parent, QMenu* menu) {
+    bookShownAtStart = form_->BookShown();
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!splitWentOn && std::chrono::steady_clock::now() < giveUp) {
+      splitWentOn = pagesWritten() == kPages;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return formtest::MakeFakeFlashHost(parent, menu);
+  });
+  ASSERT_TRUE(ProcessEventsUntil([&] { return form.BookShown(); }));
+  EXPECT_EQ(bookShownAtStart, false) << "started while the book was split";
+  EXPECT_TRUE(splitWentOn);
+  EXPECT_EQ(progress_.back(), 100);
 }
 
 TEST_F(BookLoadingTest, ClosingWhenTheTitleArrivesStopsTheSplitAndLeavesNothing) {

@@ -7,9 +7,10 @@
 #  - without a runtime folder the screen saver's lock sits in a folder of the user's own (0700) in
 #    the user's cache folder,
 #  - the player ends, without a crash (a signal), and its working folder is gone.
-# The first case breaks the display connection just before the window gets the book's "loaded"
-# message, the order that made the player start its emulator on a dead display and crash (see
-# DisplayLostHarness.cpp); the others kill the server at moments that come as they come.
+# The first cases break the display connection just before the window would start its emulator
+# (as the loading window is drawn, and as the book's "loaded" message comes), the order that made
+# the player start its emulator on a dead display and crash (see DisplayLostHarness.cpp); the
+# others kill the server at moments that come as they come.
 # With --window-manager, openbox manages the windows on each display.
 # usage: player-display-lost-e2e.sh <bookstub-player> <bookstub-make-test-book> <bookstub-flash-host-harness> <display-lost-harness> <work folder> [--window-manager]
 set -euo pipefail
@@ -121,15 +122,18 @@ kill_display() {
   fi
 }
 
-case="window, display lost just before the book is shown"
-start_display
-env TMPDIR="$work/tmp" "$display_lost_harness" "$work/bin/book" "$work/emulator-started" \
-  >"$work/player.log" 2>&1 &
-pid=$!
-expect_folder_removed_after_end
-[[ ! -e $work/emulator-started ]] || fail "the window started the emulator on a display that was gone"
-kill_display
-echo "ok: $case"
+# The window starts the emulator while the book is split and, at the latest, for the book.
+for moment in drawn loaded; do
+  case="window, display lost just before the emulator starts ($moment)"
+  start_display
+  env TMPDIR="$work/tmp" "$display_lost_harness" "$work/bin/book" "$work/emulator-started" "$moment" \
+    >"$work/player.log" 2>&1 &
+  pid=$!
+  expect_folder_removed_after_end
+  [[ ! -e $work/emulator-started ]] || fail "the window started the emulator on a display that was gone"
+  kill_display
+  echo "ok: $case"
+done
 
 case="window, display lost while the book is split"
 start_player "$work/bin/book"
