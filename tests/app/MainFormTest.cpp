@@ -50,6 +50,8 @@ void SendFromLoaderThread(TMainForm& form, const std::vector<BookMessage>& messa
   const bool done = ProcessEventsUntil([&] { return finished.load(); });
   sender.join();
   ASSERT_TRUE(done);
+  // Progress and title are posted without waiting: the window handles the last ones here.
+  QCoreApplication::sendPostedEvents(&form, QEvent::MetaCall);
 }
 
 QRect ScreenRect() {
