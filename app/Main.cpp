@@ -183,8 +183,12 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::Start() {
+  // The window goes on screen first; what must come before the working folder follows, then
+  // the folder and the split. Errors come out here, not through Qt's event handling.
+  startShows_ = true;
   show();
-  if (showFailure_) std::rethrow_exception(std::exchange(showFailure_, nullptr));
+  if (options_.beforeWorkingFolder) options_.beforeWorkingFolder();
+  FormShow();
 }
 
 platform::QtFlashHost& TMainForm::FlashHost() {
@@ -205,12 +209,11 @@ void TMainForm::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (shown_) return;
   shown_ = true;
-  // No error may pass through Qt's event handling: it is kept for Start, and a window shown
-  // otherwise closes.
+  if (startShows_) return;  // Start goes on
+  // No error may pass through Qt's event handling: a window only shown closes instead.
   try {
     FormShow();
   } catch (...) {
-    showFailure_ = std::current_exception();
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
   }
 }

@@ -63,6 +63,10 @@ struct TMainFormOptions {
   // Called on the window's thread once the book could not be opened or split (LoadFailure says
   // why); whoever runs the window ends its event loop there. Not set: the loading window stays.
   std::function<void()> onLoadFailure = nullptr;
+  // Called by Start once the window is on screen, before the working folder exists: what the
+  // Flash host must ask the display first (a display that goes meanwhile may end the process
+  // there, with nothing of the book on disk yet).
+  std::function<void()> beforeWorkingFolder = nullptr;
 };
 
 class TMainForm : public QWidget, public BookMessageTarget {
@@ -80,8 +84,9 @@ class TMainForm : public QWidget, public BookMessageTarget {
   // loader that waits for it.
   void Send(const BookMessage& message) override;
 
-  // Shows the window; the first show prepares the working folder, starts the log and the
-  // loader. An error of those steps comes out here; destroying the window undoes them.
+  // Shows the window, runs the options' beforeWorkingFolder, then prepares the working folder,
+  // starts the log and the loader (a window only shown does those on its first show). An error
+  // of those steps comes out here; destroying the window undoes them.
   void Start();
 
   void miFullscreenClick();
@@ -167,8 +172,8 @@ class TMainForm : public QWidget, public BookMessageTarget {
   bool maximiseBox_ = false;  // no maximise box while loading
   bool stayOnTop_ = false;
   bool shown_ = false;
-  bool flashHostWanted_ = false;    // the engine starts once the loading window is drawn
-  std::exception_ptr showFailure_;  // of the first show, until Start takes it
+  bool startShows_ = false;       // Start, not the first show, prepares the folder
+  bool flashHostWanted_ = false;  // the engine starts once the loading window is drawn
   // The folder's making and its removal, which an exit on another thread may run at any time;
   // recursive, for an error nobody caught while the folder is being made.
   std::recursive_mutex runFolderMutex_;

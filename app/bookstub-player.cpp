@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "app/Application.h"
@@ -148,11 +149,12 @@ int main(int argc, char* argv[]) {
       if (!chosen) return EXIT_SUCCESS;
       book = *chosen;
     }
-    // OpenGL is asked how it draws now, before any working folder exists, while the display has
-    // just answered: not when the book is shown, when the display may go during the question (the
-    // drivers crash on a connection that breaks under them).
-    if (FlashEmulatorWanted()) platform::PrepareFlashHostDrawing();
-    return RunMainWindow({book, mode, ChooseFlashHost()});
+    TMainFormOptions options{book, mode, ChooseFlashHost()};
+    // OpenGL is asked how it draws once the loading window is on screen, before any working
+    // folder exists: not while the book is split or shown, when the display may go during the
+    // question (the drivers crash on a connection that breaks under them).
+    if (FlashEmulatorWanted()) options.beforeWorkingFolder = platform::PrepareFlashHostDrawing;
+    return RunMainWindow(std::move(options));
   } catch (const Error& error) {
     // Before the window: there is no log yet.
     ShowApplicationError(error);

@@ -24,8 +24,10 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "app/Main.h"
@@ -159,6 +161,17 @@ TEST_F(MainFormTest, StartsAsSmallUntitledProgressWindowWithoutMaximise) {
   EXPECT_EQ(form.ProgressBar().value(), 0);
   EXPECT_TRUE(form.IsBordered());
   EXPECT_TRUE(FoldersInTmp().empty()) << "the working folder is made on first show";
+}
+
+TEST_F(MainFormTest, StartShowsTheWindowThenRunsThePreparationThenMakesTheFolder) {
+  std::optional<std::pair<bool, std::size_t>> seen;  // visible, working folders
+  form_ = std::make_unique<TMainForm>(TMainFormOptions{
+      "/nonexistent/bookstub-package", RunMode::Window, formtest::MakeFakeFlashHost, nullptr,
+      [&] { seen.emplace(form_->isVisible(), FoldersInTmp().size()); }});
+  form_->Start();
+  EXPECT_EQ(seen, std::make_pair(true, std::size_t{0}));
+  EXPECT_EQ(FoldersInTmp().size(), 1u);
+  EXPECT_TRUE(ProcessEventsUntil([&] { return form_->LoaderFinished(); }));
 }
 
 TEST_F(MainFormTest, FailedLoadKeepsProgressDisplayAndClosingDeletesTheFolder) {
