@@ -180,6 +180,12 @@ class RuffleFlashHost : public QtFlashHost {
       view_->setFocus(Qt::OtherFocusReason);
       OnLoadFinished(ok);
     });
+    // Without its page process the window stays black: say why in the log.
+    QObject::connect(page_.get(), &QWebEnginePage::renderProcessTerminated, view_,
+                     [](QWebEnginePage::RenderProcessTerminationStatus status, int exitCode) {
+                       qWarning("Flash host: the page's process ended (status %d, exit code %d)",
+                                static_cast<int>(status), exitCode);
+                     });
     StandBy();
   }
 
@@ -226,6 +232,8 @@ class RuffleFlashHost : public QtFlashHost {
   void OnLoadFinished(bool ok) {
     if (state_ != PageState::Loading) return;
     if (!ok || page_->url() != FlashHostSchemeHandler::PageUrl()) {
+      qWarning("Flash host: the host page did not load (%s, now at %s)", ok ? "loaded" : "failed",
+               qPrintable(page_->url().toString()));
       state_ = PageState::Blank;
       return;
     }
