@@ -108,5 +108,17 @@ report_player() {
     fi
   fi
   [[ -s $log ]] && sed 's/^/  player: /' "$log" >&2
+  # A player still running when a check failed: where its threads and its page processes are.
+  if [[ -n $state && $state != Z* ]]; then
+    local family=$player_pid children=$player_pid
+    while children=$(pgrep -d, -P "$children" 2>/dev/null) && [[ -n $children ]]; do
+      family+=,$children
+    done
+    ps -o pid,stat,time,wchan:20,args -p "$family" 2>/dev/null | cut -c1-150 | sed 's/^/  process: /' >&2
+    if command -v gdb >/dev/null; then
+      timeout 60 gdb -p "$player_pid" -batch -ex "thread apply all bt 12" 2>/dev/null |
+        grep -E '^(Thread|#)' | cut -c1-160 | sed 's/^/  stack: /' >&2
+    fi
+  fi
   return 0
 }
