@@ -528,8 +528,16 @@ void TMainForm::WatchUserGesture(QObject* watched, const QEvent& event) {
   if (widget == nullptr || (widget != this && !isAncestorOf(widget))) return;
   bool gesture = false;
   if (event.type() == QEvent::MouseButtonPress) {
-    // The right button opens the window's own menu.
-    gesture = static_cast<const QMouseEvent&>(event).button() == Qt::LeftButton;
+    const Qt::MouseButton button = static_cast<const QMouseEvent&>(event).button();
+    // The right button opens the window's own menu, and withdraws a click still unused: the
+    // movie's switch (which hides and shows the window) or its save dialog would close the menu
+    // the moment it opens.
+    if (button == Qt::RightButton) {
+      downloadGestureAt_.reset();
+      fullscreenGestures_.Withdraw();
+      return;
+    }
+    gesture = button == Qt::LeftButton;
   } else if (event.type() == QEvent::KeyPress) {
     // Esc is the window's own key: it leaves full screen by itself.
     const auto& key = static_cast<const QKeyEvent&>(event);

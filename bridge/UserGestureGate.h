@@ -22,6 +22,9 @@ class UserGestureGate {
   // True when an unused gesture is at most kGestureLifetime old at `now`; it is used up.
   bool Take(Clock::time_point now);
 
+  // The user has since asked for something else: an unused gesture no longer counts.
+  void Withdraw() { gestureAt_.reset(); }
+
  private:
   std::optional<Clock::time_point> gestureAt_;
 };

@@ -304,6 +304,9 @@ TEST_F(MainFormTest, DownloadAsksWhereToSaveOncePerClickAndOnlyForTheBooksDownlo
   EXPECT_TRUE(ask("res/downloads/book.bin").empty()) << "no click, no dialog";
   click(Qt::RightButton);
   EXPECT_TRUE(ask("res/downloads/book.bin").empty()) << "the right button opens the menu only";
+  click(Qt::LeftButton);
+  click(Qt::RightButton);
+  EXPECT_TRUE(ask("res/downloads/book.bin").empty()) << "the menu withdraws the click before it";
   for (const char* name : {"res/other/toc.xml", "res/downloads/../other/toc.xml",
                            "res/downloads/missing.bin", "res/downloads/"}) {
     click(Qt::LeftButton);
@@ -337,6 +340,11 @@ TEST_F(MainFormTest, MovieCallAloneOrAfterTheWindowsOwnInputLeavesTheWindowAsItI
   SendMouse(form, QEvent::MouseButtonPress, form.geometry().center(), Qt::RightButton);
   Host(form).Call(command);
   EXPECT_FALSE(form.IsBordered()) << "the right button opens the window's menu";
+  // The switch hides and shows the window, which would close the menu as it opens.
+  SendMouse(form, QEvent::MouseButtonPress, form.geometry().center(), Qt::LeftButton);
+  SendMouse(form, QEvent::MouseButtonPress, form.geometry().center(), Qt::RightButton);
+  Host(form).Call(command);
+  EXPECT_FALSE(form.IsBordered()) << "the menu asked for after a click withdraws the click";
 
   SendKey(form, Qt::Key_Escape);
   ASSERT_TRUE(form.IsBordered());
