@@ -456,7 +456,7 @@ void TMainForm::SetWindowAlpha(int alpha) {
 
 void TMainForm::miFullscreenClick() {
   ApplyPlacement(ToggleFullscreen(bordered_, PrimaryScreenRect()));
-  // A switch makes the window anew, without a focused control.
+  // The book takes the keys in either mode, without a click first.
   FocusBook();
 }
 
@@ -552,9 +552,8 @@ void TMainForm::FocusBook() {
   if (!bookShown_ || !flashHost_) return;
   flashHost_->Widget()->setFocus(Qt::OtherFocusReason);
   activateWindow();
-  // A switch hides and shows the window again. When the system's keyboard focus never left it,
-  // no new activation comes, and the toolkit keeps no active window: keys would reach the view
-  // but not the page inside it.
+  // When the system's keyboard focus is already on the window, no new activation comes, and the
+  // toolkit may keep no active window: keys would reach the view but not the page inside it.
   if (QGuiApplication::focusWindow() == windowHandle() && QApplication::activeWindow() != this)
     QApplication::setActiveWindow(this);
 }
@@ -573,9 +572,9 @@ void TMainForm::ApplyPlacement(const WindowPlacement& placement) {
 }
 
 void TMainForm::PlaceClient(ClientPlacement placement) {
-  // A window that has just been made (or remade by new flags) has no border yet: the window
-  // manager adds it once the window is on screen. Until it tells, the last border it gave is
-  // the best guess; the placement is corrected when the real one is known.
+  // A window that has just been made, or given a frame, has no border yet: the window manager
+  // adds it once it has seen the window or its new flags. Until it tells, the last border it
+  // gave is the best guess; the placement is corrected when the real one is known.
   const Margins reported = ReportedFrameMargins();
   const Margins margins = reported != Margins{} ? reported : knownMargins_;
   SetClientGeometry(placement(margins));
@@ -620,9 +619,15 @@ Qt::WindowFlags TMainForm::ComposedWindowFlags() const {
 void TMainForm::ApplyWindowFlags() {
   const Qt::WindowFlags flags = ComposedWindowFlags();
   if (flags == windowFlags()) return;
-  const bool visible = isVisible();
-  setWindowFlags(flags);  // hides the window
-  if (visible) show();
+  // A window the system already has changes its frame in place. Set through the widget, new
+  // flags hide the window and show it again: a click or key pressed meanwhile is lost, and the
+  // page inside is hidden and shown again, which the engine does not always survive.
+  if (QWindow* window = windowHandle(); window != nullptr && window->handle() != nullptr) {
+    overrideWindowFlags(flags);
+    window->setFlags(flags);
+    return;
+  }
+  setWindowFlags(flags);
 }
 
 void TMainForm::resizeEvent(QResizeEvent* event) {

@@ -66,6 +66,12 @@ QRect CentredBookWindow() {
           600};
 }
 
+// The frame as the system has it now: a window that gained its frame in place may not have
+// told the widget yet.
+bool IsCentredBookWindow(const TMainForm& form) {
+  return form.geometry() == CentredBookWindow().marginsRemoved(form.windowHandle()->frameMargins());
+}
+
 void SendKey(TMainForm& form, int key) {
   QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
   QCoreApplication::sendEvent(form.windowHandle(), &press);
@@ -78,6 +84,27 @@ void SendMouse(TMainForm& form, QEvent::Type type, QPoint global, Qt::MouseButto
                     Qt::NoModifier);
   QCoreApplication::sendEvent(form.windowHandle(), &event);
 }
+
+// Sees every event sent to one object while it lives.
+class EventSpy : public QObject {
+ public:
+  EventSpy(QObject& watched, std::function<void(const QEvent&)> seen)
+      : watched_(watched), seen_(std::move(seen)) {
+    watched_.installEventFilter(this);
+  }
+  ~EventSpy() override { watched_.removeEventFilter(this); }
+  EventSpy(const EventSpy&) = delete;
+  EventSpy& operator=(const EventSpy&) = delete;
+
+  bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+    seen_(*event);
+    return false;
+  }
+
+ private:
+  QObject& watched_;
+  std::function<void(const QEvent&)> seen_;
+};
 
 std::string Download(const std::string& name) {
   return R"(<invoke name="download_file" returntype="xml"><arguments><string>)" + name +
@@ -229,7 +256,7 @@ TEST_F(MainFormTest, EscapeLeavesFullScreenOnly) {
   EXPECT_TRUE(form.IsBordered());
   EXPECT_FALSE(form.windowFlags().testFlag(Qt::FramelessWindowHint));
   EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint)) << "book window";
-  EXPECT_EQ(form.frameGeometry(), CentredBookWindow());
+  EXPECT_TRUE(IsCentredBookWindow(form));
 
   form.resize(500, 400);
   SendKey(form, Qt::Key_Escape);
@@ -238,6 +265,26 @@ TEST_F(MainFormTest, EscapeLeavesFullScreenOnly) {
 
   SendKey(form, Qt::Key_A);
   EXPECT_TRUE(form.IsBordered());
+}
+
+// A window that leaves the screen for a moment loses a click or key given meanwhile, and the
+// page inside is hidden and shown again.
+TEST_F(MainFormTest, ModeSwitchesKeepTheSameWindowOnScreen) {
+  TMainForm& form = ShowLoadingForm();
+  const WId native = form.winId();
+  int hides = 0;
+  const EventSpy spy(form, [&](const QEvent& event) { hides += event.type() == QEvent::Hide; });
+  SendFromLoaderThread(form, {{WM_BOOK_LOADED, 0, 0, {}}});
+  ASSERT_TRUE(form.windowFlags().testFlag(Qt::FramelessWindowHint));
+  form.ContextMenu().actions()[0]->trigger();
+  ASSERT_TRUE(form.IsBordered());
+  EXPECT_EQ(form.windowHandle()->flags(), form.windowFlags()) << "the system has the frame too";
+  SendKey(form, Qt::Key_Escape);
+  form.ContextMenu().actions()[0]->trigger();
+  EXPECT_TRUE(form.windowHandle()->flags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_EQ(hides, 0);
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.winId(), native);
 }
 
 TEST_F(MainFormTest, ContextMenuTogglesAndExits) {
@@ -249,12 +296,12 @@ TEST_F(MainFormTest, ContextMenuTogglesAndExits) {
   EXPECT_EQ(actions[1]->text(), "Exit");
 
   actions[0]->trigger();
-  EXPECT_EQ(form.frameGeometry(), CentredBookWindow());
+  EXPECT_TRUE(IsCentredBookWindow(form));
   form.setGeometry(10, 20, 300, 200);  // the user's own placement is not restored
   actions[0]->trigger();
   EXPECT_EQ(form.geometry(), ScreenRect());
   actions[0]->trigger();
-  EXPECT_EQ(form.frameGeometry(), CentredBookWindow());
+  EXPECT_TRUE(IsCentredBookWindow(form));
 
   actions[1]->trigger();
   EXPECT_FALSE(form.isVisible());
@@ -275,7 +322,7 @@ TEST_F(MainFormTest, MovieCallTogglesFullScreenOnlyForTheExactCommandAfterAGestu
   // The click is still there for the real command, which it lets through once.
   Host(form).Call(command);
   EXPECT_TRUE(form.IsBordered());
-  EXPECT_EQ(form.frameGeometry(), CentredBookWindow());
+  EXPECT_TRUE(IsCentredBookWindow(form));
   Host(form).Call(command);
   EXPECT_TRUE(form.IsBordered()) << "one click, one switch";
 
