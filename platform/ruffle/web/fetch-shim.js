@@ -3,6 +3,9 @@
 'use strict';
 
 (function (global) {
+  // Statuses whose responses carry no body: a Response with one cannot be made.
+  const kNoBody = new Set([204, 205, 304]);
+
   function parseHeaders(rawHeaders) {
     const headers = [];
     for (const line of rawHeaders.split(/\r?\n/)) {
@@ -10,6 +13,18 @@
       if (colon > 0) headers.push([line.slice(0, colon).trim(), line.slice(colon + 1).trim()]);
     }
     return headers;
+  }
+
+  // The received bytes as a response body without copying them: a Response made from the buffer
+  // itself would copy it (14 MB for the emulator's WebAssembly, which the compiler then reads
+  // once more). A stream handing over the buffer's bytes as one chunk is read in place.
+  function bodyOf(env, buffer) {
+    return new env.ReadableStream({
+      start(controller) {
+        if (buffer && buffer.byteLength) controller.enqueue(new Uint8Array(buffer));
+        controller.close();
+      },
+    });
   }
 
   function send(env, request, body) {
@@ -21,7 +36,7 @@
       xhr.onload = () => {
         // Custom-scheme replies may carry no HTTP status; a delivered body means success.
         const status = xhr.status >= 200 && xhr.status <= 599 ? xhr.status : 200;
-        const response = new env.Response(status === 204 ? null : xhr.response, {
+        const response = new env.Response(kNoBody.has(status) ? null : bodyOf(env, xhr.response), {
           status,
           statusText: xhr.statusText || '',
           headers: parseHeaders(xhr.getAllResponseHeaders()),

@@ -35,6 +35,7 @@ function pageEnv(reply) {
   const env = {
     Request,
     Response,
+    ReadableStream,
     XMLHttpRequest: fakeXhrClass(sent, reply),
     fetch: async (input) => {
       nativeCalls.push(String(input));
@@ -63,6 +64,17 @@ test('scheme URLs are read with XMLHttpRequest into a full Response', async () =
     assert.equal(await response.text(), 'movie bytes');
     assert.deepEqual(sent.map((s) => [s.method, s.type, s.body]), [['GET', 'arraybuffer', null]]);
     assert.deepEqual(nativeCalls, []);
+  }
+});
+
+test('the body is the received buffer itself; bodiless statuses have none', async () => {
+  let received;
+  const { env } = pageEnv((xhr) => (succeed('wasm')(xhr), (received = xhr.response)));
+  const chunk = await (await env.fetch('bookstub://player/host/x.wasm')).body.getReader().read();
+  assert.equal(chunk.value.buffer, received);
+  for (const status of [204, 304]) {
+    const bodiless = await pageEnv(succeed('', status)).env.fetch('bookstub://player/book/x');
+    assert.equal(bodiless.body, null);
   }
 });
 
