@@ -32,6 +32,8 @@ namespace fs = std::filesystem;
 
 // The prompt text with which the host page hands over an external call (web/host.js).
 const QString kFlashCallPrompt = QStringLiteral("bookstub:flashcall");
+// The prompt text with which the host page asks for a movie the host already holds.
+const QString kHeldMoviePrompt = QStringLiteral("bookstub:heldmovie");
 
 // A movie the emulator can start: a readable file with a SWF signature (plain, zlib or LZMA).
 bool IsPlayableMovie(const fs::path& movie) {
@@ -104,8 +106,12 @@ class UserGestureWatcher : public QObject {
 class FlashHostPage : public QWebEnginePage {
  public:
   FlashHostPage(QWebEngineProfile* profile, ExternalLinks* links,
-                std::function<void(const std::string&)> onFlashCall)
-      : QWebEnginePage(profile), links_(links), onFlashCall_(std::move(onFlashCall)) {
+                std::function<void(const std::string&)> onFlashCall,
+                std::function<QString()> takeHeldMovie)
+      : QWebEnginePage(profile),
+        links_(links),
+        onFlashCall_(std::move(onFlashCall)),
+        takeHeldMovie_(std::move(takeHeldMovie)) {
     // Until the movie draws, the window shows black rather than the engine's white.
     setBackgroundColor(Qt::black);
     // A pop-up the page asks for (a link with a target) never opens inside the player.
@@ -122,9 +128,12 @@ class FlashHostPage : public QWebEnginePage {
  protected:
   bool javaScriptPrompt(const QUrl& origin, const QString& message, const QString& defaultValue,
                         QString* result) override {
-    if (origin.scheme() != FlashHostSchemeHandler::kScheme || message != kFlashCallPrompt) {
-      return false;
+    if (origin.scheme() != FlashHostSchemeHandler::kScheme) return false;
+    if (message == kHeldMoviePrompt) {
+      *result = takeHeldMovie_();
+      return true;
     }
+    if (message != kFlashCallPrompt) return false;
     onFlashCall_(defaultValue.toStdString());
     result->clear();
     return true;
@@ -155,6 +164,7 @@ class FlashHostPage : public QWebEnginePage {
   ExternalLinks* links_;
   QUrl expected_;
   std::function<void(const std::string&)> onFlashCall_;
+  std::function<QString()> takeHeldMovie_;
 };
 
 class RuffleFlashHost : public QtFlashHost {
@@ -166,7 +176,8 @@ class RuffleFlashHost : public QtFlashHost {
         links_(std::make_unique<ExternalLinks>()),
         page_(std::make_unique<FlashHostPage>(
             profile_.get(), links_.get(),
-            [this](const std::string& request) { DeliverFlashCall(request); })),
+            [this](const std::string& request) { DeliverFlashCall(request); },
+            [this] { return TakeHeldMovie(); })),
         view_(new QWebEngineView(parent)),  // Qt ownership: a child of the window
         gestures_(std::make_unique<UserGestureWatcher>(view_, links_.get())) {
     profile_->installUrlSchemeHandler(FlashHostSchemeHandler::kScheme, schemeHandler_.get());
@@ -241,17 +252,29 @@ class RuffleFlashHost : public QtFlashHost {
     if (!pendingMovie_.isEmpty()) HandOverMovie();
   }
 
-  // The movie plays on its own background colour from the first frame on: the emulator draws
-  // white until the movie's colour tag has run.
   void HandOverMovie() {
+    page_->runJavaScript(QStringLiteral("bookstubPlayMovie(%1)").arg(TakeMovieArguments()));
+  }
+
+  // The host page asks for the movie once its script runs: a movie already held (the book split
+  // before the page came up) starts at once, in place of the empty movie that readies the
+  // emulator. "null" while the page waits for one.
+  QString TakeHeldMovie() {
+    if (state_ != PageState::Loading || pendingMovie_.isEmpty()) return QStringLiteral("null");
+    return QStringLiteral("[%1]").arg(TakeMovieArguments());
+  }
+
+  // The movie and the colour it plays on from the first frame on (the emulator draws white
+  // until the movie's colour tag has run), as the host page's arguments; the page plays it.
+  QString TakeMovieArguments() {
     state_ = PageState::Playing;
+    view_->setFocus(Qt::OtherFocusReason);
     const QString movie =
         JsonString(std::exchange(pendingMovie_, QUrl()).toString(QUrl::FullyEncoded));
     const QString colour = stageColour_
                                ? JsonString(QColor(static_cast<QRgb>(*stageColour_)).name())
                                : QStringLiteral("null");
-    page_->runJavaScript(QStringLiteral("bookstubPlayMovie(%1, %2)").arg(movie, colour));
-    view_->setFocus(Qt::OtherFocusReason);
+    return movie + QStringLiteral(", ") + colour;
   }
 
   static QString JsonString(const QString& text) {

@@ -1,7 +1,8 @@
 // Plays a movie in the Ruffle Flash host inside a plain window, without the player around it.
 //   bookstub-flash-host-harness play <movie.swf>     prints each external call until closed
 //   bookstub-flash-host-harness check <folder>       checks that no OpenGL driver was loaded
-//       before the host was made, writes the test book into <folder>, plays it and checks the
+//       before the host was made, writes the test book into <folder>, plays it (handed over
+//       once the host page is up: the others hand theirs over at once) and checks the
 //       requests, the relative page load (served through a case-insensitive path) and the
 //       picture on screen; exit code 0 when all hold
 //   bookstub-flash-host-harness check-empty <folder> sets a missing and a damaged movie and
@@ -170,7 +171,11 @@ class Harness {
   }
 
   int Check(const fs::path& folder) {
-    host_->SetMovie(WriteTestBook(folder));
+    // Handed over once the host page stands by (the other checks hand theirs over at once).
+    const fs::path movie = WriteTestBook(folder);
+    QObject::connect(
+        Page(), &QWebEnginePage::loadFinished, Page(), [this, movie] { host_->SetMovie(movie); },
+        Qt::SingleShotConnection);
     onCallsDone_ = [this] { PollCentre(IsRed, "the page picture"); };
     QTimer::singleShot(kTimeoutMs, [this] { Fail("no answer in time"); });
     QApplication::exec();

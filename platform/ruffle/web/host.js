@@ -6,6 +6,8 @@
   const kScheme = 'bookstub';
   // The prompt text that the host's web page object answers; the request XML is the default.
   const kFlashCallPrompt = 'bookstub:flashcall';
+  // The prompt text that the host's web page object answers with the movie it holds (JSON).
+  const kHeldMoviePrompt = 'bookstub:heldmovie';
 
   BookstubFetchShim.installFetchShim(window, kScheme);
   BookstubFlashCall.installExternalCallHook(window, (request) => {
@@ -37,15 +39,24 @@
     setTimeout(() => focusPlayer(player), 100);
   }
 
+  // The movie the player already holds, as [movie, background colour], or null: asked once the
+  // page is up. On a later start the book is often split before the page is: its movie then
+  // starts the emulator itself, and no empty movie is played and thrown away first.
+  function heldMovie() {
+    try {
+      const held = JSON.parse(window.prompt(kHeldMoviePrompt, '') || 'null');
+      return Array.isArray(held) ? held : null;
+    } catch {
+      return null;
+    }
+  }
+
   // The page readies the emulator and waits: the player hands it the movie once the book is
   // split, and the emulator's WebAssembly is compiled by then.
   function standBy() {
     const player = createPlayer();
     let started = false;
-    const warm = player
-      .ruffle()
-      .load(BookstubPlayerOptions.warmUpOptions())
-      .catch(() => {});
+    let warm = Promise.resolve();
     window.bookstubPlayMovie = (movie, backgroundColor = null) => {
       const options = BookstubPlayerOptions.optionsForMovie(
         movie, window.location.href, backgroundColor);
@@ -57,6 +68,12 @@
         .catch((error) => console.error(`The movie could not start: ${error}`));
       return true;
     };
+    const held = heldMovie();
+    if (held && window.bookstubPlayMovie(...held)) return;
+    warm = player
+      .ruffle()
+      .load(BookstubPlayerOptions.warmUpOptions())
+      .catch(() => {});
   }
 
   // The page takes no movie from its address: only the player hands it one, once.
