@@ -30,6 +30,19 @@
 #include "util/AsciiCase.h"
 #include "util/Error.h"
 
+// libvips 8.14 and 8.15 end a thread of their shared worker set once it has waited 15 s for a
+// task; this call is that wait, and its only use. A pipeline can take the thread off the idle list
+// in the moment it gives up: the task is then lost, so the pipeline waits forever, and the ending
+// thread frees its record and its lock while the pipeline still writes to them, which corrupts the
+// heap (a page split with its picture workers died of it under load). Defined in the program, this
+// replaces the library's own: an idle worker waits for its next task without a time limit, as
+// before 8.14. The threads then stay until the process ends: as many as ever ran at once.
+#if VIPS_MAJOR_VERSION == 8 && (VIPS_MINOR_VERSION == 14 || VIPS_MINOR_VERSION == 15)
+extern "C" int vips_semaphore_down_timeout(VipsSemaphore* semaphore, gint64 /*timeout*/) {
+  return vips_semaphore_down(semaphore);
+}
+#endif
+
 namespace platform {
 namespace {
 

@@ -4,11 +4,13 @@
 #include <vips/vips8>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include "platform/Image.h"
 #include "platform/Os.h"
@@ -675,6 +677,40 @@ TEST_F(ImageTest, AnUnknownExtensionIsRefused) {
   EXPECT_THROW(canvas->SaveToFile(File("out.webp")), Error);
   EXPECT_THROW(canvas->SaveToFile(File("out")), Error);
   EXPECT_FALSE(fs::exists(File("out.webp")));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The image library's worker threads
+
+// The image library's worker threads, by the name they carry.
+int ImageLibraryWorkers() {
+  int count = 0;
+  for (const auto& task : fs::directory_iterator("/proc/self/task")) {
+    std::ifstream comm(task.path() / "comm");
+    std::string name;
+    std::getline(comm, name);
+    count += name == "libvips worker";
+  }
+  return count;
+}
+
+// A worker left idle must not end on its own: ending, it raced with the pipeline that picked it
+// in that moment (a lost task, a corrupted heap). The next picture is still made.
+TEST_F(ImageTest, IdleWorkerThreadsStayForTheNextPicture) {
+  const auto makePicture = [] {
+    auto canvas = platform::CreateCanvas(300, 200);
+    const std::string png = canvas->Encode(".png");
+    auto picture = platform::LoadPictureFromBytesForBox(png, 150, 100);
+    auto scaled = platform::CreateCanvas(150, 100);
+    scaled->DrawStretched(*picture, 0, 0, 150, 100);
+    return scaled->Encode(".png");
+  };
+  EXPECT_FALSE(makePicture().empty());
+  const int workers = ImageLibraryWorkers();
+  ASSERT_GE(workers, 1);
+  std::this_thread::sleep_for(std::chrono::seconds(16));  // the library's idle limit was 15 s
+  EXPECT_EQ(ImageLibraryWorkers(), workers);
+  EXPECT_FALSE(makePicture().empty());
 }
 
 }  // namespace
