@@ -3,8 +3,9 @@
 //   bookstub-flash-host-harness check <folder>       checks that no OpenGL driver was loaded
 //       before the host was made, writes the test book into <folder>, plays it (handed over
 //       once the host page is up: the others hand theirs over at once) and checks the
-//       requests, the relative page load (served through a case-insensitive path) and the
-//       picture on screen; exit code 0 when all hold
+//       requests, the relative page load (served through a case-insensitive path), that the
+//       page cannot have the movie handed over again, and the picture on screen; exit code 0
+//       when all hold
 //   bookstub-flash-host-harness check-empty <folder> sets a missing and a damaged movie and
 //       checks that the view stays empty and quiet
 //   bookstub-flash-host-harness check-contained <folder>   plays a movie that tries to reach
@@ -31,6 +32,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <mutex>
@@ -176,7 +178,7 @@ class Harness {
     QObject::connect(
         Page(), &QWebEnginePage::loadFinished, Page(), [this, movie] { host_->SetMovie(movie); },
         Qt::SingleShotConnection);
-    onCallsDone_ = [this] { PollCentre(IsRed, "the page picture"); };
+    onCallsDone_ = [this] { ExpectNoHeldMovie([this] { PollCentre(IsRed, "the page picture"); }); };
     QTimer::singleShot(kTimeoutMs, [this] { Fail("no answer in time"); });
     QApplication::exec();
     return failed_ ? 1 : CheckRequests();
@@ -291,6 +293,18 @@ class Harness {
     std::cout << "Contained: nothing read, listener untouched, one link after the click"
               << std::endl;
     QApplication::exit(0);
+  }
+
+  // Once the movie plays, the page's question for a held movie gets none: the movie is handed
+  // over once, whoever asks again.
+  void ExpectNoHeldMovie(std::function<void()> then) {
+    Page()->runJavaScript(
+        QStringLiteral("prompt('bookstub:heldmovie')"),
+        [this, then = std::move(then)](const QVariant& answer) {
+          if (answer.toString() != QStringLiteral("null"))
+            return Fail("a second question got a movie: " + answer.toString().toStdString());
+          then();
+        });
   }
 
   QWebEnginePage* Page() const {
