@@ -102,8 +102,10 @@ TPlayerStart DecideStart(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // Before any thread starts: the book unpacked into the working folder is nobody else's.
+  // Before any thread starts: the book unpacked into the working folder is nobody else's, and a
+  // display that goes away ends the run through the toolkit, never by a signal.
   platform::KeepNewFilesPrivate();
+  platform::IgnoreBrokenPipes();
   try {
     const TPlayerStart start = DecideStart(argc, argv);
     switch (start.action) {

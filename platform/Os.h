@@ -18,6 +18,13 @@ std::filesystem::path TempPath();
 // the whole process: call before any other thread starts.
 void KeepNewFilesPrivate();
 
+// From now on a write to a pipe or a socket nobody reads any more fails instead of ending the
+// process with a signal: a display that goes away is then reported by the toolkit as a broken
+// connection, whenever it goes (the browser engine ignores that signal too, once it has started;
+// before, a window drawn on the dead connection ended the player). Affects the whole process: call
+// before any other thread starts.
+void IgnoreBrokenPipes();
+
 // Creates `folder`, open to its owner only; raises Error when it exists already (whatever it
 // is: a folder planted by someone else, a link) or cannot be made. Its parent must exist.
 void CreatePrivateFolder(const std::filesystem::path& folder);

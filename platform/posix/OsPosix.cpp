@@ -3,12 +3,14 @@
 // for anyone", a named lock held with flock(2) on a file in $XDG_RUNTIME_DIR or, failing that,
 // in "bookstub" in the user's cache folder ($XDG_CACHE_HOME, else ~/.cache; mode 0700, owner
 // checked), opened without following links, a headless message box (one line on stderr),
-// the running executable from /proc/self/exe and the local time from localtime_r.
+// the running executable from /proc/self/exe, the local time from localtime_r and SIGPIPE
+// ignored.
 // Does not implement: a graphical message box, system-wide named objects other than files, the
 // system code page (every text is UTF-8).
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +30,13 @@ namespace platform {
 
 fs::path TempPath() {
   return fs::temp_directory_path();
+}
+
+void IgnoreBrokenPipes() {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  ::sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 std::string NewGuid() {

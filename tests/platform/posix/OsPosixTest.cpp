@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -278,6 +279,22 @@ TEST_F(PrivateFolderTest, FilesCreatedAfterwardsArePrivate) {
   EXPECT_EQ(fs::status(scratch_.path() / "file").permissions(),
             fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(fs::status(scratch_.path() / "folder").permissions(), fs::perms::owner_all);
+}
+
+TEST(BrokenPipeTest, AWriteNobodyReadsFailsInsteadOfEndingTheProcess) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    platform::IgnoreBrokenPipes();
+    int ends[2];
+    if (::pipe(ends) != 0) ::_exit(2);
+    ::close(ends[0]);
+    const bool failed = ::write(ends[1], "a", 1) == -1 && errno == EPIPE;
+    ::_exit(failed ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 // A run folder whose process is gone is told from everything else by its lock: only a private
