@@ -18,11 +18,9 @@ std::filesystem::path TempPath();
 // the whole process: call before any other thread starts.
 void KeepNewFilesPrivate();
 
-// From now on a write to a pipe or a socket nobody reads any more fails instead of ending the
-// process with a signal: a display that goes away is then reported by the toolkit as a broken
-// connection, whenever it goes (the browser engine ignores that signal too, once it has started;
-// before, a window drawn on the dead connection ended the player). Affects the whole process: call
-// before any other thread starts.
+// From now on a write to a pipe or a socket nobody reads any more fails (EPIPE) instead of ending
+// the process with a signal: a lost display connection or a browser gone mid-file is then its
+// owner's error to report. Affects the whole process.
 void IgnoreBrokenPipes();
 
 // Creates `folder`, open to its owner only; raises Error when it exists already (whatever it

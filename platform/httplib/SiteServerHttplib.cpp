@@ -6,10 +6,10 @@
 #include <httplib.h>
 
 #include <array>
-#include <csignal>
 #include <fstream>
 #include <memory>
 
+#include "platform/Os.h"
 #include "platform/SiteServer.h"
 #include "util/Error.h"
 
@@ -25,7 +25,7 @@ class HttplibSiteServer : public SiteServer {
  public:
   explicit HttplibSiteServer(SiteRequestHandler handler) : handler_(std::move(handler)) {
     // A browser that goes away in the middle of a file must not end the server.
-    std::signal(SIGPIPE, SIG_IGN);
+    IgnoreBrokenPipes();
     server_.set_payload_max_length(kMaxRequestBody);
     // Ctrl-C waits for open connections: a browser keeping one open must not hold it up long.
     server_.set_keep_alive_timeout(1);

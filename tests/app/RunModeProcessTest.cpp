@@ -519,6 +519,17 @@ TEST_P(EndingSignal, RemovesTheFolderAndTheSignalEndsThePlayer) {
 INSTANTIATE_TEST_SUITE_P(Signals, EndingSignal, testing::Values(SIGQUIT, SIGUSR1, SIGPWR),
                          [](const auto& info) { return std::string(sigabbrev_np(info.param)); });
 
+// A broken pipe is the one such signal the player ignores: a write to a connection nobody reads
+// (the display's, once gone) fails instead, and the player plays on until it is ended.
+TEST_F(RunModeProcessTest, ABrokenPipeDoesNotEndThePlayer) {
+  auto process = Start(Player(), {});
+  ASSERT_TRUE(WaitForSplit(*process));
+  process->Signal(SIGPIPE);  // delivered before the SIGTERM sent after it
+  process->Terminate();
+  EXPECT_EQ(process->WaitForExit(), 0);
+  EXPECT_TRUE(WorkingFolders().empty());
+}
+
 // A killed player (SIGKILL, a power cut, the out-of-memory killer) leaves its folder: the next
 // player removes it, but never the folder of a player that still runs.
 TEST_F(RunModeProcessTest, TheNextPlayerRemovesTheFolderOfAKilledOneButNotOfARunningOne) {
