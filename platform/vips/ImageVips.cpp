@@ -13,6 +13,8 @@
 // times decodes the file once. A Canvas is a lazy libvips pipeline: pixels are computed only
 // while it is saved, a region at a time.
 
+#include <dlfcn.h>
+#include <orc/orc.h>
 #include <vips/vips8>
 
 #include <algorithm>
@@ -42,6 +44,42 @@ extern "C" int vips_semaphore_down_timeout(VipsSemaphore* semaphore, gint64 /*ti
   return vips_semaphore_down(semaphore);
 }
 #endif
+
+// libvips compiles its vector code with Orc while it builds an operation (a resize, say) and frees
+// that code with the operation. It lets one compile run at a time but not one free. Orc 0.4.33
+// keeps the code of every program in one list of chunks and changes that list on both paths,
+// with no lock when it frees: a picture worker dropping its resize while another builds one
+// frees a chunk record the other is still walking, which corrupts the heap (a page split with its
+// picture workers died of it under load). Defined in the program, these two take the place of
+// Orc's own for the library's calls and let one through at a time.
+namespace {
+
+std::mutex& OrcCodeGate() {
+  static std::mutex gate;
+  return gate;
+}
+
+template <typename Function>
+Function OrcOwn(const char* name) {
+  return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+extern "C" OrcCompileResult orc_program_compile(OrcProgram* program) {
+  static const auto compile = OrcOwn<OrcCompileResult (*)(OrcProgram*)>("orc_program_compile");
+  // Without Orc's own, the library takes its plain C path for the operation.
+  if (compile == nullptr) return ORC_COMPILE_RESULT_UNKNOWN_COMPILE;
+  const std::lock_guard lock(OrcCodeGate());
+  return compile(program);
+}
+
+extern "C" void orc_program_free(OrcProgram* program) {
+  static const auto release = OrcOwn<void (*)(OrcProgram*)>("orc_program_free");
+  if (release == nullptr) return;
+  const std::lock_guard lock(OrcCodeGate());
+  release(program);
+}
 
 namespace platform {
 namespace {

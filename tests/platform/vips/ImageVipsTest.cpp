@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <clocale>
 #include <vips/vips8>
 
@@ -11,6 +13,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/Image.h"
 #include "platform/Os.h"
@@ -711,6 +714,34 @@ TEST_F(ImageTest, IdleWorkerThreadsStayForTheNextPicture) {
   std::this_thread::sleep_for(std::chrono::seconds(16));  // the library's idle limit was 15 s
   EXPECT_EQ(ImageLibraryWorkers(), workers);
   EXPECT_FALSE(makePicture().empty());
+}
+
+// Orc frees compiled code without a lock: the library's calls must reach the program's own, which
+// let one through at a time, and pictures resized on several threads at once all come out.
+TEST_F(ImageTest, PicturesResizeOnSeveralThreadsAtOnce) {
+  Dl_info program{};
+  ASSERT_NE(dladdr(reinterpret_cast<void*>(&ImageLibraryWorkers), &program), 0);
+  for (const char* name : {"orc_program_compile", "orc_program_free"}) {
+    Dl_info found{};
+    ASSERT_NE(dladdr(dlsym(RTLD_DEFAULT, name), &found), 0) << name;
+    EXPECT_EQ(found.dli_fbase, program.dli_fbase) << name << " is " << found.dli_fname << "'s";
+  }
+  auto source = platform::CreateCanvas(97, 89);
+  const std::string png = source->Encode(".png");
+  std::vector<std::thread> workers;
+  std::vector<int> made(4, 0);
+  for (int& count : made) {
+    workers.emplace_back([&png, &count] {
+      const auto picture = platform::LoadPictureFromBytesForBox(png, 97, 89);
+      for (int round = 0; round < 300; ++round) {
+        auto canvas = platform::CreateCanvas(80, 80);
+        canvas->DrawStretched(*picture, 0, 0, 20 + round % 50, 17 + round % 60);
+        count += canvas->Encode(".bmp").empty() ? 0 : 1;
+      }
+    });
+  }
+  for (auto& worker : workers) worker.join();
+  EXPECT_EQ(made, std::vector<int>(4, 300));
 }
 
 }  // namespace
