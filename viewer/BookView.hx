@@ -72,6 +72,13 @@ class BookView extends Sprite {
 		frame.mask = masker;
 		addEventListener(MouseEvent.MOUSE_DOWN, onMouseDown);
 		addEventListener(Event.ENTER_FRAME, onFrame);
+		// The opening spread's pictures start loading now, while the viewer builds its toolbar and
+		// panels: the reader waits for them and for nothing else.
+		var opening = [
+			for (page in spreads.pages(current))
+				if (contents.pages[page].src != null) {key: page, url: contents.pages[page].src}
+		];
+		pages.want(opening, opening.length);
 	}
 
 	public function setSize(width:Float, height:Float, twoUp:Bool) {

@@ -47,6 +47,8 @@ class Viewer extends Sprite {
 		title.x = 14;
 		title.y = 7;
 		message = Style.label(16, Style.DIM_TEXT);
+		// The table of contents loads while the viewer readies itself: the first page waits for it.
+		loadContents();
 		addChild(title);
 		addChild(message);
 		addEventListener(Event.ADDED_TO_STAGE, onStage);
@@ -61,7 +63,6 @@ class Viewer extends Sprite {
 		stage.addEventListener(MouseEvent.MOUSE_WHEEL, onWheel);
 		stage.addEventListener(MouseEvent.MOUSE_DOWN, function(_) closeMenu());
 		layout();
-		loadContents();
 	}
 
 	function loadContents() {
