@@ -2,7 +2,7 @@
 // Resolves the book file requests of the Flash host's URL scheme on a thread of its own, so that
 // the window's thread never searches a folder, whatever a movie asks for.
 // Implements: one worker with a bounded queue in front of a BookFileResolver; answers in the
-// order asked.
+// order asked. A lookup made before its book exists keeps its requests until it is opened.
 // Does not: open or serve files, or know about the browser engine (FlashHostSchemeHandler.cpp
 // hands the answers back to the window's thread).
 
@@ -31,6 +31,8 @@ class BookFileLookup {
 
   BookFileLookup(const std::filesystem::path& root,
                  const std::vector<std::filesystem::path>& hiddenFolders);
+  // A lookup for a book still being written: requests wait (within the same bound) for Open.
+  BookFileLookup();
   // Waits for the request being resolved; answers not yet given are dropped.
   ~BookFileLookup();
   BookFileLookup(const BookFileLookup&) = delete;
@@ -40,6 +42,11 @@ class BookFileLookup {
   // gives. False, and no answer, when the queue is full.
   bool Find(std::string relativePath, Answer answer);
 
+  // Answers the waiting requests and every later one from `root`; once only, on a lookup made
+  // without a root. False when it already has one.
+  bool Open(const std::filesystem::path& root,
+            const std::vector<std::filesystem::path>& hiddenFolders);
+
  private:
   struct Request {
     std::string relativePath;
@@ -48,7 +55,7 @@ class BookFileLookup {
 
   void Work();
 
-  BookFileResolver resolver_;  // the worker's alone
+  std::optional<BookFileResolver> resolver_;  // set once under the mutex, then the worker's alone
   std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<Request> waiting_;

@@ -60,8 +60,13 @@ FlashHostSchemeHandler::~FlashHostSchemeHandler() = default;
 
 void FlashHostSchemeHandler::SetBookRoot(const std::filesystem::path& root,
                                          const std::vector<std::filesystem::path>& privateFolders) {
+  if (!root.empty() && lookup_ && lookup_->Open(root, privateFolders)) return;
   lookup_.reset();
   if (!root.empty()) lookup_ = std::make_unique<BookFileLookup>(root, privateFolders);
+}
+
+void FlashHostSchemeHandler::AwaitBook() {
+  lookup_ = std::make_unique<BookFileLookup>();
 }
 
 void FlashHostSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {

@@ -3,7 +3,8 @@
 // Implements: bookstub://player/host/<file> from the host page's resources (page, scripts,
 // emulator) and bookstub://player/book/<path> from the book root, only for files inside it and
 // outside its private folders (see BookFileResolver.h), found on a thread of their own
-// (BookFileLookup.h) and served on the window's thread, with MIME types by extension.
+// (BookFileLookup.h) and served on the window's thread, with MIME types by extension; book
+// requests made while the book is still being split wait for it.
 // Does not: accept anything but GET, list folders, or serve any other host name or path.
 
 #include <QUrl>
@@ -30,6 +31,9 @@ class FlashHostSchemeHandler : public QWebEngineUrlSchemeHandler {
   // an empty path serves no book files.
   void SetBookRoot(const std::filesystem::path& root,
                    const std::vector<std::filesystem::path>& privateFolders = {});
+  // Book files asked for from now on wait (boundedly) for the next SetBookRoot, which answers
+  // them from its root: the book is still being split. An empty root drops them unanswered.
+  void AwaitBook();
 
   // The book file `movieName` (a name inside the book root).
   static QUrl MovieUrl(const std::filesystem::path& movieName);

@@ -189,4 +189,34 @@ TEST(MimeTypeForFile, ChoosesByExtensionInAnyLetterCase) {
   }
 }
 
+// A lookup made while its book is being written answers nothing, and queues no more than its
+// bound, until it is opened; then it answers what waited from the book. It opens once.
+TEST_F(BookFileResolverTest, LookupMadeBeforeItsBookWaitsForIt) {
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<std::string> answers;
+  platform::BookFileLookup lookup;
+  const auto record = [&](std::optional<fs::path> file) {
+    const std::lock_guard lock(mutex);
+    answers.push_back(file ? file->filename().string() : "-");
+    changed.notify_all();
+  };
+  ASSERT_TRUE(lookup.Find("book.swf", record));
+  ASSERT_TRUE(lookup.Find("RES/Other/logo.png", record));
+  std::size_t queued = 2;
+  while (lookup.Find("missing.swf", record)) ++queued;
+  EXPECT_EQ(queued, platform::BookFileLookup::kMaxWaiting);
+  {
+    const std::lock_guard lock(mutex);
+    EXPECT_TRUE(answers.empty());
+  }
+  ASSERT_TRUE(lookup.Open(root_, {}));
+  EXPECT_FALSE(lookup.Open(root_ / "res", {}));
+  std::unique_lock lock(mutex);
+  changed.wait(lock, [&] { return answers.size() == queued; });
+  EXPECT_EQ(answers[0], "book.swf");
+  EXPECT_EQ(answers[1], "Logo.PNG");
+  EXPECT_EQ(answers.back(), "-");
+}
+
 }  // namespace
