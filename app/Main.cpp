@@ -249,7 +249,13 @@ void TMainForm::StartFlashHostEarly() {
     close();
     return;
   }
-  FlashHost();
+  platform::QtFlashHost& host = FlashHost();
+  try {
+    // The movie's path is known before the split writes it: the emulator can start on it.
+    host.ExpectMovie(GetBookSwfPath(true));
+  } catch (const Error&) {
+    // No working folder: nothing to expect, as ShowBook will find.
+  }
 }
 
 void TMainForm::StartLog() {

@@ -19,6 +19,9 @@ class FlashHost {
   // Loads and plays the movie at this absolute path; the movie's relative loads resolve
   // against its folder. A missing or unreadable movie leaves the control empty, without error.
   virtual void SetMovie(const std::filesystem::path& movie) = 0;
+  // The movie that SetMovie will be given once the book is split: a host may start readying it
+  // now, holding back its reads until then. Hosts that cannot ignore it.
+  virtual void ExpectMovie(const std::filesystem::path& /*movie*/) {}
 
   // Folders inside the movie's folder that the movie never reads from (the run's log); for the
   // next SetMovie.

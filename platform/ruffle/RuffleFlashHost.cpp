@@ -211,6 +211,7 @@ class RuffleFlashHost : public QtFlashHost {
   QWidget* Widget() override { return view_; }
 
   void SetMovie(const fs::path& movie) override {
+    const fs::path expected = std::exchange(expectedMovie_, {});
     if (!IsPlayableMovie(movie)) {
       schemeHandler_->SetBookRoot({});
       pendingMovie_.clear();
@@ -223,15 +224,32 @@ class RuffleFlashHost : public QtFlashHost {
     stageColour_ = StageColour();
     page_->setBackgroundColor(stageColour_ ? QColor(static_cast<QRgb>(*stageColour_))
                                            : QColor(Qt::black));
-    if (state_ == PageState::StandingBy) {
+    if (state_ == PageState::Early) {
+      // The emulator already plays this movie, its reads answered from now on; anything else
+      // starts on a fresh page.
+      if (movie == expected) {
+        ShowStage();
+      } else {
+        StandBy();
+      }
+    } else if (state_ == PageState::StandingBy) {
       HandOverMovie();
     } else if (state_ != PageState::Loading) {
       StandBy();
     }
   }
 
+  // The emulator's start takes longer than the split of most books: the host page starts the
+  // movie as soon as it is up, and the movie's reads wait for the book (SetMovie).
+  void ExpectMovie(const fs::path& movie) override {
+    if (state_ != PageState::Loading || !pendingMovie_.isEmpty()) return;
+    expectedMovie_ = movie;
+    schemeHandler_->AwaitBook();
+  }
+
  private:
-  enum class PageState { Loading, StandingBy, Playing, Blank };
+  // Early: the page plays the expected movie, whose reads wait for the book.
+  enum class PageState { Loading, StandingBy, Early, Playing, Blank };
 
   // The host page starts the emulator at once, so its WebAssembly is compiled while the book is
   // still being split; once the page is up, a movie is handed to it.
@@ -259,9 +277,23 @@ class RuffleFlashHost : public QtFlashHost {
   // The host page asks for the movie once its script runs: a movie already held (the book split
   // before the page came up) starts at once, in place of the empty movie that readies the
   // emulator. "null" while the page waits for one.
+  // A movie only expected comes as [movie, null, true]: its colour is not known yet, and the
+  // page draws its stage on the page's background until ShowStage.
   QString TakeHeldMovie() {
-    if (state_ != PageState::Loading || pendingMovie_.isEmpty()) return QStringLiteral("null");
-    return QStringLiteral("[%1]").arg(TakeMovieArguments());
+    if (state_ != PageState::Loading) return QStringLiteral("null");
+    if (!pendingMovie_.isEmpty()) return QStringLiteral("[%1]").arg(TakeMovieArguments());
+    if (expectedMovie_.empty()) return QStringLiteral("null");
+    state_ = PageState::Early;
+    const QUrl movie = FlashHostSchemeHandler::MovieUrl(expectedMovie_.filename());
+    return QStringLiteral("[%1, null, true]").arg(JsonString(movie.toString(QUrl::FullyEncoded)));
+  }
+
+  // The movie started early is now in the working folder: the page takes its colour.
+  void ShowStage() {
+    state_ = PageState::Playing;
+    view_->setFocus(Qt::OtherFocusReason);
+    pendingMovie_.clear();
+    page_->runJavaScript(QStringLiteral("bookstubShowStage(%1)").arg(StageColourArgument()));
   }
 
   // The movie and the colour it plays on from the first frame on (the emulator draws white
@@ -271,10 +303,12 @@ class RuffleFlashHost : public QtFlashHost {
     view_->setFocus(Qt::OtherFocusReason);
     const QString movie =
         JsonString(std::exchange(pendingMovie_, QUrl()).toString(QUrl::FullyEncoded));
-    const QString colour = stageColour_
-                               ? JsonString(QColor(static_cast<QRgb>(*stageColour_)).name())
-                               : QStringLiteral("null");
-    return movie + QStringLiteral(", ") + colour;
+    return movie + QStringLiteral(", ") + StageColourArgument();
+  }
+
+  QString StageColourArgument() const {
+    return stageColour_ ? JsonString(QColor(static_cast<QRgb>(*stageColour_)).name())
+                        : QStringLiteral("null");
   }
 
   static QString JsonString(const QString& text) {
@@ -323,7 +357,8 @@ class RuffleFlashHost : public QtFlashHost {
   QPointer<QWebEngineView> view_;
   std::unique_ptr<UserGestureWatcher> gestures_;
   PageState state_ = PageState::Loading;
-  QUrl pendingMovie_;  // to hand to the host page once it is up
+  QUrl pendingMovie_;       // to hand to the host page once it is up
+  fs::path expectedMovie_;  // SetMovie's movie to come, while the page may start it early
   std::optional<std::uint32_t> stageColour_;
 };
 

@@ -6,8 +6,11 @@
 //       requests, the relative page load (served through a case-insensitive path), that the
 //       page cannot have the movie handed over again, and the picture on screen; exit code 0
 //       when all hold
-//   bookstub-flash-host-harness check-empty <folder> sets a missing and a damaged movie and
-//       checks that the view stays empty and quiet
+//   bookstub-flash-host-harness check-early <folder>  the same, but the host expects the movie
+//       before the book exists, as while the player splits it: the page starts the movie at
+//       once and its reads wait until the book is written and handed over
+//   bookstub-flash-host-harness check-empty <folder> expects a movie, then sets a missing and a
+//       damaged one once the page has started it, and checks that the view stays empty and quiet
 //   bookstub-flash-host-harness check-contained <folder>   plays a movie that tries to reach
 //       files, a folder and a loopback listener outside its book and the book's private log, to
 //       open links on its own and to make the host page play another movie, and checks that it
@@ -178,6 +181,21 @@ class Harness {
     QObject::connect(
         Page(), &QWebEnginePage::loadFinished, Page(), [this, movie] { host_->SetMovie(movie); },
         Qt::SingleShotConnection);
+    return CheckPlayed();
+  }
+
+  int CheckEarly(const fs::path& folder) {
+    fs::remove_all(folder);
+    const fs::path movie = folder / "book.swf";
+    host_->ExpectMovie(movie);
+    AfterPageStarts([this, folder, movie] {
+      WriteTestBook(folder);
+      host_->SetMovie(movie);
+    });
+    return CheckPlayed();
+  }
+
+  int CheckPlayed() {
     onCallsDone_ = [this] { ExpectNoHeldMovie([this] { PollCentre(IsRed, "the page picture"); }); };
     QTimer::singleShot(kTimeoutMs, [this] { Fail("no answer in time"); });
     QApplication::exec();
@@ -211,9 +229,12 @@ class Harness {
 
   int CheckEmpty(const fs::path& folder) {
     WriteFile(folder / "damaged.swf", "not a movie");
-    host_->SetMovie(folder / "missing.swf");
-    host_->SetMovie(folder / "damaged.swf");
-    QTimer::singleShot(3000, [this] { PollCentre(IsBlack, "an empty (black) view"); });
+    host_->ExpectMovie(folder / "damaged.swf");
+    AfterPageStarts([this, folder] {
+      host_->SetMovie(folder / "missing.swf");
+      host_->SetMovie(folder / "damaged.swf");
+      QTimer::singleShot(3000, [this] { PollCentre(IsBlack, "an empty (black) view"); });
+    });
     QApplication::exec();
     if (!requests_.empty()) Fail("an empty view made external calls");
     return failed_ ? 1 : 0;
@@ -293,6 +314,14 @@ class Harness {
     std::cout << "Contained: nothing read, listener untouched, one link after the click"
               << std::endl;
     QApplication::exit(0);
+  }
+
+  // Runs `then` a while after the host page is up: time for it to start an expected movie,
+  // whose reads then wait.
+  void AfterPageStarts(std::function<void()> then) {
+    QObject::connect(
+        Page(), &QWebEnginePage::loadFinished, Page(),
+        [then = std::move(then)] { QTimer::singleShot(1500, then); }, Qt::SingleShotConnection);
   }
 
   // Once the movie plays, the page's question for a held movie gets none: the movie is handed
@@ -429,8 +458,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (args.size() != 2) {
     std::cerr << "usage: " << argv[0]
-              << " play <movie.swf> | check <folder> | check-empty <folder>"
-                 " | check-contained <folder>\n";
+              << " play <movie.swf> | check <folder> | check-early <folder>"
+                 " | check-empty <folder> | check-contained <folder>\n";
     return 2;
   }
   // Loading the driver takes a good part of the time to the first window: it waits for the host.
@@ -443,6 +472,7 @@ int main(int argc, char** argv) {
   if (args[0] == "play") return harness.Play(target);
   fs::create_directories(target);
   if (args[0] == "check") return harness.Check(target);
+  if (args[0] == "check-early") return harness.CheckEarly(target);
   if (args[0] == "check-empty") return harness.CheckEmpty(target);
   if (args[0] == "check-contained") {
     const int status = harness.CheckContained(target);

@@ -39,9 +39,10 @@
     setTimeout(() => focusPlayer(player), 100);
   }
 
-  // The movie the player already holds, as [movie, background colour], or null: asked once the
-  // page is up. On a later start the book is often split before the page is: its movie then
-  // starts the emulator itself, and no empty movie is played and thrown away first.
+  // The movie the player holds or expects, as [movie, background colour, early], or null: asked
+  // once the page is up. The book's movie starts the emulator itself, and no empty movie is
+  // played and thrown away first. An early movie is still being written out: the emulator
+  // starts on it at once and its reads wait for the book.
   function heldMovie() {
     try {
       const held = JSON.parse(window.prompt(kHeldMoviePrompt, '') || 'null');
@@ -54,15 +55,22 @@
   // The page readies the emulator and waits: the player hands it the movie once the book is
   // split, and the emulator's WebAssembly is compiled by then.
   function standBy() {
+    // The stage colour of an early movie, once the book is written out: the page shows it
+    // around and beneath the stage.
+    window.bookstubShowStage = (backgroundColor) => {
+      const colour = BookstubPlayerOptions.stageColour(backgroundColor);
+      if (colour) document.body.style.background = colour;
+    };
     const player = createPlayer();
     let started = false;
     let warm = Promise.resolve();
-    window.bookstubPlayMovie = (movie, backgroundColor = null) => {
-      const options = BookstubPlayerOptions.optionsForMovie(
-        movie, window.location.href, backgroundColor);
+    window.bookstubPlayMovie = (movie, backgroundColor = null, early = false) => {
+      const options = early
+        ? BookstubPlayerOptions.optionsForEarlyMovie(movie, window.location.href)
+        : BookstubPlayerOptions.optionsForMovie(movie, window.location.href, backgroundColor);
       if (started || !options) return false;
       started = true;
-      if (options.backgroundColor) document.body.style.background = options.backgroundColor;
+      window.bookstubShowStage(options.backgroundColor);
       warm
         .then(() => play(player, options))
         .catch((error) => console.error(`The movie could not start: ${error}`));

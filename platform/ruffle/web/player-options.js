@@ -29,11 +29,23 @@
       scale: 'showAll',
       quality: 'high',
       wmode: 'window',
-      backgroundColor: kColour.test(backgroundColor ?? '') ? backgroundColor : null,
+      backgroundColor: stageColour(backgroundColor),
       showSwfDownload: false,
       warnOnUnsupportedContent: false,
       logLevel: 'warn',
     };
+  }
+
+  // A movie started while the player still writes the book out: its colour is not known yet, so
+  // its stage is drawn without one, on the page's background, which then takes the colour.
+  function optionsForEarlyMovie(movie, pageUrl) {
+    const options = optionsForMovie(movie, pageUrl);
+    return options && { ...options, wmode: 'transparent' };
+  }
+
+  // `colour` when it is "#RRGGBB", else null.
+  function stageColour(colour) {
+    return kColour.test(colour ?? '') ? colour : null;
   }
 
   // The smallest movie (SWF 10: an empty stage, one empty frame): playing it makes the emulator
@@ -61,7 +73,7 @@
     };
   }
 
-  const api = { optionsForMovie, warmUpOptions };
+  const api = { optionsForMovie, optionsForEarlyMovie, stageColour, warmUpOptions };
   if (typeof module === 'object' && module.exports) {
     module.exports = api;
   } else {
