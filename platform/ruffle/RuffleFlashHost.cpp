@@ -275,10 +275,10 @@ class RuffleFlashHost : public QtFlashHost {
   }
 
   // The host page asks for the movie once its script runs: a movie already held (the book split
-  // before the page came up) starts at once, in place of the empty movie that readies the
-  // emulator. "null" while the page waits for one.
-  // A movie only expected comes as [movie, null, true]: its colour is not known yet, and the
-  // page draws its stage on the page's background until ShowStage.
+  // before the page came up) or expected (the book still being split) starts at once, in place of
+  // the empty movie that readies the emulator; "null" while the page waits for one. An expected
+  // movie comes as [movie, null, true]: its colour is not known yet, and the page draws its stage
+  // on the page's background until ShowStage.
   QString TakeHeldMovie() {
     if (state_ != PageState::Loading) return QStringLiteral("null");
     if (!pendingMovie_.isEmpty()) return QStringLiteral("[%1]").arg(TakeMovieArguments());
