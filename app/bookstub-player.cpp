@@ -19,6 +19,7 @@
 #include "app/FormLogic.h"
 #include "app/PlayerStart.h"
 #include "package/PackageProbe.h"
+#include "platform/Image.h"
 #include "platform/Os.h"
 #include "platform/qt/QtApplication.h"
 #include "platform/qt/QtMessageBox.h"
@@ -106,6 +107,7 @@ int main(int argc, char* argv[]) {
   // display that goes away ends the run through the toolkit, never by a signal.
   platform::KeepNewFilesPrivate();
   platform::IgnoreBrokenPipes();
+  platform::PrepareImageLibrary();
   try {
     const TPlayerStart start = DecideStart(argc, argv);
     switch (start.action) {

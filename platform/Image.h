@@ -105,6 +105,11 @@ class Canvas {
 // Width and height must be at least 1.
 std::unique_ptr<Canvas> CreateCanvas(int width, int height);
 
+// Sets what the image library keeps in the process environment. Call before any thread starts:
+// otherwise the library writes it on its first use, from whatever thread that is, while other
+// threads may be reading the environment (a crash).
+void PrepareImageLibrary();
+
 // How many threads the image library uses for one picture (by default one per processor). For
 // the whole process: set it to 1 where several pictures are made at once on threads of their own.
 void SetPictureThreads(int threads);

@@ -9,6 +9,7 @@
 #include <clocale>
 #include <iostream>
 
+#include "platform/Image.h"
 #include "tools/Commands.h"
 #include "util/Version.h"
 
@@ -178,6 +179,7 @@ int main(int argc, char** argv) {
   // The user's locale, exactly as the player's toolkit adopts it when it starts: the documents'
   // child-element numbers are read in its format, so both must see the same one.
   std::setlocale(LC_ALL, "");  // NOLINT(concurrency-mt-unsafe): no thread yet
+  platform::PrepareImageLibrary();
   try {
     return Run(argc, argv);
   } catch (const std::exception& e) {

@@ -94,11 +94,14 @@ constexpr std::int64_t kMaxDrawSide = 1'000'000;
 
 enum class Format { Jpeg, Png, Gif, Tiff, Bmp, Unknown };
 
+// The name the library is started with; it guesses its install folder from it.
+constexpr char kLibraryProgramName[] = "bookstub";
+
 void InitVips() {
   static std::once_flag once;
   static bool ready = false;
   std::call_once(once, [] {
-    ready = VIPS_INIT("bookstub") == 0;
+    ready = VIPS_INIT(kLibraryProgramName) == 0;
     // Every picture is decoded once on purpose; the operation cache would only pin memory.
     if (ready) vips_cache_set_max(0);
   });
@@ -554,6 +557,12 @@ Size ReadUprightImageSize(const fs::path& file) {
 
 Size ReadImageSizeFromBytes(std::string_view bytes) {
   return ReadSize(Source(bytes));
+}
+
+void PrepareImageLibrary() {
+  // The library's start sets VIPSHOME (its install folder) unless it is set already: the same
+  // guess made now, with no other thread running, leaves its start nothing to write.
+  vips_guess_prefix(kLibraryProgramName, "VIPSHOME");
 }
 
 void SetPictureThreads(int threads) {

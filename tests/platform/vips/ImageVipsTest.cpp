@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <unistd.h>
 #include <orc/orc.h>
 
 #include <clocale>
@@ -750,6 +751,28 @@ TEST_F(ImageTest, PicturesResizeOnSeveralThreadsAtOnce) {
   }
   for (auto& worker : workers) worker.join();
   EXPECT_EQ(made, std::vector<int>(4, 300));
+}
+
+// The library's start writes VIPSHOME into the environment unless it is set, from whichever thread
+// uses it first, while other threads may be reading the environment. Prepared before any thread
+// runs, its start writes nothing.
+TEST(ImageLibraryStart, WritesNothingToTheEnvironmentOncePrepared) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: the library not started yet
+  const auto entries = [] {
+    std::vector<std::string> all;
+    for (char** entry = environ; *entry != nullptr; ++entry) all.emplace_back(*entry);
+    return all;
+  };
+  EXPECT_EXIT(
+      {
+        unsetenv("VIPSHOME");
+        platform::PrepareImageLibrary();
+        char** const array = environ;
+        const std::vector<std::string> before = entries();
+        platform::SetPictureThreads(1);  // starts the library
+        std::exit(environ == array && entries() == before && std::getenv("VIPSHOME") ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
