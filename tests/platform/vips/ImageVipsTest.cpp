@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <unistd.h>
 #include <orc/orc.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <vips/vips8>
