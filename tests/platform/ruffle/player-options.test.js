@@ -41,13 +41,3 @@ test('the movie plays on the background colour handed with it', () => {
     assert.equal(optionsForMovie(movie, host, other).backgroundColor, null, String(other));
   }
 });
-
-// A movie started before the book is written out has no colour yet: its stage is drawn on the
-// page's background, which takes the colour later; the movie still must come from the book.
-test('a movie started early draws no stage colour of its own', () => {
-  const options = playerOptions.optionsForEarlyMovie('bookstub://player/book/book.swf', host);
-  assert.equal(options.wmode, 'transparent');
-  assert.equal(options.backgroundColor, null);
-  assert.equal(options.url, 'bookstub://player/book/book.swf');
-  assert.equal(playerOptions.optionsForEarlyMovie('https://example.org/book.swf', host), null);
-});
